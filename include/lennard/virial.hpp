@@ -1,0 +1,35 @@
+// Second virial coefficient of the Lennard-Jones 12-6 gas by the trapezoidal
+// rule in the reduced variable x = sigma/r.
+//
+//   B(T) = 2 pi N_A sigma^3 * Int_0^inf [1 - exp(-alfa (x^12 - x^6))] x^-4 dx,
+//   alfa = 4 (epsilon/k_B) / T.
+//
+// The integral is summed on 0.1 <= x <= 10 with step 0.001 (a running sum of
+// nodes), and the two ranges left out are closed forms: x > 10 (r < sigma/10)
+// where the Boltzmann factor vanishes, and x < 0.1 (r > 10 sigma) where the
+// Mayer function is replaced by its first order in alfa.
+#pragma once
+
+namespace lennard {
+
+// alfa = 4 epsilon / T of the temperature being computed. Written by
+// virial_B_trapezoid before the first integrand call and read by Fun and by the
+// far-range term; it keeps the last temperature's value afterwards.
+extern double alfa;
+
+// Quadrature limits and step in x = sigma/r.
+inline constexpr double x1 = 10.0;   // upper limit (r = sigma/10)
+inline constexpr double x2 = 0.1;    // lower limit (r = 10 sigma)
+inline constexpr double dx = 0.001;  // node spacing
+
+// N_A times 1 A^3 in cm^3/mol, with N_A taken as 6.022e23 mol^-1.
+inline constexpr double avogadro_A3_in_cm3_per_mol = 0.6022;
+
+// Reduced integrand [1 - exp(-alfa (x^12 - x^6))] / x^4 for the current alfa.
+double Fun(double x);
+
+// B(T) in cm^3/mol for well depth epsilon (epsilon/k_B, K), collision diameter
+// sigma (A) and temperature T (K). Sets alfa = 4 epsilon / T.
+double virial_B_trapezoid(double epsilon, double sigma, double T);
+
+}  // namespace lennard

@@ -1,0 +1,81 @@
+#include "lennard/sweep.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace lennard {
+
+namespace {
+
+std::string format_number(const char* format, double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, format, value);
+  return buffer;
+}
+
+}  // namespace
+
+double temperature_step_two_sum(double T1, double T2) {
+  // hi + lo == T2 - T1 exactly (Knuth's two-sum).
+  const double hi = T2 - T1;
+  const double T2_part = hi + T1;
+  const double T1_part = T2_part - hi;
+  const double lo = (T2 - T2_part) + (-T1 - T1_part);
+  // q + (hi - 100 q + lo)/100; the residual hi - 100 q is exact through fma.
+  const double q = hi / 100.0;
+  const double residual = std::fma(-q, 100.0, hi) + lo;
+  return q + residual / 100.0;
+}
+
+double temperature_step(double T1, double T2) {
+  if constexpr (std::numeric_limits<long double>::digits >= 64) {
+    // Two doubles within a factor of eight differ by at most 56 significant
+    // bits, so this difference is exact in a 64-bit significand.
+    const long double difference = static_cast<long double>(T2) - static_cast<long double>(T1);
+    return static_cast<double>(difference / 100.0L);
+  } else {
+    return temperature_step_two_sum(T1, T2);
+  }
+}
+
+void check_parameters(double epsilon, double sigma) {
+  if (!std::isfinite(epsilon) || !std::isfinite(sigma)) {
+    throw InputError("epsilon/k_B y sigma deben ser números finitos.");
+  }
+  if (epsilon == 0.0) {
+    throw InputError("epsilon/k_B no puede ser cero: el barrido de temperaturas no avanzaría.");
+  }
+  if (!std::isfinite(epsilon * 5.0)) {
+    throw InputError("epsilon/k_B = " + format_number("%.17g", epsilon) +
+                     " K es demasiado grande: 5*epsilon/k_B desborda.");
+  }
+  if (!(sigma > 0.0)) {
+    throw InputError("sigma debe ser positivo; se leyó " + format_number("%.17g", sigma) + " A.");
+  }
+}
+
+Sweep default_sweep(double epsilon) {
+  const double T1 = epsilon;
+  const double T2 = epsilon * 5.0;
+  return {T1, T2, temperature_step(T1, T2)};
+}
+
+std::vector<double> temperature_grid(const Sweep& sweep, std::size_t row_limit) {
+  std::vector<double> grid;
+  for (double T = sweep.T1; T <= sweep.T2; T = T + sweep.dT) {
+    if (grid.size() == row_limit) {
+      throw InputError("el barrido de temperaturas tendría más de " + std::to_string(row_limit) +
+                       " filas.");
+    }
+    grid.push_back(T);
+    if (!(T + sweep.dT > T)) {
+      throw InputError("el paso de temperatura " + format_number("%.17g", sweep.dT) +
+                       " K no hace avanzar T = " + format_number("%.17g", T) +
+                       " K: el barrido no terminaría.");
+    }
+  }
+  return grid;
+}
+
+}  // namespace lennard
