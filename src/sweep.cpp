@@ -20,8 +20,8 @@ double temperature_step_two_sum(double T1, double T2) {
   // hi + lo == T2 - T1 exactly (Knuth's two-sum).
   const double hi = T2 - T1;
   const double T2_part = hi + T1;
-  const double T1_part = T2_part - hi;
-  const double lo = (T2 - T2_part) + (-T1 - T1_part);
+  const double minus_T1_part = hi - T2_part;
+  const double lo = (T2 - T2_part) + (-T1 - minus_T1_part);
   // q + (hi - 100 q + lo)/100; the residual hi - 100 q is exact through fma.
   const double q = hi / 100.0;
   const double residual = std::fma(-q, 100.0, hi) + lo;

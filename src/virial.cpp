@@ -20,19 +20,7 @@ double virial_B_trapezoid(double epsilon, double sigma, double T) {
   constexpr double pi = std::numbers::pi;
   alfa = epsilon * 4.0 / T;
 
-  double B = 0.0;
-  if (std::fabs(x1 - x2) / x1 > 1e-05) {
-    B = 0.0;
-    // Nodes as a running sum: 9901 nodes, the last 9.999999999999897.
-    double x = x2;
-    while (x <= x1) {
-      B = Fun(x) + B;
-      x = x + dx;
-    }
-    // End correction at the nominal limits, the upper one at exactly 10.
-    B = B - Fun(x1) / 2.0;
-    B = (B - Fun(x2) / 2.0) * dx;
-  }
+  double B = trapezoid_in_x(Fun);
 
   const double x23 = x2 * x2 * x2;
   const double x29 = x23 * x23 * x23;

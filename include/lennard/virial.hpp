@@ -10,6 +10,8 @@
 // Mayer function is replaced by its first order in alfa.
 #pragma once
 
+#include <cmath>
+
 namespace lennard {
 
 // alfa = 4 epsilon / T of the temperature being computed. Written by
@@ -24,6 +26,25 @@ inline constexpr double dx = 0.001;  // node spacing
 
 // N_A times 1 A^3 in cm^3/mol, with N_A taken as 6.022e23 mol^-1.
 inline constexpr double avogadro_A3_in_cm3_per_mol = 0.6022;
+
+// Trapezoidal rule over 0.1 <= x <= 10: f summed over the nodes x2, x2 + dx,
+// ... (a running sum, 9901 nodes, the last 9.999999999999897), then the end
+// correction f(x1)/2 and f(x2)/2 at the nominal limits, times dx.
+template <class Integrand>
+double trapezoid_in_x(Integrand&& f) {
+  double B = 0.0;
+  if (std::fabs(x1 - x2) / x1 > 1e-05) {
+    B = 0.0;
+    double x = x2;
+    while (x <= x1) {
+      B = f(x) + B;
+      x = x + dx;
+    }
+    B = B - f(x1) / 2.0;
+    B = (B - f(x2) / 2.0) * dx;
+  }
+  return B;
+}
 
 // Reduced integrand [1 - exp(-alfa (x^12 - x^6))] / x^4 for the current alfa.
 double Fun(double x);

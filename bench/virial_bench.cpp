@@ -1,0 +1,65 @@
+// Cost of one B(T) and of the whole default table, against the floor set by
+// the exponentials they need: 9903 per B(T), 1,000,203 for the 101-row table.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "lennard/sweep.hpp"
+#include "lennard/table.hpp"
+#include "lennard/virial.hpp"
+
+namespace {
+
+constexpr double epsilon_K = 120.0;
+constexpr double sigma_A = 3.4;
+
+// The exponent arguments of every integrand call of the 101-row table.
+std::vector<double> table_exp_arguments() {
+  std::vector<double> arguments;
+  for (const double T : lennard::temperature_grid(lennard::default_sweep(epsilon_K))) {
+    const double a = epsilon_K * 4.0 / T;
+    auto record = [&](double x) {
+      const double s = x * x;
+      const double x6 = s * s * s;
+      arguments.push_back(-a * ((x6 - 1.0) * x6));
+      return 0.0;
+    };
+    lennard::trapezoid_in_x(record);
+  }
+  return arguments;
+}
+
+void BM_ExpFloorOfTable(benchmark::State& state) {
+  const std::vector<double> arguments = table_exp_arguments();
+  for (auto _ : state) {
+    double sum = 0.0;
+    for (const double argument : arguments) sum += std::exp(argument);
+    benchmark::DoNotOptimize(sum);
+  }
+  state.counters["exp_calls"] = static_cast<double>(arguments.size());
+}
+BENCHMARK(BM_ExpFloorOfTable)->Unit(benchmark::kMillisecond);
+
+void BM_VirialB_Trapezoid(benchmark::State& state) {
+  double T = 300.0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(T);
+    benchmark::DoNotOptimize(lennard::virial_B_trapezoid(epsilon_K, sigma_A, T));
+  }
+}
+BENCHMARK(BM_VirialB_Trapezoid)->Unit(benchmark::kMicrosecond);
+
+void BM_DatTable(benchmark::State& state) {
+  const std::vector<double> temperatures = lennard::temperature_grid(lennard::default_sweep(epsilon_K));
+  std::FILE* sink = std::fopen("/dev/null", "w");
+  for (auto _ : state) {
+    lennard::write_dat_table(sink, epsilon_K, sigma_A, temperatures);
+  }
+  std::fclose(sink);
+  state.counters["rows"] = static_cast<double>(temperatures.size());
+}
+BENCHMARK(BM_DatTable)->Unit(benchmark::kMillisecond);
+
+}  // namespace

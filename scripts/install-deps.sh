@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, whatever the build and the tests need and
+# the machine does not have yet. Runs apt-get only when something is missing.
+set -euo pipefail
+
+packages=(
+  g++ cmake make         # compiler and build
+  libgtest-dev           # unit and end-to-end tests
+  libbenchmark-dev       # benchmarks under bench/
+  locales                # a decimal-comma locale for the locale-independence test
+)
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then as_root=(sudo); fi
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  "${as_root[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q "${missing[@]}"
+fi
+
+# The tests run the program under es_ES.UTF-8, whose decimal separator is ",".
+if ! locale -a 2>/dev/null | grep -qi '^es_ES\.utf-\?8$'; then
+  "${as_root[@]}" localedef -i es_ES -f UTF-8 es_ES.UTF-8 || echo "note: could not generate es_ES.UTF-8; that test will be skipped"
+fi
