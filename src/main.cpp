@@ -1,5 +1,5 @@
 #include <cstdio>
 
-#include "lennard/console.hpp"
+#include "lennard/cli.hpp"
 
-int main() { return lennard::run_console(stdin, stdout, stderr); }
+int main(int argc, char* argv[]) { return lennard::run(argc, argv, stdin, stdout, stderr); }

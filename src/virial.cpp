@@ -16,6 +16,14 @@ double Fun(double x) {
   return (1.0 - e) / s / s;
 }
 
+double dFun_dalfa(double x) {
+  const double s = x * x;
+  const double x6 = s * s * s;
+  const double u = (x6 - 1.0) * x6;
+  // At large x the exponential underflows to 0 and the product stays 0.
+  return std::exp(-alfa * u) * u / s / s;
+}
+
 double virial_B_trapezoid(double epsilon, double sigma, double T) {
   constexpr double pi = std::numbers::pi;
   alfa = epsilon * 4.0 / T;
@@ -30,6 +38,16 @@ double virial_B_trapezoid(double epsilon, double sigma, double T) {
 
   B = B * sigma * sigma * sigma * 2 * pi * avogadro_A3_in_cm3_per_mol;
   return B;
+}
+
+double virial_dB_dT_trapezoid(double epsilon, double sigma, double T) {
+  constexpr double pi = std::numbers::pi;
+  alfa = epsilon * 4.0 / T;
+  const double x23 = x2 * x2 * x2;
+  const double x29 = x23 * x23 * x23;
+  // The near-range term does not depend on alfa; the far-range one is linear in it.
+  const double dB_dalfa = trapezoid_in_x(dFun_dalfa) + (x29 / 9.0 - x23 / 3.0);
+  return dB_dalfa * (-alfa / T) * sigma * sigma * sigma * 2 * pi * avogadro_A3_in_cm3_per_mol;
 }
 
 }  // namespace lennard

@@ -8,15 +8,17 @@
 
 namespace lennard {
 
-void write_dat_header(std::FILE* file, double epsilon, double sigma);
+// Header line 1, with the parameters.
+void write_dat_title(std::FILE* file, double epsilon, double sigma);
+// Header lines 2 and 3, naming the columns.
+void write_dat_column_header(std::FILE* file);
+// One row: T, 1/T and B.
 void write_dat_row(std::FILE* file, double T, double B);
 
-// Writes the whole table for the given temperatures to an open stream.
-void write_dat_table(std::FILE* file, double epsilon, double sigma, const std::vector<double>& temperatures);
-
-// Creates (or truncates) the file at path, writes the table and closes it.
-// Returns the exit status: 0 after a clean close; 1 when the file cannot be
-// created; -1 when a write or the close fails. Failures are reported on err.
+// Creates (or truncates) the file at path and writes the table of B by the
+// trapezoidal rule at the given temperatures. Returns the exit status: 0 after
+// a clean close; 1 when the file cannot be created; -1 when a write or the
+// close fails. Failures are reported on err.
 int write_dat_file(const char* path, double epsilon, double sigma, const std::vector<double>& temperatures,
                    std::FILE* err);
 

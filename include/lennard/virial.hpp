@@ -49,8 +49,16 @@ double trapezoid_in_x(Integrand&& f) {
 // Reduced integrand [1 - exp(-alfa (x^12 - x^6))] / x^4 for the current alfa.
 double Fun(double x);
 
+// d Fun / d alfa = exp(-alfa (x^12 - x^6)) (x^12 - x^6) / x^4 for the current alfa.
+double dFun_dalfa(double x);
+
 // B(T) in cm^3/mol for well depth epsilon (epsilon/k_B, K), collision diameter
 // sigma (A) and temperature T (K). Sets alfa = 4 epsilon / T.
 double virial_B_trapezoid(double epsilon, double sigma, double T);
+
+// dB/dT in cm^3/(mol K) by the same rule, differentiated under the integral on
+// the same nodes: dB/dT = dB/dalfa * dalfa/dT with dalfa/dT = -alfa/T. Sets
+// alfa = 4 epsilon / T.
+double virial_dB_dT_trapezoid(double epsilon, double sigma, double T);
 
 }  // namespace lennard

@@ -1,0 +1,43 @@
+// The command line: with no arguments the interactive dialogue; with options,
+// the same table (or other methods, formats and the characteristic
+// temperatures) without questions.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "lennard/output.hpp"
+
+namespace lennard {
+
+inline constexpr const char* version_text = "lennard 0.2.0";
+
+struct CommandLine {
+  std::optional<double> epsilon_K;
+  std::optional<double> sigma_A;
+  std::optional<std::string> output;  // "-" for standard output
+  std::optional<double> tmin_K;
+  std::optional<double> tmax_K;
+  std::optional<double> step_K;
+  Method method = Method::trapezoid;
+  bool derivative = false;
+  Format format = Format::dat;
+  bool summary = false;
+};
+
+struct ParseResult {
+  std::optional<CommandLine> command;  // empty: stop with exit_status
+  int exit_status = 0;
+  std::string text;  // help or version (for stdout), or the error (for stderr)
+};
+
+ParseResult parse_command_line(int argc, const char* const argv[]);
+
+// Reads a whole string as a double the way "%lf" does (strtod, C locale).
+bool parse_number(const std::string& text, double& value);
+
+// Runs the program for these arguments; returns the exit status.
+int run(int argc, const char* const argv[], std::FILE* in, std::FILE* out, std::FILE* err);
+
+}  // namespace lennard
