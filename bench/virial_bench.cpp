@@ -4,10 +4,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "lennard/sweep.hpp"
 #include "lennard/output.hpp"
+#include "lennard/series.hpp"
 #include "lennard/virial.hpp"
 
 namespace {
@@ -51,17 +53,32 @@ void BM_VirialB_Trapezoid(benchmark::State& state) {
 }
 BENCHMARK(BM_VirialB_Trapezoid)->Unit(benchmark::kMicrosecond);
 
+// Sweeps T over the default range so the series sees the T* of a real table.
+void BM_VirialB_Series(benchmark::State& state) {
+  const std::vector<double> temperatures = lennard::temperature_grid(lennard::default_sweep(epsilon_K));
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(lennard::virial_B_series(epsilon_K, sigma_A, temperatures[i]));
+    i = i + 1 == temperatures.size() ? 0 : i + 1;
+  }
+}
+BENCHMARK(BM_VirialB_Series)->Unit(benchmark::kNanosecond);
+
 void BM_DatTable(benchmark::State& state) {
+  const auto method = static_cast<lennard::Method>(state.range(0));
   const std::vector<double> temperatures = lennard::temperature_grid(lennard::default_sweep(epsilon_K));
   std::FILE* sink = std::fopen("/dev/null", "w");
   for (auto _ : state) {
-    const lennard::Table table =
-        lennard::compute_table(epsilon_K, sigma_A, temperatures, lennard::Method::trapezoid, false);
+    const lennard::Table table = lennard::compute_table(epsilon_K, sigma_A, temperatures, method, false);
     lennard::write_table(sink, table, lennard::Format::dat);
   }
   std::fclose(sink);
   state.counters["rows"] = static_cast<double>(temperatures.size());
+  state.SetLabel(std::string(lennard::method_name(method)));
 }
-BENCHMARK(BM_DatTable)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DatTable)
+    ->Arg(static_cast<int>(lennard::Method::trapezoid))
+    ->Arg(static_cast<int>(lennard::Method::series))
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

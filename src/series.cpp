@@ -37,15 +37,15 @@ double recurrence_factor(int n) {
 constexpr double negligible = 1e-18;
 constexpr int max_terms = 1 << 20;
 
-}  // namespace
-
-ReducedVirial reduced_virial_series(double T_star) {
+// Sums the series at T*; with_derivative also forms sum (2n+1)/4 t_n.
+template <bool with_derivative>
+ReducedVirial sum_series(double T_star) {
   constexpr double two_pi_over_3 = 2.0 * std::numbers::pi / 3.0;
   const double inv_T = 1.0 / T_star;
   const double quarter = std::sqrt(std::sqrt(inv_T));  // T*^(-1/4)
 
-  // Terms t_n = c_n T*^(-(2n+1)/4); the derivative weights them by (2n+1)/4.
-  double even = c0 * quarter;                 // t_0
+  // Terms t_n = c_n T*^(-(2n+1)/4), the even and odd ones in two chains.
+  double even = c0 * quarter;                    // t_0
   double odd = c1 * quarter * std::sqrt(inv_T);  // t_1
   double sum = even + odd;
   double magnitude = std::fabs(even) + odd;
@@ -55,15 +55,21 @@ ReducedVirial reduced_virial_series(double T_star) {
     odd = odd * recurrence_factor(n - 1) * inv_T;
     sum += even + odd;
     magnitude += even + odd;
-    weighted += (2.0 * n + 1.0) / 4.0 * even + (2.0 * n + 3.0) / 4.0 * odd;
-    if (even < negligible * magnitude || !std::isfinite(magnitude)) break;
+    if constexpr (with_derivative) {
+      weighted += (2.0 * n + 1.0) / 4.0 * even + (2.0 * n + 3.0) / 4.0 * odd;
+    }
+    if (!(even >= negligible * magnitude) || !std::isfinite(magnitude)) break;
   }
-  return {-two_pi_over_3 * sum, two_pi_over_3 * weighted * inv_T};
+  return {-two_pi_over_3 * sum, with_derivative ? two_pi_over_3 * weighted * inv_T : 0.0};
 }
+
+}  // namespace
+
+ReducedVirial reduced_virial_series(double T_star) { return sum_series<true>(T_star); }
 
 double virial_B_series(double epsilon_K, double sigma_A, double T_K) {
   const double scale = avogadro_A3_exact_in_cm3_per_mol * sigma_A * sigma_A * sigma_A;
-  return reduced_virial_series(T_K / epsilon_K).B * scale;
+  return sum_series<false>(T_K / epsilon_K).B * scale;
 }
 
 double virial_dB_dT_series(double epsilon_K, double sigma_A, double T_K) {

@@ -3,6 +3,7 @@
 #include <locale.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "test_support.hpp"
@@ -61,6 +62,8 @@ struct Refusal {
   const char* input;
   const char* message;  // a part of what stderr must say
 };
+
+void PrintTo(const Refusal& refusal, std::ostream* os) { *os << refusal.name; }
 
 class RefusedInput : public ::testing::TestWithParam<Refusal> {};
 
