@@ -7,7 +7,8 @@ packages=(
   g++ cmake make         # compiler and build
   libcli11-dev           # command-line options
   nlohmann-json3-dev     # JSON output
-  libboost-math-dev      # root finding (Boost.Math, header-only)
+  libboost-math-dev      # root finding and minimisation (Boost.Math, header-only)
+  gnuplot-nox            # plots (--plot)
   libgtest-dev           # unit and end-to-end tests
   libbenchmark-dev       # benchmarks under bench/
   locales                # a decimal-comma locale for the locale-independence test

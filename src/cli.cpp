@@ -1,6 +1,7 @@
 #include "lennard/cli.hpp"
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
 #include <cerrno>
 #include <cmath>
@@ -11,6 +12,9 @@
 
 #include "lennard/characteristic.hpp"
 #include "lennard/console.hpp"
+#include "lennard/fit.hpp"
+#include "lennard/series.hpp"
+#include "lennard/plot.hpp"
 #include "lennard/sweep.hpp"
 
 namespace lennard {
@@ -74,6 +78,12 @@ CLI::Option* add_choice(CLI::App& app, const std::string& names, T& target, cons
           },
           shown));
 }
+
+const CLI::Validator plot_path(
+    [](std::string& input) -> std::string {
+      return plot_terminal(input) ? "" : "'" + input + "': el gráfico debe terminar en .png, .svg o .pdf, o ser '-'";
+    },
+    "ARCHIVO");
 
 void spanish_labels(CLI::App& app) {
   auto formatter = app.get_formatter();
@@ -144,6 +154,40 @@ ParseResult parse_command_line(int argc, const char* const argv[]) {
   for (CLI::Option* excluded : {tmin_option, tmax_option, step_option, method_option, derivative_option}) {
     summary_option->excludes(excluded);
   }
+  std::string plot;
+  CLI::Option* plot_option =
+      app.add_option("--plot", plot,
+                     "Dibuja B(T) con gnuplot en ARCHIVO (.png, .svg o .pdf; '-': en el terminal)")
+          ->option_text("ARCHIVO")
+          ->check(plot_path);
+  plot_option->excludes(summary_option);
+
+  CLI::App* fit = app.add_subcommand(
+      "fit", "Ajusta epsilon/k_B y sigma (serie exacta) a valores medidos de B(T)");
+  spanish_labels(*fit);
+  fit->set_help_flag("-h,--help", "Muestra esta ayuda y termina");
+  std::string fit_data, fit_output, fit_plot;
+  Format fit_format = Format::dat;
+  fit->add_option("DATOS", fit_data,
+                  "Archivo de datos ('-': la entrada estándar): T (K), B (cm3/mol) y, si se quiere, la "
+                  "incertidumbre de B, separados por blancos, tabuladores o comas; '#' inicia un comentario")
+      ->required();
+  CLI::Option* fit_output_option =
+      fit->add_option("-o,--output", fit_output,
+                      "Escribe la tabla de puntos (con -f json, el objeto entero) en ARCHIVO en lugar de la "
+                      "pantalla")
+          ->option_text("ARCHIVO")
+          ->check(CLI::Validator([](std::string& input) { return input.empty() ? "nombre de archivo vacío" : ""; },
+                                 "ARCHIVO"));
+  add_choice(*fit, "-f,--format", fit_format,
+             std::map<std::string, Format>{{"dat", Format::dat}, {"json", Format::json}},
+             "Formato: dat (texto, por defecto) o json", "dat|json");
+  CLI::Option* fit_plot_option =
+      fit->add_option("--plot", fit_plot,
+                      "Dibuja los puntos y la curva ajustada con gnuplot en ARCHIVO (.png, .svg o .pdf; '-': "
+                      "en el terminal)")
+          ->option_text("ARCHIVO")
+          ->check(plot_path);
 
   ParseResult result;
   try {
@@ -159,6 +203,23 @@ ParseResult parse_command_line(int argc, const char* const argv[]) {
     result.text = "Error: " + std::string(error.what()) + "\nEjecute 'lennard --help' para ver las opciones.\n";
     return result;
   }
+  if (fit->parsed()) {
+    for (const CLI::Option* table_option : app.get_options()) {
+      if (table_option->count() > 0) {
+        result.exit_status = exit_usage;
+        result.text = "Error: " + table_option->get_name() +
+                      " no se usa con 'fit'; las opciones de 'fit' van tras su nombre.\n"
+                      "Ejecute 'lennard fit --help' para ver las opciones.\n";
+        return result;
+      }
+    }
+    command.fit_data = fit_data;
+    command.format = fit_format;
+    if (fit_output_option->count() > 0) command.output = fit_output;
+    if (fit_plot_option->count() > 0) command.plot = fit_plot;
+    result.command = command;
+    return result;
+  }
   if (command.summary && command.format == Format::csv) {
     result.exit_status = exit_usage;
     result.text = "Error: --summary se escribe como texto (-f dat) o como JSON (-f json), no como csv.\n";
@@ -170,6 +231,7 @@ ParseResult parse_command_line(int argc, const char* const argv[]) {
   command.tmin_K = tmin.value();
   command.tmax_K = tmax.value();
   command.step_K = step.value();
+  if (plot_option->count() > 0) command.plot = plot;
   result.command = command;
   return result;
 }
@@ -209,6 +271,76 @@ std::vector<double> requested_temperatures(const CommandLine& command, double ep
   }
 }
 
+std::string fit_number(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.10g", value);
+  return buffer;
+}
+
+void write_fit_summary(std::FILE* file, const std::string& source, const DataSet& data, const FitResult& fit) {
+  std::fprintf(file, "Ajuste de Lennard-Jones (serie exacta, N_A = %s 1/mol) a %zu puntos de %s%s\n",
+               shortest(avogadro_per_mol).c_str(), data.points.size(), source.c_str(),
+               data.has_uncertainties ? ", con sus incertidumbres" : "");
+  std::fprintf(file, "epsilon/k_B = %s ± %s K\n", fit_number(fit.epsilon_K).c_str(),
+               fit_number(fit.epsilon_K_stderr).c_str());
+  std::fprintf(file, "sigma = %s ± %s A\n", fit_number(fit.sigma_A).c_str(), fit_number(fit.sigma_A_stderr).c_str());
+  std::fprintf(file, "residuo RMS = %s cm3/mol\n", fit_number(fit.rms_cm3_per_mol).c_str());
+}
+
+void write_fit_points(std::FILE* file, const DataSet& data, const FitResult& fit) {
+  std::fputs("# T(K) B_medido(cm3/mol) B_ajustado(cm3/mol) residuo(cm3/mol)\n", file);
+  for (std::size_t i = 0; i < data.points.size(); ++i) {
+    const DataPoint& p = data.points[i];
+    const double B_fit = fit.B_fit_cm3_per_mol[i];
+    std::fprintf(file, "%s %s %s %s\n", fit_number(p.T_K).c_str(), fit_number(p.B_cm3_per_mol).c_str(),
+                 fit_number(B_fit).c_str(), fit_number(p.B_cm3_per_mol - B_fit).c_str());
+  }
+}
+
+void write_fit_json(std::FILE* file, const DataSet& data, const FitResult& fit) {
+  nlohmann::ordered_json points = nlohmann::ordered_json::array();
+  for (std::size_t i = 0; i < data.points.size(); ++i) {
+    const DataPoint& p = data.points[i];
+    points.push_back({{"T_K", p.T_K},
+                      {"B_cm3_per_mol", p.B_cm3_per_mol},
+                      {"B_fit_cm3_per_mol", fit.B_fit_cm3_per_mol[i]},
+                      {"residual_cm3_per_mol", p.B_cm3_per_mol - fit.B_fit_cm3_per_mol[i]}});
+  }
+  const nlohmann::ordered_json document = {{"epsilon_K", fit.epsilon_K},
+                                           {"epsilon_K_stderr", fit.epsilon_K_stderr},
+                                           {"sigma_A", fit.sigma_A},
+                                           {"sigma_A_stderr", fit.sigma_A_stderr},
+                                           {"rms_cm3_per_mol", fit.rms_cm3_per_mol},
+                                           {"points", std::move(points)}};
+  const std::string text = document.dump(2) + "\n";
+  std::fwrite(text.data(), 1, text.size(), file);
+}
+
+int run_fit(const CommandLine& command, std::FILE* out, std::FILE* err) {
+  const std::string& path = *command.fit_data;
+  DataSet data;
+  FitResult fit;
+  try {
+    data = read_data_file(path);
+    fit = fit_lennard_jones(data);
+  } catch (const InputError& refusal) {
+    std::fprintf(err, "Error: %s\n", refusal.what());
+    return exit_bad_input;
+  }
+  const std::string source = path == "-" ? "la entrada estándar" : "'" + path + "'";
+  int status = 0;
+  if (command.format == Format::json) {
+    status = write_to_path(command.output.value_or("-"), out, err,
+                           [&](std::FILE* file) { write_fit_json(file, data, fit); });
+  } else {
+    write_fit_summary(out, source, data, fit);
+    status = write_to_path(command.output.value_or("-"), out, err,
+                           [&](std::FILE* file) { write_fit_points(file, data, fit); });
+  }
+  if (status != 0 || !command.plot) return status;
+  return run_gnuplot(fit_plot_script(data, fit, *command.plot), *command.plot, out, err);
+}
+
 }  // namespace
 
 int run(int argc, const char* const argv[], std::FILE* in, std::FILE* out, std::FILE* err) {
@@ -220,6 +352,7 @@ int run(int argc, const char* const argv[], std::FILE* in, std::FILE* out, std::
     return parsed.exit_status;
   }
   const CommandLine& command = *parsed.command;
+  if (command.fit_data) return run_fit(command, out, err);
   const std::string output = command.output.value_or(command.summary ? "-" : default_results_path);
 
   double epsilon = 0.0;
@@ -258,7 +391,14 @@ int run(int argc, const char* const argv[], std::FILE* in, std::FILE* out, std::
     return refusal.exit_status;
   }
   const Table table = compute_table(epsilon, sigma, temperatures, command.method, command.derivative);
-  return write_to_path(output, out, err, [&](std::FILE* file) { write_table(file, table, command.format); });
+  const int status =
+      write_to_path(output, out, err, [&](std::FILE* file) { write_table(file, table, command.format); });
+  if (status != 0 || !command.plot) return status;
+  if (table.rows.empty()) {
+    std::fputs("Error: la tabla no tiene filas: no hay nada que dibujar.\n", err);
+    return exit_bad_input;
+  }
+  return run_gnuplot(table_plot_script(table, *command.plot), *command.plot, out, err);
 }
 
 }  // namespace lennard

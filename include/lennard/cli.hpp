@@ -11,7 +11,7 @@
 
 namespace lennard {
 
-inline constexpr const char* version_text = "lennard 0.2.0";
+inline constexpr const char* version_text = "lennard 0.3.0";
 
 struct CommandLine {
   std::optional<double> epsilon_K;
@@ -24,6 +24,8 @@ struct CommandLine {
   bool derivative = false;
   Format format = Format::dat;
   bool summary = false;
+  std::optional<std::string> plot;      // picture of B(T): .png, .svg, .pdf, or "-" for text
+  std::optional<std::string> fit_data;  // "lennard fit DATA": the measured points ("-": stdin)
 };
 
 struct ParseResult {

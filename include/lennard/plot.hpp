@@ -1,0 +1,28 @@
+// Plots of B(T) drawn by gnuplot, driven through a pipe with the data inline.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "lennard/fit.hpp"
+#include "lennard/output.hpp"
+
+namespace lennard {
+
+// The gnuplot terminal for a plot path: by extension .png, .svg or .pdf, and
+// the text terminal for "-". Empty when the extension is not one of these.
+std::optional<std::string> plot_terminal(const std::string& path);
+
+// The gnuplot script of a table's B(T), or of measured points (with error bars
+// where given) and the fitted curve.
+std::string table_plot_script(const Table& table, const std::string& path);
+std::string fit_plot_script(const DataSet& data, const FitResult& fit, const std::string& path);
+
+// Runs gnuplot on script, drawing into the file at path (created here, so a
+// path that cannot be written is reported as such), or on out for "-".
+// Returns 0, or 1 with a message on err when gnuplot is missing or fails.
+int run_gnuplot(const std::string& script, const std::string& path, std::FILE* out, std::FILE* err);
+
+}  // namespace lennard

@@ -1,0 +1,215 @@
+#include "lennard/plot.hpp"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+extern char** environ;
+
+namespace lennard {
+
+namespace {
+
+std::string lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+bool ends_with(const std::string& text, const std::string& suffix) {
+  return text.size() > suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// A gnuplot single-quoted string: nothing is special but the quote, doubled.
+std::string quoted(const std::string& text) {
+  std::string result = "'";
+  for (const char c : text) {
+    result += c;
+    if (c == '\'') result += '\'';
+  }
+  return result + "'";
+}
+
+std::string number(double value) { return shortest(value); }
+
+std::string compact(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.6g", value);
+  return buffer;
+}
+
+std::string preamble(const std::string& path, const std::string& title) {
+  std::string script = "set encoding utf8\n";
+  // No "set output": gnuplot draws on its standard output, which is the plot
+  // file opened by this program (or our standard output for "-").
+  script += "set terminal " + plot_terminal(path).value_or("dumb") + "\n";
+  script += "set title " + quoted(title) + " noenhanced\n";
+  script += "set xlabel 'T (K)' noenhanced\n";
+  script += "set ylabel 'B (cm³/mol)' noenhanced\n";
+  script += "set xzeroaxis linetype -1\n";  // the line B = 0
+  script += "set key bottom right\n";
+  return script;
+}
+
+}  // namespace
+
+std::optional<std::string> plot_terminal(const std::string& path) {
+  const std::string name = lower(path);
+  if (path == "-") return "dumb size 79,24";
+  if (ends_with(name, ".png")) return "pngcairo size 900,600";
+  if (ends_with(name, ".svg")) return "svg size 900,600";
+  if (ends_with(name, ".pdf")) return "pdfcairo size 7in,4.7in";
+  return std::nullopt;
+}
+
+std::string table_plot_script(const Table& table, const std::string& path) {
+  std::string script =
+      preamble(path, "Lennard-Jones: ε/k_B = " + compact(table.epsilon_K) + " K, σ = " + compact(table.sigma_A) + " Å");
+  script += "$table << EOD\n";
+  for (const TableRow& row : table.rows) {
+    if (std::isfinite(row.B_cm3_per_mol)) script += number(row.T_K) + " " + number(row.B_cm3_per_mol) + "\n";
+  }
+  script += "EOD\n";
+  script += "plot $table using 1:2 with lines linewidth 2 title " +
+            quoted(std::string("B(T), ") + (table.method == Method::series ? "serie exacta" : "regla del trapecio")) +
+            "\n";
+  return script;
+}
+
+std::string fit_plot_script(const DataSet& data, const FitResult& fit, const std::string& path) {
+  std::string script = preamble(path, "Ajuste de Lennard-Jones: ε/k_B = " + compact(fit.epsilon_K) +
+                                          " K, σ = " + compact(fit.sigma_A) + " Å");
+  script += "$points << EOD\n";
+  double T_lo = data.points.front().T_K;
+  double T_hi = T_lo;
+  for (const DataPoint& p : data.points) {
+    script += number(p.T_K);
+    script += ' ';
+    script += number(p.B_cm3_per_mol);
+    if (data.has_uncertainties) {
+      script += ' ';
+      script += number(p.u_cm3_per_mol);
+    }
+    script += '\n';
+    T_lo = std::min(T_lo, p.T_K);
+    T_hi = std::max(T_hi, p.T_K);
+  }
+  script += "EOD\n$curve << EOD\n";
+  // The fitted curve, log-spaced a little beyond the data.
+  constexpr int samples = 300;
+  const double from = std::log(T_lo * 0.9);
+  const double to = std::log(T_hi * 1.1);
+  for (int k = 0; k <= samples; ++k) {
+    const double T = std::exp(from + (to - from) * k / samples);
+    script += number(T) + " " + number(model_B(fit.epsilon_K, fit.sigma_A, T)) + "\n";
+  }
+  script += "EOD\n";
+  // The curve first, so the points are drawn over it.
+  script += "plot $curve using 1:2 with lines linewidth 2 title 'ajuste', $points using 1:2";
+  script += data.has_uncertainties ? ":3 with yerrorbars" : " with points";
+  script += " pointtype 7 title 'medidos'\n";
+  return script;
+}
+
+namespace {
+
+bool on_path(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return false;
+  std::string directories = path;
+  std::size_t start = 0;
+  while (start <= directories.size()) {
+    const std::size_t end = std::min(directories.find(':', start), directories.size());
+    const std::string directory = end > start ? directories.substr(start, end - start) : ".";
+    if (access((directory + "/" + program).c_str(), X_OK) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+int draw(const std::string& script, std::FILE* picture, std::FILE* err);
+
+}  // namespace
+
+int run_gnuplot(const std::string& script, const std::string& path, std::FILE* out, std::FILE* err) {
+  if (!on_path("gnuplot")) {
+    std::fputs("Error: no se encontró gnuplot; instálelo con: apt-get install gnuplot-nox\n", err);
+    return 1;
+  }
+  std::FILE* picture = path == "-" ? out : std::fopen(path.c_str(), "wb");
+  if (picture == nullptr) {
+    std::fprintf(err, "Error: no se puede crear el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
+    return 1;
+  }
+  const int status = draw(script, picture, err);
+  if (picture != out && std::fclose(picture) != 0 && status == 0) {
+    std::fprintf(err, "Error: no se pudo cerrar el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
+    return 1;
+  }
+  return status;
+}
+
+namespace {
+
+int draw(const std::string& script, std::FILE* picture, std::FILE* err) {
+  std::fflush(picture);
+  std::fflush(err);
+
+  int pipe_fds[2];
+  if (pipe(pipe_fds) != 0) {
+    std::fprintf(err, "Error: no se pudo crear la tubería hacia gnuplot: %s\n", std::strerror(errno));
+    return 1;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipe_fds[0], STDIN_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, fileno(picture), STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, fileno(err), STDERR_FILENO);
+  posix_spawn_file_actions_addclose(&actions, pipe_fds[1]);
+  char program[] = "gnuplot";
+  char* argv[] = {program, nullptr};
+  pid_t child = 0;
+  const int spawned = posix_spawnp(&child, "gnuplot", &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipe_fds[0]);
+  if (spawned != 0) {
+    close(pipe_fds[1]);
+    std::fprintf(err, "Error: no se pudo ejecutar gnuplot: %s\n", std::strerror(spawned));
+    return 1;
+  }
+
+  // A gnuplot that dies early must not kill us with SIGPIPE.
+  struct sigaction ignore {}, previous{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGPIPE, &ignore, &previous);
+  std::size_t written = 0;
+  while (written < script.size()) {
+    const ssize_t n = write(pipe_fds[1], script.data() + written, script.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    written += static_cast<std::size_t>(n);
+  }
+  close(pipe_fds[1]);
+  sigaction(SIGPIPE, &previous, nullptr);
+
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || written < script.size()) {
+    std::fputs("Error: gnuplot no pudo dibujar el gráfico (véase su mensaje arriba).\n", err);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+}  // namespace lennard
