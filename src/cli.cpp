@@ -19,6 +19,8 @@
 
 namespace lennard {
 
+const char* const version_text = "lennard " LENNARD_VERSION;
+
 bool parse_number(const std::string& text, double& value) {
   if (text.empty()) return false;
   char* end = nullptr;

@@ -11,7 +11,8 @@
 
 namespace lennard {
 
-inline constexpr const char* version_text = "lennard 0.3.0";
+// "lennard X.Y.Z", the project version from CMake.
+extern const char* const version_text;
 
 struct CommandLine {
   std::optional<double> epsilon_K;
