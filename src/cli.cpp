@@ -3,11 +3,9 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <map>
-#include <sstream>
 #include <vector>
 
 #include "lennard/characteristic.hpp"
@@ -24,7 +22,6 @@ const char* const version_text = "lennard " LENNARD_VERSION;
 bool parse_number(const std::string& text, double& value) {
   if (text.empty()) return false;
   char* end = nullptr;
-  errno = 0;
   value = std::strtod(text.c_str(), &end);
   // Overflow gives +-HUGE_VAL, as "%lf" does; the finiteness checks refuse it later.
   return end == text.c_str() + text.size();
@@ -81,6 +78,9 @@ CLI::Option* add_choice(CLI::App& app, const std::string& names, T& target, cons
           shown));
 }
 
+const CLI::Validator file_name(
+    [](std::string& input) -> std::string { return input.empty() ? "nombre de archivo vacío" : ""; }, "ARCHIVO");
+
 const CLI::Validator plot_path(
     [](std::string& input) -> std::string {
       return plot_terminal(input) ? "" : "'" + input + "': el gráfico debe terminar en .png, .svg o .pdf, o ser '-'";
@@ -126,8 +126,7 @@ ParseResult parse_command_line(int argc, const char* const argv[]) {
                      "Archivo de resultados ('-': la salida estándar); por defecto 'Lennard.dat' "
                      "(con --summary, la salida estándar)")
           ->option_text("ARCHIVO")
-          ->check(CLI::Validator([](std::string& input) { return input.empty() ? "nombre de archivo vacío" : ""; },
-                                 "ARCHIVO"));
+          ->check(file_name);
 
   CLI::Option* tmin_option =
       tmin.add(app, "--tmin", "Primera temperatura del barrido, en K (por defecto epsilon/k_B)", "K")
@@ -179,8 +178,7 @@ ParseResult parse_command_line(int argc, const char* const argv[]) {
                       "Escribe la tabla de puntos (con -f json, el objeto entero) en ARCHIVO en lugar de la "
                       "pantalla")
           ->option_text("ARCHIVO")
-          ->check(CLI::Validator([](std::string& input) { return input.empty() ? "nombre de archivo vacío" : ""; },
-                                 "ARCHIVO"));
+          ->check(file_name);
   add_choice(*fit, "-f,--format", fit_format,
              std::map<std::string, Format>{{"dat", Format::dat}, {"json", Format::json}},
              "Formato: dat (texto, por defecto) o json", "dat|json");
