@@ -124,18 +124,24 @@ double weight(const DataSet& data, const DataPoint& p) {
 double g(double T_star) { return reduced_virial_series(T_star).B * avogadro_A3_exact_in_cm3_per_mol; }
 
 Profile profile(const DataSet& data, double epsilon) {
+  // One series evaluation a point; chi^2 is summed from the residuals rather
+  // than expanded, which would cancel badly near a perfect fit.
+  std::vector<double> g_values;
+  g_values.reserve(data.points.size());
   double wgb = 0.0;
   double wgg = 0.0;
   for (const DataPoint& p : data.points) {
     const double gi = g(p.T_K / epsilon);
     const double w = weight(data, p);
+    g_values.push_back(gi);
     wgb += w * gi * p.B_cm3_per_mol;
     wgg += w * gi * gi;
   }
   const double a = wgg > 0.0 ? std::max(wgb / wgg, 0.0) : 0.0;
   double chi2 = 0.0;
-  for (const DataPoint& p : data.points) {
-    const double r = p.B_cm3_per_mol - a * g(p.T_K / epsilon);
+  for (std::size_t i = 0; i < data.points.size(); ++i) {
+    const DataPoint& p = data.points[i];
+    const double r = p.B_cm3_per_mol - a * g_values[i];
     chi2 += weight(data, p) * r * r;
   }
   if (!std::isfinite(chi2)) chi2 = std::numeric_limits<double>::max();
@@ -158,11 +164,14 @@ FitResult fit_lennard_jones(const DataSet& data) {
   const double log_lo = std::log(T_max * 1e-4);
   const double log_hi = std::log(T_min / 0.05);
   constexpr int scan_points = 400;
-  std::vector<double> chi2(scan_points + 1);
   int best = 0;
+  double best_chi2 = std::numeric_limits<double>::infinity();
   for (int k = 0; k <= scan_points; ++k) {
-    chi2[static_cast<std::size_t>(k)] = profile(data, std::exp(log_lo + (log_hi - log_lo) * k / scan_points)).chi2;
-    if (chi2[static_cast<std::size_t>(k)] < chi2[static_cast<std::size_t>(best)]) best = k;
+    const double chi2 = profile(data, std::exp(log_lo + (log_hi - log_lo) * k / scan_points)).chi2;
+    if (chi2 < best_chi2) {
+      best = k;
+      best_chi2 = chi2;
+    }
   }
   if (best == 0 || best == scan_points) {
     throw InputError("no hay un mínimo de chi^2 para epsilon/k_B entre " + std::to_string(std::exp(log_lo)) +

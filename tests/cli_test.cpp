@@ -282,7 +282,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"NegativeSigma", "-e 120 -s -1", 1, "sigma debe ser positivo"},
                       Refusal{"NegativeEpsilonWithSweep", "-e -120 -s 3.4 --tmax 500", 1, "debe ser positivo"},
                       Refusal{"NegativeEpsilonSummary", "-e -120 -s 3.4 --summary", 1, "positivo"}),
-    [](const ::testing::TestParamInfo<Refusal>& case_info) { return std::string(case_info.param.name); });
+    lennard::testing::CaseName{});
 
 TEST(CommandLine, WriteFailureToAFullDiskIsReported) {
   ScratchDir dir;

@@ -99,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"FivefoldOverflows", "4e307 3.4\n", "desborda"},
                       Refusal{"ZeroSigma", "120 0\n", "sigma debe ser positivo"},
                       Refusal{"NegativeSigma", "120 -3.4\n", "sigma debe ser positivo"}),
-    [](const ::testing::TestParamInfo<Refusal>& case_info) { return std::string(case_info.param.name); });
+    lennard::testing::CaseName{});
 
 TEST(ResultsFile, ThatIsADirectoryIsReportedWithTheSystemsReason) {
   ScratchDir dir;

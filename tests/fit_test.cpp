@@ -99,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadData{"ZeroUncertainty", "100 -184 0\n", "la incertidumbre debe ser positiva"},
         BadData{"NegativeUncertainty", "100 -184 -1\n", "la incertidumbre debe ser positiva"},
         BadData{"MixedUncertainties", "100 -184 1\n120 -131\n", "línea 2"}),
-    [](const ::testing::TestParamInfo<BadData>& case_info) { return std::string(case_info.param.name); });
+    lennard::testing::CaseName{});
 
 TEST(Fit, RecoversTheParametersOfExactData) {
   for (const bool weighted : {false, true}) {

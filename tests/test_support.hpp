@@ -1,6 +1,7 @@
 // Helpers for tests that touch files or run the built program.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -76,5 +77,13 @@ inline RunResult run_program(const ScratchDir& dir, const std::string& args, con
   std::filesystem::remove(dir / ".stderr");
   return result;
 }
+
+// Names each case of a parameterised test after the `name` field of its parameter.
+struct CaseName {
+  template <class Case>
+  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
+    return info.param.name;
+  }
+};
 
 }  // namespace lennard::testing
