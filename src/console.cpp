@@ -1,7 +1,6 @@
 #include "lennard/console.hpp"
 
-#include "lennard/sweep.hpp"
-#include "lennard/table.hpp"
+#include "lennard/files.hpp"
 
 namespace lennard {
 
@@ -17,22 +16,27 @@ namespace {
 #define LENNARD_A_ACUTE "\xC3\xA1"
 #endif
 
-constexpr const char* dialogue_texts[] = {
+constexpr const char* explanation[] = {
     "\nPotencial de Lennard-Jones: U(r) = 4e{(s/r)^12-(s/r)^6}",
     "\nDefinimos x= s/r)",
     "\n el programa calcula B(T) resolviendo num" LENNARD_E_ACUTE "ricamente",
     "\n B(T)= 2*pi*NA* integral[1-exp{-U(r)/kBT}]r^2dr",
     "\nde cero a infinito",
-    "\n\n Resultados en archivo de texto: 'Lennard.dat'",
-    "\n\npar" LENNARD_A_ACUTE "metros epsilon/k_B (K) y sigma(A): ",
 };
+constexpr const char* prompt = "\n\npar" LENNARD_A_ACUTE "metros epsilon/k_B (K) y sigma(A): ";
 
 }  // namespace
 
-void write_dialogue(std::FILE* out) {
-  for (const char* text : dialogue_texts) {
+void write_dialogue(std::FILE* out, const std::string& results_path) {
+  for (const char* text : explanation) {
     std::fputs(text, out);
   }
+  if (results_path == "-") {
+    std::fputs("\n\n Resultados en la salida est" LENNARD_A_ACUTE "ndar", out);
+  } else {
+    std::fprintf(out, "\n\n Resultados en archivo de texto: '%s'", printable(results_path, 200).c_str());
+  }
+  std::fputs(prompt, out);
   std::fflush(out);
 }
 
@@ -40,34 +44,14 @@ bool read_parameters(std::FILE* in, std::FILE* err, double& epsilon, double& sig
   double first = 0.0;
   double second = 0.0;
   if (std::fscanf(in, "%lf %lf", &first, &second) != 2) {
-    std::fputs("Error: se esperaban dos números: epsilon/k_B (K) y sigma (A).\n", err);
+    // At the end of the input the cursor still stands on the prompt's line.
+    std::fprintf(err, "%sError: se esperaban dos números: epsilon/k_B (K) y sigma (A).\n",
+                 std::feof(in) ? "\n" : "");
     return false;
   }
   epsilon = first;
   sigma = second;
   return true;
-}
-
-int write_default_table(double epsilon, double sigma, const char* path, std::FILE* err) {
-  std::vector<double> temperatures;
-  try {
-    check_parameters(epsilon, sigma);
-    temperatures = temperature_grid(default_sweep(epsilon));
-  } catch (const InputError& refusal) {
-    std::fprintf(err, "Error: %s\n", refusal.what());
-    return exit_bad_input;
-  }
-  return write_dat_file(path, epsilon, sigma, temperatures, err);
-}
-
-int run_console(std::FILE* in, std::FILE* out, std::FILE* err, const char* path) {
-  write_dialogue(out);
-  double epsilon = 0.0;
-  double sigma = 0.0;
-  if (!read_parameters(in, err, epsilon, sigma)) {
-    return exit_bad_input;
-  }
-  return write_default_table(epsilon, sigma, path, err);
 }
 
 }  // namespace lennard

@@ -2,4 +2,7 @@
 
 #include "lennard/cli.hpp"
 
-int main(int argc, char* argv[]) { return lennard::run(argc, argv, stdin, stdout, stderr); }
+int main(int argc, char* argv[]) {
+  lennard::guard_standard_descriptors();
+  return lennard::run(argc, argv, stdin, stdout, stderr);
+}

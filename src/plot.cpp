@@ -1,6 +1,7 @@
 #include "lennard/plot.hpp"
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+
+#include "lennard/files.hpp"
 
 extern char** environ;
 
@@ -59,6 +63,11 @@ std::string preamble(const std::string& path, const std::string& title) {
   return script;
 }
 
+// Data over more than a decade of T are read best on a logarithmic T axis.
+std::string temperature_axis(double T_lo, double T_hi) {
+  return T_hi > 10.0 * T_lo ? "set logscale x\n" : "";
+}
+
 }  // namespace
 
 std::optional<std::string> plot_terminal(const std::string& path) {
@@ -73,12 +82,22 @@ std::optional<std::string> plot_terminal(const std::string& path) {
 std::string table_plot_script(const Table& table, const std::string& path) {
   std::string script =
       preamble(path, "Lennard-Jones: ε/k_B = " + compact(table.epsilon_K) + " K, σ = " + compact(table.sigma_A) + " Å");
-  script += "$table << EOD\n";
+  std::string points;
+  std::size_t drawn = 0;
+  double T_lo = 0.0;
+  double T_hi = 0.0;
   for (const TableRow& row : table.rows) {
-    if (std::isfinite(row.B_cm3_per_mol)) script += number(row.T_K) + " " + number(row.B_cm3_per_mol) + "\n";
+    if (!std::isfinite(row.B_cm3_per_mol)) continue;
+    points += number(row.T_K) + " " + number(row.B_cm3_per_mol) + "\n";
+    T_lo = drawn == 0 ? row.T_K : std::min(T_lo, row.T_K);
+    T_hi = drawn == 0 ? row.T_K : std::max(T_hi, row.T_K);
+    ++drawn;
   }
-  script += "EOD\n";
-  script += "plot $table using 1:2 with lines linewidth 2 title " +
+  script += temperature_axis(T_lo, T_hi);
+  script += "$table << EOD\n" + points + "EOD\n";
+  // A single temperature is a point: a line through it would draw nothing.
+  script += std::string("plot $table using 1:2 ") +
+            (drawn == 1 ? "with points pointtype 7 pointsize 1.5" : "with lines linewidth 2") + " title " +
             quoted(std::string("B(T), ") + (table.method == Method::series ? "serie exacta" : "regla del trapecio")) +
             "\n";
   return script;
@@ -102,7 +121,9 @@ std::string fit_plot_script(const DataSet& data, const FitResult& fit, const std
     T_lo = std::min(T_lo, p.T_K);
     T_hi = std::max(T_hi, p.T_K);
   }
-  script += "EOD\n$curve << EOD\n";
+  script += "EOD\n";
+  script += temperature_axis(T_lo, T_hi);
+  script += "$curve << EOD\n";
   // The fitted curve, log-spaced a little beyond the data.
   constexpr int samples = 300;
   const double from = std::log(T_lo * 0.9);
@@ -139,22 +160,101 @@ int draw(const std::string& script, std::FILE* picture, std::FILE* err);
 
 }  // namespace
 
+namespace {
+
+// Copies the finished picture in temporary to destination; false on a failed write.
+bool copy_picture(std::FILE* temporary, std::FILE* destination) {
+  std::rewind(temporary);
+  char buffer[65536];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, temporary)) > 0) {
+    if (std::fwrite(buffer, 1, n, destination) != n) return false;
+  }
+  return std::ferror(temporary) == 0 && std::fflush(destination) == 0 && std::ferror(destination) == 0;
+}
+
+// Plots to standard output or to a device (a link to /dev/full, a pipe):
+// drawn into an anonymous file first, so that a gnuplot that fails writes
+// nothing, and copied with every write checked.
+int draw_and_copy(const std::string& script, const std::string& path, std::FILE* out, std::FILE* err) {
+  std::FILE* temporary = std::tmpfile();
+  if (temporary == nullptr) {
+    std::fprintf(err, "Error: no se puede crear un archivo temporal para el gráfico: %s\n", std::strerror(errno));
+    return 1;
+  }
+  int status = draw(script, temporary, err);
+  if (status == 0) {
+    const bool to_stdout = path == "-";
+    std::FILE* destination = to_stdout ? out : std::fopen(path.c_str(), "wb");
+    if (destination == nullptr) {
+      std::fprintf(err, "Error: no se puede crear el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
+      status = 1;
+    } else {
+      bool written = copy_picture(temporary, destination);
+      const int write_errno = errno;
+      if (!to_stdout && std::fclose(destination) != 0) written = false;
+      if (!written) {
+        std::fprintf(err, "Error: no se pudo escribir el gráfico en %s: %s\n",
+                     to_stdout ? "la salida estándar" : ("'" + path + "'").c_str(),
+                     std::strerror(written ? errno : write_errno));
+        status = -1;
+      }
+    }
+  }
+  std::fclose(temporary);
+  return status;
+}
+
+// Plots to a regular file: drawn into a temporary file beside it and renamed
+// into place only when complete, so that a failure leaves the earlier plot whole.
+int draw_and_rename(const std::string& script, const std::string& path, std::FILE* err) {
+  const std::filesystem::path target = resolve_links(path);
+  std::string hidden_name = target.filename().string();
+  hidden_name.insert(0, 1, '.');
+  hidden_name += ".XXXXXX";
+  std::string temporary_name = (target.parent_path() / hidden_name).string();
+  const int fd = mkstemp(temporary_name.data());
+  if (fd < 0) {
+    std::fprintf(err, "Error: no se puede crear el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
+    return 1;
+  }
+  // The new file gets the permissions the old one had, or those of a new file.
+  struct stat previous {};
+  if (stat(target.c_str(), &previous) == 0) {
+    fchmod(fd, previous.st_mode & 07777);
+  } else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+  }
+  std::FILE* picture = fdopen(fd, "wb");
+  if (picture == nullptr) {
+    close(fd);
+    unlink(temporary_name.c_str());
+    std::fprintf(err, "Error: no se puede crear el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
+    return 1;
+  }
+  int status = draw(script, picture, err);
+  const bool closed = std::fclose(picture) == 0;
+  if (status == 0 && (!closed || std::rename(temporary_name.c_str(), target.c_str()) != 0)) {
+    std::fprintf(err, "Error: no se pudo escribir el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
+    status = -1;
+  }
+  if (status != 0) unlink(temporary_name.c_str());
+  return status;
+}
+
+}  // namespace
+
 int run_gnuplot(const std::string& script, const std::string& path, std::FILE* out, std::FILE* err) {
   if (!on_path("gnuplot")) {
     std::fputs("Error: no se encontró gnuplot; instálelo con: apt-get install gnuplot-nox\n", err);
     return 1;
   }
-  std::FILE* picture = path == "-" ? out : std::fopen(path.c_str(), "wb");
-  if (picture == nullptr) {
-    std::fprintf(err, "Error: no se puede crear el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
-    return 1;
-  }
-  const int status = draw(script, picture, err);
-  if (picture != out && std::fclose(picture) != 0 && status == 0) {
-    std::fprintf(err, "Error: no se pudo cerrar el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
-    return 1;
-  }
-  return status;
+  struct stat status {};
+  const bool device = path != "-" && stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
+  if (path == "-" || device) return draw_and_copy(script, path, out, err);
+  return draw_and_rename(script, path, err);
 }
 
 namespace {
@@ -204,8 +304,8 @@ int draw(const std::string& script, std::FILE* picture, std::FILE* err) {
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || written < script.size()) {
-    std::fputs("Error: gnuplot no pudo dibujar el gráfico (véase su mensaje arriba).\n", err);
-    return 1;
+    std::fputs("Error: gnuplot no pudo dibujar el gráfico (véase su mensaje arriba); no se escribió nada.\n", err);
+    return -1;
   }
   return 0;
 }

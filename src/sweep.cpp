@@ -1,20 +1,11 @@
 #include "lennard/sweep.hpp"
 
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
+#include "lennard/shortest.hpp"
+
 namespace lennard {
-
-namespace {
-
-std::string format_number(const char* format, double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, format, value);
-  return buffer;
-}
-
-}  // namespace
 
 double temperature_step_two_sum(double T1, double T2) {
   // hi + lo == T2 - T1 exactly (Knuth's two-sum).
@@ -47,11 +38,11 @@ void check_parameters(double epsilon, double sigma) {
     throw InputError("epsilon/k_B no puede ser cero: el barrido de temperaturas no avanzaría.");
   }
   if (!std::isfinite(epsilon * 5.0)) {
-    throw InputError("epsilon/k_B = " + format_number("%.17g", epsilon) +
+    throw InputError("epsilon/k_B = " + shortest(epsilon) +
                      " K es demasiado grande: 5*epsilon/k_B desborda.");
   }
   if (!(sigma > 0.0)) {
-    throw InputError("sigma debe ser positivo; se leyó " + format_number("%.17g", sigma) + " A.");
+    throw InputError("sigma debe ser positivo; se leyó " + shortest(sigma) + " A.");
   }
 }
 
@@ -69,9 +60,11 @@ std::vector<double> temperature_grid(const Sweep& sweep, std::size_t row_limit) 
                        " filas.");
     }
     grid.push_back(T);
+    // A sweep that starts at its bound is that one temperature, whatever the step.
+    if (T == sweep.T2) break;
     if (!(T + sweep.dT > T)) {
-      throw InputError("el paso de temperatura " + format_number("%.17g", sweep.dT) +
-                       " K no hace avanzar T = " + format_number("%.17g", T) +
+      throw InputError("el paso de temperatura " + shortest(sweep.dT) +
+                       " K no hace avanzar T = " + shortest(T) +
                        " K: el barrido no terminaría.");
     }
   }

@@ -5,9 +5,7 @@
 
 namespace lennard {
 
-double alfa = 0.0;
-
-double Fun(double x) {
+double Fun(double x, double alfa) {
   const double s = x * x;
   const double x6 = s * s * s;
   // (x6 - 1) x6 = x^12 - x^6 without forming x^12 separately.
@@ -16,7 +14,7 @@ double Fun(double x) {
   return (1.0 - e) / s / s;
 }
 
-double dFun_dalfa(double x) {
+double dFun_dalfa(double x, double alfa) {
   const double s = x * x;
   const double x6 = s * s * s;
   const double u = (x6 - 1.0) * x6;
@@ -26,9 +24,9 @@ double dFun_dalfa(double x) {
 
 double virial_B_trapezoid(double epsilon, double sigma, double T) {
   constexpr double pi = std::numbers::pi;
-  alfa = epsilon * 4.0 / T;
+  const double alfa = epsilon * 4.0 / T;
 
-  double B = trapezoid_in_x(Fun);
+  double B = trapezoid_in_x([alfa](double x) { return Fun(x, alfa); });
 
   const double x23 = x2 * x2 * x2;
   const double x29 = x23 * x23 * x23;
@@ -42,11 +40,11 @@ double virial_B_trapezoid(double epsilon, double sigma, double T) {
 
 double virial_dB_dT_trapezoid(double epsilon, double sigma, double T) {
   constexpr double pi = std::numbers::pi;
-  alfa = epsilon * 4.0 / T;
+  const double alfa = epsilon * 4.0 / T;
   const double x23 = x2 * x2 * x2;
   const double x29 = x23 * x23 * x23;
   // The near-range term does not depend on alfa; the far-range one is linear in it.
-  const double dB_dalfa = trapezoid_in_x(dFun_dalfa) + (x29 / 9.0 - x23 / 3.0);
+  const double dB_dalfa = trapezoid_in_x([alfa](double x) { return dFun_dalfa(x, alfa); }) + (x29 / 9.0 - x23 / 3.0);
   return dB_dalfa * (-alfa / T) * sigma * sigma * sigma * 2 * pi * avogadro_A3_in_cm3_per_mol;
 }
 

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <random>
@@ -48,6 +50,15 @@ DataSet synthetic(bool with_uncertainties, std::mt19937_64* noise) {
   return data;
 }
 
+TEST(ReadData, SkipsAByteOrderMarkAndAcceptsCommasWithBlanks) {
+  std::istringstream text("\xEF\xBB\xBF" "100, -183.5, 2\n120,-131,1.5\n140 , -98 ,1\n");
+  const DataSet data = read_data(text, "hoja.csv");
+  ASSERT_EQ(data.points.size(), 3u);
+  EXPECT_EQ(data.points[0].T_K, 100.0);
+  EXPECT_EQ(data.points[0].B_cm3_per_mol, -183.5);
+  EXPECT_EQ(data.points[2].u_cm3_per_mol, 1.0);
+}
+
 TEST(ReadData, AcceptsBlanksTabsCommasCommentsAndBlankLines) {
   std::istringstream text("# argon\n\n100 -184\n120\t-131 # smoothed\r\n 140 , -98 \n\n");
   const DataSet data = read_data(text, "datos");
@@ -66,8 +77,8 @@ TEST(ReadData, AcceptsBlanksTabsCommasCommentsAndBlankLines) {
 
 struct BadData {
   const char* name;
-  const char* text;
-  const char* message;  // must appear in the error
+  std::string text;
+  std::string message;  // must appear in the error
 };
 
 void PrintTo(const BadData& bad, std::ostream* os) { *os << bad.name; }
@@ -98,18 +109,76 @@ INSTANTIATE_TEST_SUITE_P(
         BadData{"InfiniteTemperature", "inf -5\n", "los valores deben ser finitos"},
         BadData{"ZeroUncertainty", "100 -184 0\n", "la incertidumbre debe ser positiva"},
         BadData{"NegativeUncertainty", "100 -184 -1\n", "la incertidumbre debe ser positiva"},
-        BadData{"MixedUncertainties", "100 -184 1\n120 -131\n", "línea 2"}),
+        BadData{"MixedUncertainties", "100 -184 1\n120 -131\n", "línea 2"},
+        // A decimal comma must not split a number into B and an uncertainty.
+        BadData{"DecimalComma", "100 -183,5\n120 -131\n140 -98\n", "el separador decimal es '.'"},
+        BadData{"EmptyCommaField", "100,,5\n", "falta un número entre dos comas"},
+        BadData{"NulByte", std::string("100 -184\n12\0 -131\n", 18), "línea 2: contiene un byte nulo"},
+        BadData{"LineOverOneMebibyte", std::string((1 << 20) + 1, '1'), "línea 1: tiene más de 1 MiB"},
+        // Shown shortened, with the escape sequence harmless on a terminal.
+        BadData{"EscapesAndLength", "1 \x1b[2J" + std::string(500, 'x') + "\n",
+                "línea 1: '1 \\x1b[2J" + std::string(54, 'x') + "...'"}),
     lennard::testing::CaseName{});
 
 TEST(Fit, RecoversTheParametersOfExactData) {
   for (const bool weighted : {false, true}) {
     const lennard::FitResult fit = fit_lennard_jones(synthetic(weighted, nullptr));
-    EXPECT_NEAR(fit.epsilon_K, true_epsilon, 1e-6 * true_epsilon) << "weighted " << weighted;
-    EXPECT_NEAR(fit.sigma_A, true_sigma, 1e-6 * true_sigma) << "weighted " << weighted;
+    EXPECT_NEAR(fit.epsilon_K, true_epsilon, 1e-10 * true_epsilon) << "weighted " << weighted;
+    EXPECT_NEAR(fit.sigma_A, true_sigma, 1e-10 * true_sigma) << "weighted " << weighted;
     EXPECT_LT(fit.rms_cm3_per_mol, 1e-6);
     ASSERT_EQ(fit.B_fit_cm3_per_mol.size(), temperatures.size());
     EXPECT_NEAR(fit.B_fit_cm3_per_mol[0], lennard::model_B(true_epsilon, true_sigma, 80.0), 1e-6);
   }
+}
+
+TEST(Fit, AgreesWithAnIndependentHighPrecisionFitOfArgon) {
+  // tests/tools/fit_reference.py examples/argon_B2.dat: both normal equations
+  // solved together with mpmath at 40 digits.
+  std::ifstream file(std::string(LENNARD_TEST_DATA) + "/../../examples/argon_B2.dat");
+  const lennard::FitResult fit = fit_lennard_jones(read_data(file, "argon"));
+  EXPECT_NEAR(fit.epsilon_K, 120.13019410395712856, 1e-10 * 120.13);
+  EXPECT_NEAR(fit.sigma_A, 3.4470696911715917153, 1e-10 * 3.447);
+  EXPECT_EQ(fit.dof, 12u);
+  EXPECT_DOUBLE_EQ(fit.reduced_chi2, fit.chi2 / 12.0);
+}
+
+struct Undetermined {
+  const char* name;
+  std::vector<double> temperatures;
+};
+
+void PrintTo(const Undetermined& u, std::ostream* os) { *os << u.name; }
+
+class UndeterminedFit : public ::testing::TestWithParam<Undetermined> {};
+
+TEST_P(UndeterminedFit, IsRefusedRatherThanReportedWithInfiniteErrors) {
+  DataSet data;
+  for (const double T : GetParam().temperatures) data.points.push_back({T, lennard::model_B(120.0, 3.4, T), 0.0, 0});
+  EXPECT_THROW(fit_lennard_jones(data), InputError);
+}
+
+INSTANTIATE_TEST_SUITE_P(Data, UndeterminedFit,
+                         ::testing::Values(Undetermined{"OneTemperature", {300, 300, 300, 300}},
+                                           Undetermined{"TwoTemperatures", {200, 300, 200, 300}},
+                                           Undetermined{"NineDecades", {1, 1e3, 1e6, 1e9}}),
+                         lennard::testing::CaseName{});
+
+TEST(Fit, SameResultOnAnyNumberOfThreads) {
+  // The sums run in fixed blocks of points, so the threads only change who adds them.
+  std::mt19937_64 noise(11);
+  std::normal_distribution<double> normal(0.0, 1.0);
+  DataSet data;
+  data.has_uncertainties = true;
+  for (int i = 0; i < 20000; ++i) {
+    const double T = 80.0 + 0.05 * i;
+    data.points.push_back({T, lennard::model_B(120.0, 3.4, T) + normal(noise), 1.0, 0});
+  }
+  const lennard::FitResult one = fit_lennard_jones(data, {1, nullptr});
+  const lennard::FitResult three = fit_lennard_jones(data, {3, nullptr});
+  EXPECT_EQ(one.epsilon_K, three.epsilon_K);
+  EXPECT_EQ(one.sigma_A, three.sigma_A);
+  EXPECT_EQ(one.epsilon_K_stderr, three.epsilon_K_stderr);
+  EXPECT_EQ(one.chi2, three.chi2);
 }
 
 TEST(Fit, NoisyDataLandWithinThreeStandardErrors) {
@@ -151,9 +220,10 @@ TEST(Fit, StandardErrorsMatchTheScatterOfRepeatedExperiments) {
   std::mt19937_64 noise(20261208);
   const lennard::FitResult reference = fit_lennard_jones(synthetic(true, nullptr));
   constexpr int trials = 300;
-  double sum_e = 0.0, sum_e2 = 0.0, sum_s = 0.0, sum_s2 = 0.0;
+  double sum_e = 0.0, sum_e2 = 0.0, sum_s = 0.0, sum_s2 = 0.0, sum_reduced_chi2 = 0.0;
   for (int i = 0; i < trials; ++i) {
     const lennard::FitResult fit = fit_lennard_jones(synthetic(true, &noise));
+    sum_reduced_chi2 += fit.reduced_chi2;
     sum_e += fit.epsilon_K;
     sum_e2 += fit.epsilon_K * fit.epsilon_K;
     sum_s += fit.sigma_A;
@@ -163,6 +233,9 @@ TEST(Fit, StandardErrorsMatchTheScatterOfRepeatedExperiments) {
   const double spread_s = std::sqrt((sum_s2 - sum_s * sum_s / trials) / (trials - 1));
   EXPECT_NEAR(spread_e / reference.epsilon_K_stderr, 1.0, 0.15);
   EXPECT_NEAR(spread_s / reference.sigma_A_stderr, 1.0, 0.15);
+  // With the right uncertainties chi^2/dof averages 1, with a standard
+  // deviation of sqrt(2/10)/sqrt(300) = 0.026 for this mean.
+  EXPECT_NEAR(sum_reduced_chi2 / trials, 1.0, 0.1);
 }
 
 TEST(Fit, RefusesDataNoLennardJonesGasProduces) {
@@ -195,11 +268,12 @@ TEST(FitCommand, RecoversTheParametersAsJson) {
   const auto run = run_program(dir, "fit points.csv -f json", "");
   ASSERT_EQ(run.status, 0) << run.err;
   const auto document = nlohmann::json::parse(run.out);
-  EXPECT_NEAR(document.at("epsilon_K").get<double>(), true_epsilon, 1e-6 * true_epsilon);
-  EXPECT_NEAR(document.at("sigma_A").get<double>(), true_sigma, 1e-6 * true_sigma);
-  for (const char* key : {"epsilon_K_stderr", "sigma_A_stderr", "rms_cm3_per_mol"}) {
+  EXPECT_NEAR(document.at("epsilon_K").get<double>(), true_epsilon, 1e-10 * true_epsilon);
+  EXPECT_NEAR(document.at("sigma_A").get<double>(), true_sigma, 1e-10 * true_sigma);
+  for (const char* key : {"epsilon_K_stderr", "sigma_A_stderr", "rms_cm3_per_mol", "chi2", "reduced_chi2"}) {
     EXPECT_TRUE(document.contains(key)) << key;
   }
+  EXPECT_EQ(document.at("dof").get<int>(), 10);
   const auto& points = document.at("points");
   ASSERT_EQ(points.size(), temperatures.size());
   for (const auto& point : points) {
@@ -215,12 +289,61 @@ TEST(FitCommand, TextGoesToTheScreenAndThePointTableToTheOutputFile) {
   write_file(dir / "points.dat", synthetic_file(false));
   const auto run = run_program(dir, "fit - -o table.txt", synthetic_file(false));
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("epsilon/k_B = 120"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("sigma = 3.4"), std::string::npos) << run.out;
+  double epsilon = 0.0, epsilon_u = 0.0;
+  const std::size_t at = run.out.find("epsilon/k_B = ");
+  ASSERT_NE(at, std::string::npos) << run.out;
+  ASSERT_EQ(std::sscanf(run.out.c_str() + at, "epsilon/k_B = %lf ± %lf K", &epsilon, &epsilon_u), 2) << run.out;
+  EXPECT_NEAR(epsilon, true_epsilon, 1e-10 * true_epsilon);
   EXPECT_NE(run.out.find("residuo RMS = "), std::string::npos) << run.out;
   EXPECT_EQ(run.out.find("B_medido"), std::string::npos) << "the point table belongs in the file";
   const std::string table = read_file(dir / "table.txt");
   EXPECT_EQ(table.rfind("# T(K) B_medido(cm3/mol) B_ajustado(cm3/mol) residuo(cm3/mol)\n80 ", 0), 0u) << table;
+}
+
+// The argon example with a uniform uncertainty u on every point.
+std::string argon_with_uncertainty(const char* u) {
+  std::ifstream file(std::string(LENNARD_TEST_DATA) + "/../../examples/argon_B2.dat");
+  std::string text, line;
+  while (std::getline(file, line)) text += line[0] == '#' ? line + "\n" : line + " " + u + "\n";
+  return text;
+}
+
+TEST(FitCommand, WarnsWhenTheScatterIsFarBeyondTheStatedUncertainties) {
+  // The table's B are rounded to 1 cm3/mol and scatter by about 1.6 about the
+  // fit: u = 0.1 gives a reduced chi^2 near 300, u = 2 one below 1.
+  ScratchDir dir;
+  write_file(dir / "tight.dat", argon_with_uncertainty("0.1"));
+  write_file(dir / "loose.dat", argon_with_uncertainty("2"));
+  const auto tight = run_program(dir, "fit tight.dat -o /dev/null", "");
+  ASSERT_EQ(tight.status, 0) << tight.err;
+  EXPECT_NE(tight.out.find("chi² = "), std::string::npos) << tight.out;
+  EXPECT_NE(tight.out.find("con 12 grados de libertad"), std::string::npos) << tight.out;
+  EXPECT_NE(tight.out.find("Atención"), std::string::npos) << tight.out;
+  EXPECT_NE(tight.out.find("subestiman"), std::string::npos) << tight.out;
+  const auto loose = run_program(dir, "fit loose.dat -o /dev/null", "");
+  ASSERT_EQ(loose.status, 0) << loose.err;
+  EXPECT_EQ(loose.out.find("Atención"), std::string::npos) << loose.out;
+}
+
+TEST(FitCommand, PrintsNoMoreDigitsThanTheStandardErrorAllows) {
+  ScratchDir dir;
+  write_file(dir / "argon.dat", argon_with_uncertainty("2"));
+  const auto run = run_program(dir, "fit argon.dat -o /dev/null", "");
+  ASSERT_EQ(run.status, 0) << run.err;
+  // "epsilon/k_B = V ± U K": U with two significant digits, V to the same place.
+  for (const char* label : {"epsilon/k_B = ", "sigma = "}) {
+    const std::size_t at = run.out.find(label);
+    ASSERT_NE(at, std::string::npos) << run.out;
+    const std::string line = run.out.substr(at + std::strlen(label), run.out.find('\n', at) - at - std::strlen(label));
+    const std::string value = line.substr(0, line.find(' '));
+    std::string u = line.substr(line.find("± ") + std::strlen("± "));
+    u = u.substr(0, u.find(' '));
+    const auto decimals = [](const std::string& x) { return x.size() - x.find('.') - 1; };
+    EXPECT_EQ(decimals(value), decimals(u)) << line;
+    std::string digits = u;
+    std::erase(digits, '.');
+    EXPECT_EQ(digits.size() - digits.find_first_not_of('0'), 2u) << line;  // two significant digits
+  }
 }
 
 TEST(FitCommand, BadDataExitsWithOneAndWritesNoOutput) {
@@ -228,7 +351,7 @@ TEST(FitCommand, BadDataExitsWithOneAndWritesNoOutput) {
   write_file(dir / "bad.dat", "100 -184\n120 -131 oops\n140 -98\n");
   const auto run = run_program(dir, "fit bad.dat -o out.txt --plot fit.png", "");
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("bad.dat, línea 2: '120 -131 oops'"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("'bad.dat', línea 2: '120 -131 oops'"), std::string::npos) << run.err;
   EXPECT_EQ(run.out, "");
   EXPECT_FALSE(std::filesystem::exists(dir / "out.txt"));
   EXPECT_FALSE(std::filesystem::exists(dir / "fit.png"));

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -105,6 +106,12 @@ TEST(Grid, RefusesAStepThatDoesNotAdvance) {
   EXPECT_THROW(temperature_grid({1e17, 2e17, 1.0}), InputError);
   // A step that advances T, though subnormal: the sweep is still finite.
   EXPECT_GE(rows_for(1e-320), 100u);
+}
+
+TEST(Grid, SweepThatStartsAtItsBoundIsOneRowWhateverTheStep) {
+  // --tmin 300 --tmax 300: the default step (T2 - T1)/100 is 0.
+  EXPECT_EQ(temperature_grid({300.0, 300.0, lennard::temperature_step(300.0, 300.0)}), std::vector<double>{300.0});
+  EXPECT_EQ(temperature_grid({300.0, 300.0, 7.0}), std::vector<double>{300.0});
 }
 
 TEST(Grid, RefusesMoreRowsThanTheLimit) {

@@ -65,11 +65,13 @@ inline std::string shell_quote(const std::string& text) {
 
 // Runs the built program in dir with the given arguments (already quoted for
 // the shell) and standard input; captures its exit status and both streams.
+// stdout_redirection replaces the capture of standard output (">/dev/full",
+// ">&-" to close it); out is then empty.
 inline RunResult run_program(const ScratchDir& dir, const std::string& args, const std::string& input,
-                             const std::string& environment = "") {
+                             const std::string& environment = "", const std::string& stdout_redirection = ">.stdout") {
   write_file(dir / ".stdin", input);
   const std::string command = "cd " + shell_quote(dir.path().string()) + " && " + environment + " " +
-                              shell_quote(LENNARD_EXE) + " " + args + " <.stdin >.stdout 2>.stderr";
+                              shell_quote(LENNARD_EXE) + " " + args + " <.stdin " + stdout_redirection + " 2>.stderr";
   const int raw = std::system(command.c_str());
   RunResult result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(dir / ".stdout"), read_file(dir / ".stderr")};
   std::filesystem::remove(dir / ".stdin");

@@ -40,7 +40,13 @@ ParseResult parse_command_line(int argc, const char* const argv[]);
 // Reads a whole string as a double the way "%lf" does (strtod, C locale).
 bool parse_number(const std::string& text, double& value);
 
-// Runs the program for these arguments; returns the exit status.
+// Runs the program for these arguments; returns the exit status. Whatever
+// went to out is flushed and checked before it returns.
 int run(int argc, const char* const argv[], std::FILE* in, std::FILE* out, std::FILE* err);
+
+// Gives each closed standard descriptor (0, 1, 2) a stand-in that fails every
+// transfer, so that files opened later never take their numbers and writes to
+// a closed standard output are still reported as failed.
+void guard_standard_descriptors();
 
 }  // namespace lennard

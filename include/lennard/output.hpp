@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "lennard/characteristic.hpp"
+#include "lennard/parallel.hpp"
+#include "lennard/shortest.hpp"
 
 namespace lennard {
 
@@ -37,8 +39,14 @@ struct Table {
   std::vector<TableRow> rows;
 };
 
+// The rows are independent and computed on all cores; every value is the
+// same whatever the number of threads.
 Table compute_table(double epsilon_K, double sigma_A, const std::vector<double>& temperatures_K, Method method,
-                    bool with_derivative);
+                    bool with_derivative, const Parallelism& parallelism = {});
+
+// The first row with a value that is not finite (T, 1/T, B or dB/dT), or
+// rows.size() when all are finite.
+std::size_t first_non_finite_row(const Table& table);
 
 // "dat": the fixed-decimal layout of "Lennard.dat"; a table by the trapezoid
 // without derivative is written exactly as the dialogue writes it. "csv" and
@@ -48,9 +56,6 @@ void write_table(std::FILE* file, const Table& table, Format format);
 
 // The characteristic temperatures: labelled Spanish text lines (dat, csv) or a JSON object.
 void write_characteristics(std::FILE* file, const Characteristics& values, Format format);
-
-// Shortest decimal that reads back to the same double.
-std::string shortest(double value);
 
 // Opens path for writing ("-" is standard output), runs write, flushes and
 // closes. Returns 0; 1 when the file cannot be created; -1 when a write or

@@ -14,11 +14,6 @@
 
 namespace lennard {
 
-// alfa = 4 epsilon / T of the temperature being computed. Written by
-// virial_B_trapezoid before the first integrand call and read by Fun and by the
-// far-range term; it keeps the last temperature's value afterwards.
-extern double alfa;
-
 // Quadrature limits and step in x = sigma/r.
 inline constexpr double x1 = 10.0;   // upper limit (r = sigma/10)
 inline constexpr double x2 = 0.1;    // lower limit (r = 10 sigma)
@@ -46,19 +41,20 @@ double trapezoid_in_x(Integrand&& f) {
   return B;
 }
 
-// Reduced integrand [1 - exp(-alfa (x^12 - x^6))] / x^4 for the current alfa.
-double Fun(double x);
+// Reduced integrand [1 - exp(-alfa (x^12 - x^6))] / x^4, alfa = 4 epsilon / T.
+// alfa is handed in rather than shared, so that temperatures can be computed
+// on several threads at once; the roundings are those of the one-variable form.
+double Fun(double x, double alfa);
 
-// d Fun / d alfa = exp(-alfa (x^12 - x^6)) (x^12 - x^6) / x^4 for the current alfa.
-double dFun_dalfa(double x);
+// d Fun / d alfa = exp(-alfa (x^12 - x^6)) (x^12 - x^6) / x^4.
+double dFun_dalfa(double x, double alfa);
 
 // B(T) in cm^3/mol for well depth epsilon (epsilon/k_B, K), collision diameter
-// sigma (A) and temperature T (K). Sets alfa = 4 epsilon / T.
+// sigma (A) and temperature T (K). Safe to call from several threads.
 double virial_B_trapezoid(double epsilon, double sigma, double T);
 
 // dB/dT in cm^3/(mol K) by the same rule, differentiated under the integral on
-// the same nodes: dB/dT = dB/dalfa * dalfa/dT with dalfa/dT = -alfa/T. Sets
-// alfa = 4 epsilon / T.
+// the same nodes: dB/dT = dB/dalfa * dalfa/dT with dalfa/dT = -alfa/T.
 double virial_dB_dT_trapezoid(double epsilon, double sigma, double T);
 
 }  // namespace lennard

@@ -1,0 +1,72 @@
+// Names that are one file, text made safe for messages, and plot scripts.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "lennard/files.hpp"
+#include "lennard/plot.hpp"
+#include "lennard/series.hpp"
+#include "test_support.hpp"
+
+namespace {
+
+using lennard::Endpoint;
+using lennard::printable;
+using lennard::same_destination;
+using lennard::testing::ScratchDir;
+using lennard::testing::write_file;
+
+TEST(Printable, EscapesWhatATerminalWouldObeyAndKeepsUtf8) {
+  EXPECT_EQ(printable("100 -184"), "100 -184");
+  EXPECT_EQ(printable("T=300 K, σ=3.4 Å"), "T=300 K, σ=3.4 Å");
+  EXPECT_EQ(printable("\x1b[2Jx\x7f\t"), "\\x1b[2Jx\\x7f\\x09");
+  EXPECT_EQ(printable("\xc2\x9b" "1m"), "\\xc2\\x9b1m");          // C1 control in UTF-8
+  EXPECT_EQ(printable("\xff\xfe" "a\xe2\x82"), "\\xff\\xfea\\xe2\\x82");  // not UTF-8, truncated sequence
+  EXPECT_EQ(printable("\xed\xa0\x80"), "\\xed\\xa0\\x80");       // a surrogate
+  EXPECT_EQ(printable(std::string(100, 'x'), 60), std::string(60, 'x') + "...");
+  EXPECT_EQ(printable(std::string(30, 'x') + std::string(50, '\x01'), 40).size(), 30u + 10 * 4 + 3);
+}
+
+TEST(SameDestination, FollowsLinksAndSpellingsButNotDevices) {
+  ScratchDir dir;
+  write_file(dir / "a.dat", "x");
+  std::filesystem::create_hard_link(dir / "a.dat", dir / "hard.dat");
+  std::filesystem::create_symlink(dir / "a.dat", dir / "soft.dat");
+  std::filesystem::create_symlink(dir / "new.dat", dir / "dangling.dat");
+  const auto at = [&](const std::string& name) { return Endpoint{(dir / name).string(), -1, true}; };
+  EXPECT_TRUE(same_destination(at("a.dat"), at("hard.dat")));
+  EXPECT_TRUE(same_destination(at("a.dat"), at("soft.dat")));
+  EXPECT_TRUE(same_destination(at("new.dat"), at("dangling.dat")));  // writing either creates new.dat
+  EXPECT_TRUE(same_destination(at("new.dat"), Endpoint{(dir / "." / "x" / ".." / "new.dat").string(), -1, true}));
+  EXPECT_FALSE(same_destination(at("a.dat"), at("b.dat")));
+  EXPECT_FALSE(same_destination({"/dev/null", -1, true}, {"/dev/null", -1, true}));  // nothing to lose
+
+  // "-" is an open stream: the same file when it was opened on one.
+  const int fd = open((dir / "a.dat").c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  EXPECT_TRUE(same_destination({"-", fd, true}, at("soft.dat")));
+  EXPECT_FALSE(same_destination({"-", fd, true}, {"-", fd, false}));  // the screen shared by default
+  EXPECT_TRUE(same_destination({"-", fd, true}, {"-", fd, true}));
+  close(fd);
+}
+
+lennard::Table table_at(std::vector<double> temperatures) {
+  lennard::Table table{120.0, 3.4, lennard::Method::series, false, {}};
+  for (const double T : temperatures) table.rows.push_back({T, lennard::virial_B_series(120.0, 3.4, T), 0.0});
+  return table;
+}
+
+TEST(PlotScript, DrawsASingleRowAsAPointAndWideRangesOnALogAxis) {
+  const std::string one = lennard::table_plot_script(table_at({300.0}), "b.png");
+  EXPECT_NE(one.find("with points"), std::string::npos) << one;
+  const std::string narrow = lennard::table_plot_script(table_at({120.0, 600.0}), "b.png");
+  EXPECT_NE(narrow.find("with lines"), std::string::npos);
+  EXPECT_EQ(narrow.find("logscale"), std::string::npos);
+  const std::string wide = lennard::table_plot_script(table_at({50.0, 5000.0}), "b.png");
+  EXPECT_NE(wide.find("set logscale x"), std::string::npos) << wide;
+}
+
+}  // namespace
