@@ -4,9 +4,11 @@
 
 #include <cmath>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "lennard/fit.hpp"
 #include "lennard/sweep.hpp"
 #include "lennard/output.hpp"
 #include "lennard/series.hpp"
@@ -80,5 +82,59 @@ BENCHMARK(BM_DatTable)
     ->Arg(static_cast<int>(lennard::Method::trapezoid))
     ->Arg(static_cast<int>(lennard::Method::series))
     ->Unit(benchmark::kMicrosecond);
+
+// A 20,000-row trapezoid table on 1 and 2 threads: the rows are independent,
+// so two cores should take close to half the wall time.
+void BM_TrapezoidTableThreads(benchmark::State& state) {
+  const auto threads = static_cast<unsigned>(state.range(0));
+  const lennard::Sweep sweep{epsilon_K, 5.0 * epsilon_K, 4.0 * epsilon_K / 20000.0};
+  const std::vector<double> temperatures = lennard::temperature_grid(sweep);
+  for (auto _ : state) {
+    const lennard::Table table =
+        lennard::compute_table(epsilon_K, sigma_A, temperatures, lennard::Method::trapezoid, false, {threads, nullptr});
+    benchmark::DoNotOptimize(table.rows.data());
+  }
+  state.counters["rows"] = static_cast<double>(temperatures.size());
+  state.counters["threads"] = threads;
+}
+BENCHMARK(BM_TrapezoidTableThreads)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// 200,000 noisy points of B(T) over 80 ... 1000 K with uncertainties.
+lennard::DataSet fit_points() {
+  lennard::DataSet data;
+  data.has_uncertainties = true;
+  std::mt19937_64 noise(2026);
+  std::normal_distribution<double> normal(0.0, 1.0);
+  for (int i = 0; i < 200000; ++i) {
+    const double T = 80.0 + 920.0 * i / 200000.0;
+    const double u = 0.5 + 0.01 * T;
+    data.points.push_back({T, lennard::model_B(epsilon_K, sigma_A, T) + u * normal(noise), u, 0});
+  }
+  return data;
+}
+
+// The fit of 200,000 points, against tabulating the same temperatures by the
+// series and writing them as csv: the fit should cost at most ten tables.
+// Both are timed in process cpu time, all threads included.
+void BM_Fit200k(benchmark::State& state) {
+  const lennard::DataSet data = fit_points();
+  for (auto _ : state) benchmark::DoNotOptimize(lennard::fit_lennard_jones(data).epsilon_K);
+  state.counters["points"] = static_cast<double>(data.points.size());
+}
+BENCHMARK(BM_Fit200k)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+void BM_SeriesCsv200k(benchmark::State& state) {
+  std::vector<double> temperatures;
+  for (const lennard::DataPoint& p : fit_points().points) temperatures.push_back(p.T_K);
+  std::FILE* sink = std::fopen("/dev/null", "w");
+  for (auto _ : state) {
+    const lennard::Table table =
+        lennard::compute_table(epsilon_K, sigma_A, temperatures, lennard::Method::series, false);
+    lennard::write_table(sink, table, lennard::Format::csv);
+  }
+  std::fclose(sink);
+  state.counters["rows"] = static_cast<double>(temperatures.size());
+}
+BENCHMARK(BM_SeriesCsv200k)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

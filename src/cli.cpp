@@ -334,15 +334,17 @@ std::string fit_number(double value) {
 }
 
 // A value and its standard uncertainty, the uncertainty to two significant
-// digits and the value to the same decimal place (and never to more digits
-// than a double holds).
+// digits and the value to the same decimal place. An uncertainty below the
+// last digit a double holds is shown on its own, after the full value.
 std::string with_uncertainty(double value, double u) {
-  if (!(u > 0.0)) return shortest(value) + " ± 0";
-  int decimals = 1 - static_cast<int>(std::floor(std::log10(u)));
-  if (value != 0.0) decimals = std::min(decimals, 16 - static_cast<int>(std::floor(std::log10(std::fabs(value)))));
-  decimals = std::max(decimals, 0);
   char buffer[128];
-  std::snprintf(buffer, sizeof buffer, "%.*f ± %.*f", decimals, value, decimals, u);
+  if (!(u > 0.0)) return shortest(value) + " ± 0";
+  const int decimals = std::max(0, 1 - static_cast<int>(std::floor(std::log10(u))));
+  if (value != 0.0 && decimals > 16 - static_cast<int>(std::floor(std::log10(std::fabs(value))))) {
+    std::snprintf(buffer, sizeof buffer, "%s ± %.1e", shortest(value).c_str(), u);
+  } else {
+    std::snprintf(buffer, sizeof buffer, "%.*f ± %.*f", decimals, value, decimals, u);
+  }
   return buffer;
 }
 
