@@ -432,7 +432,7 @@ std::optional<std::string> clashing_outputs(const std::vector<std::pair<std::str
     for (std::size_t j = i + 1; j < outputs.size(); ++j) {
       if (same_destination(endpoint, outputs[j].second)) {
         return option + " y " + outputs[j].first + " escribirían los dos en " + shown_name(endpoint) +
-               ": uno borraría al otro. Elija archivos distintos.";
+               (endpoint.name == "-" ? ", mezclados" : ": uno borraría al otro") + ". Elija archivos distintos.";
       }
     }
   }
