@@ -57,13 +57,7 @@ TEST(Dialogue, NegativeEpsilonWritesTheHeaderOnly) {
   EXPECT_EQ(read_file(dir / "Lennard.dat"), golden("lennard_-5_3.dat"));
 }
 
-struct Refusal {
-  const char* name;
-  const char* input;
-  const char* message;  // a part of what stderr must say
-};
-
-void PrintTo(const Refusal& refusal, std::ostream* os) { *os << refusal.name; }
+using Refusal = lennard::testing::Case;
 
 class RefusedInput : public ::testing::TestWithParam<Refusal> {};
 
@@ -71,7 +65,7 @@ TEST_P(RefusedInput, ExitsWithOneAndLeavesTheResultsFileUntouched) {
   ScratchDir dir;
   const std::string previous = "an earlier table that must survive\n";
   write_file(dir / "Lennard.dat", previous);
-  const auto run = run_program(dir, "", GetParam().input);
+  const auto run = run_program(dir, "", GetParam().given);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, dialogue);
   EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
@@ -80,7 +74,7 @@ TEST_P(RefusedInput, ExitsWithOneAndLeavesTheResultsFileUntouched) {
 
 TEST_P(RefusedInput, DoesNotCreateAResultsFile) {
   ScratchDir dir;
-  const auto run = run_program(dir, "", GetParam().input);
+  const auto run = run_program(dir, "", GetParam().given);
   EXPECT_EQ(run.status, 1);
   EXPECT_FALSE(std::filesystem::exists(dir / "Lennard.dat"));
 }

@@ -12,6 +12,7 @@
 
 namespace {
 
+using lennard::testing::Case;
 using lennard::testing::golden;
 using lennard::testing::read_file;
 using lennard::testing::run_program;
@@ -19,14 +20,6 @@ using lennard::testing::ScratchDir;
 using lennard::testing::write_file;
 
 const std::string measured = "# measured\n100 -184\n120 -131\n140 -98\n200 -48\n300 -16\n";
-
-struct Case {
-  const char* name;
-  const char* args;
-  const char* message;  // a part of what stderr must say
-};
-
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 // ---- Outputs that would destroy an input or each other ----------------------
 
@@ -38,7 +31,7 @@ TEST_P(SameFile, IsRefusedBeforeAnythingIsWritten) {
   write_file(dir / "old.svg", "<svg>an earlier plot</svg>");
   std::filesystem::create_directory(dir / "sub");
   std::filesystem::create_symlink("data.dat", dir / "alias.png");
-  const auto run = run_program(dir, GetParam().args, "");
+  const auto run = run_program(dir, GetParam().given, "");
   EXPECT_EQ(run.status, 2) << run.err;
   EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
   EXPECT_EQ(read_file(dir / "data.dat"), measured);
@@ -67,7 +60,7 @@ TEST_P(FailedWrite, ExitsWith255AndSaysWhy) {
   write_file(dir / "data.dat", measured);
   std::filesystem::create_symlink("/dev/full", dir / "full.png");
   // The last word of args is where standard output goes.
-  const std::string args = GetParam().args;
+  const std::string args = GetParam().given;
   const std::size_t split = args.rfind(' ');
   const auto run = run_program(dir, args.substr(0, split), "", "", args.substr(split + 1));
   EXPECT_EQ(run.status, 255) << run.err;
@@ -131,7 +124,7 @@ class NonFinite : public ::testing::TestWithParam<Case> {};
 TEST_P(NonFinite, IsAnErrorAndNothingIsWritten) {
   ScratchDir dir;
   write_file(dir / "Lennard.dat", "an earlier table");
-  const std::string args = GetParam().args;
+  const std::string args = GetParam().given;
   const bool dialogue = args.rfind("<<", 0) == 0;  // "<<INPUT": typed at the prompt
   const auto run = dialogue ? run_program(dir, "", args.substr(2)) : run_program(dir, args, "");
   EXPECT_EQ(run.status, 1) << run.err;
@@ -178,10 +171,10 @@ class SpanishUsage : public ::testing::TestWithParam<Case> {};
 
 TEST_P(SpanishUsage, SaysWhatIsWrongAndWhereHelpIs) {
   ScratchDir dir;
-  const auto run = run_program(dir, GetParam().args, "");
+  const auto run = run_program(dir, GetParam().given, "");
   EXPECT_EQ(run.status, 2);
   const std::string expected = std::string("Error: ") + GetParam().message + "\nEjecute 'lennard " +
-                               (std::string(GetParam().args).rfind("fit", 0) == 0 ? "fit " : "") +
+                               (std::string(GetParam().given).rfind("fit", 0) == 0 ? "fit " : "") +
                                "--help' para ver las opciones.\n";
   EXPECT_EQ(run.err, expected);
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <sstream>
 #include <string>
 
@@ -79,6 +80,16 @@ inline RunResult run_program(const ScratchDir& dir, const std::string& args, con
   std::filesystem::remove(dir / ".stderr");
   return result;
 }
+
+// A case of a table-driven test of the program: what it is given (arguments
+// or typed input) and a part of what it must say.
+struct Case {
+  const char* name;
+  const char* given;
+  const char* message;
+};
+
+inline void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 // Names each case of a parameterised test after the `name` field of its parameter.
 struct CaseName {

@@ -15,19 +15,13 @@ import sys
 
 import mpmath as mp
 
+from series_reference import reduced  # the series in mpmath, B* and dB*/dT*
+
 mp.mp.dps = 40
 
 
 def reduced_B(T_star):
-    total = mp.mpf(0)
-    n = 0
-    while True:
-        c = mp.power(2, n + mp.mpf(1) / 2) / (4 * mp.factorial(n)) * mp.gamma(mp.mpf(2 * n - 1) / 4)
-        term = c * mp.power(T_star, -mp.mpf(2 * n + 1) / 4)
-        total += term
-        if n > 4 and abs(term) < mp.mpf(10) ** -38 * abs(total):
-            return -2 * mp.pi / 3 * total
-        n += 1
+    return reduced(T_star)[0]
 
 
 def main():
