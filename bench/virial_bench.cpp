@@ -11,6 +11,7 @@
 #include "lennard/fit.hpp"
 #include "lennard/sweep.hpp"
 #include "lennard/output.hpp"
+#include "lennard/virial_table.hpp"
 #include "lennard/series.hpp"
 #include "lennard/virial.hpp"
 
@@ -30,7 +31,7 @@ std::vector<double> table_exp_arguments() {
       arguments.push_back(-a * ((x6 - 1.0) * x6));
       return 0.0;
     };
-    lennard::trapezoid_in_x(record);
+    lennard::detail::trapezoid_in_x(record);
   }
   return arguments;
 }
@@ -92,7 +93,7 @@ void BM_TrapezoidTableThreads(benchmark::State& state) {
   for (auto _ : state) {
     const lennard::Table table =
         lennard::compute_table(epsilon_K, sigma_A, temperatures, lennard::Method::trapezoid, false, {threads, nullptr});
-    benchmark::DoNotOptimize(table.rows.data());
+    benchmark::DoNotOptimize(table.columns.front().values.data());
   }
   state.counters["rows"] = static_cast<double>(temperatures.size());
   state.counters["threads"] = threads;

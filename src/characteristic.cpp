@@ -1,54 +1,61 @@
 #include "lennard/characteristic.hpp"
 
 #include <boost/math/tools/roots.hpp>
-#include <boost/math/tools/toms748_solve.hpp>
 
 #include <cstdint>
-#include <stdexcept>
+#include <exception>
 
+#include "lennard/constants.hpp"
 #include "lennard/series.hpp"
 
 namespace lennard {
 
 namespace {
 
-// Root of f in [lower, upper], where f changes sign, to within a few ulps.
+// The root of f, which changes sign once on T* > 0, searched outwards from
+// guess by factors of two; empty when no sign change is found or the solver
+// runs out of iterations.
 template <class F>
-double root_in(F f, double lower, double upper) {
-  std::uintmax_t iterations = 200;
-  const auto bracket =
-      boost::math::tools::toms748_solve(f, lower, upper, boost::math::tools::eps_tolerance<double>(), iterations);
-  return bracket.first + (bracket.second - bracket.first) / 2.0;
-}
-
-ReducedCharacteristics compute() {
-  // Brackets from the shape of B*(T*): negative below the Boyle point near 3.4,
-  // B - T dB/dT changes sign near 6.4, and B peaks near T* = 25.
-  ReducedCharacteristics result{};
-  result.boyle_T_star = root_in([](double t) { return reduced_virial_series(t).B; }, 2.0, 5.0);
-  result.inversion_T_star = root_in(
-      [](double t) {
-        const ReducedVirial v = reduced_virial_series(t);
-        return v.B - t * v.dB_dT;
-      },
-      4.0, 10.0);
-  result.max_B_T_star = root_in([](double t) { return reduced_virial_series(t).dB_dT; }, 10.0, 60.0);
-  result.max_B_reduced = reduced_virial_series(result.max_B_T_star).B;
-  return result;
+std::optional<double> root_from(F f, double guess, bool rising) {
+  constexpr std::uintmax_t max_iterations = 300;
+  std::uintmax_t iterations = max_iterations;
+  try {
+    const auto bracket = boost::math::tools::bracket_and_solve_root(
+        f, guess, 2.0, rising, boost::math::tools::eps_tolerance<double>(), iterations);
+    if (iterations >= max_iterations) return std::nullopt;
+    return bracket.first + (bracket.second - bracket.first) / 2.0;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace
 
-const ReducedCharacteristics& reduced_characteristics() {
-  static const ReducedCharacteristics values = compute();
-  return values;
+ReducedCharacteristics reduced_characteristics(const Potential& potential) {
+  ReducedCharacteristics result;
+  if (std::holds_alternative<HardSpheres>(potential)) return result;
+  const auto at = [&](double t) { return reduced_virial_exact(potential, t); };
+  // Guesses near the Lennard-Jones values; the search widens from there.
+  result.boyle_T_star = root_from([&](double t) { return at(t).B; }, 3.4, true);
+  result.inversion_T_star = root_from(
+      [&](double t) {
+        const ReducedVirial v = at(t);
+        return v.B - t * v.dB_dT;
+      },
+      6.4, true);
+  if (!std::holds_alternative<SquareWell>(potential)) {
+    result.max_B_T_star = root_from([&](double t) { return at(t).dB_dT; }, 25.0, false);
+    if (result.max_B_T_star) result.max_B_reduced = at(*result.max_B_T_star).B;
+  }
+  return result;
 }
 
-Characteristics characteristics(double epsilon_K, double sigma_A) {
-  const ReducedCharacteristics& reduced = reduced_characteristics();
+Characteristics characteristics(const Potential& potential, double epsilon_K, double sigma_A) {
+  const ReducedCharacteristics reduced = reduced_characteristics(potential);
   const double volume = avogadro_A3_exact_in_cm3_per_mol * sigma_A * sigma_A * sigma_A;
-  return {reduced.boyle_T_star * epsilon_K, reduced.inversion_T_star * epsilon_K, reduced.max_B_T_star * epsilon_K,
-          reduced.max_B_reduced * volume};
+  const auto kelvin = [&](std::optional<double> t) { return t ? std::optional<double>(*t * epsilon_K) : std::nullopt; };
+  return {kelvin(reduced.boyle_T_star), kelvin(reduced.inversion_T_star), kelvin(reduced.max_B_T_star),
+          reduced.max_B_reduced ? std::optional<double>(*reduced.max_B_reduced * volume) : std::nullopt};
 }
 
 }  // namespace lennard

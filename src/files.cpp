@@ -50,6 +50,33 @@ bool same_destination(const Endpoint& a, const Endpoint& b) {
 
 namespace {
 
+// How an output is named in a message.
+std::string shown_name(const Endpoint& endpoint) {
+  return endpoint.name == "-" ? "la salida estándar" : quoted_name(endpoint.name);
+}
+
+}  // namespace
+
+std::optional<std::string> clashing_outputs(const std::vector<std::pair<std::string, Endpoint>>& outputs,
+                                            const std::optional<Endpoint>& input) {
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    const auto& [option, endpoint] = outputs[i];
+    if (input && same_destination(endpoint, *input)) {
+      return option + " escribiría en " + shown_name(endpoint) +
+             ", que es el archivo de datos: se perderían los datos. Elija otro archivo.";
+    }
+    for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+      if (same_destination(endpoint, outputs[j].second)) {
+        return option + " y " + outputs[j].first + " escribirían los dos en " + shown_name(endpoint) +
+               (endpoint.name == "-" ? ", mezclados" : ": uno borraría al otro") + ". Elija archivos distintos.";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+namespace {
+
 // Length of the well-formed UTF-8 sequence at text[i], or 0.
 std::size_t utf8_length(std::string_view text, std::size_t i) {
   const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };

@@ -3,168 +3,25 @@
 #include <boost/math/tools/roots.hpp>
 #include <boost/math/tools/toms748_solve.hpp>
 
+#include <boost/math/tools/minima.hpp>
+
 #include <algorithm>
-#include <cerrno>
+#include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <limits>
-#include <string_view>
+#include <string>
 
-#include "lennard/files.hpp"
+#include "lennard/constants.hpp"
+#include "lennard/errors.hpp"
+#include "lennard/second_virial.hpp"
 #include "lennard/series.hpp"
 #include "lennard/shortest.hpp"
-#include "lennard/sweep.hpp"
 
 namespace lennard {
 
-// ---- Reading the data -------------------------------------------------------
-
-namespace {
-
-std::string where(const std::string& source, std::size_t line, std::string_view text) {
-  return source + ", línea " + std::to_string(line) + ": '" + printable(text) + "'";
-}
-
-bool read_field(std::string_view field, double& value) {
-  const std::string text(field);
-  char* end = nullptr;
-  value = std::strtod(text.c_str(), &end);
-  return !text.empty() && end == text.c_str() + text.size();
-}
-
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trim(std::string_view text) {
-  while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-enum class LineStatus { line, end, too_long, nul_byte };
-
-// One line without its '\n'; refuses what a text file of numbers never holds.
-LineStatus next_line(std::streambuf& input, std::string& line) {
-  line.clear();
-  int c = input.sbumpc();
-  if (c == std::char_traits<char>::eof()) return LineStatus::end;
-  while (c != std::char_traits<char>::eof() && c != '\n') {
-    if (c == 0) return LineStatus::nul_byte;
-    if (line.size() == max_data_line_bytes) return LineStatus::too_long;
-    line += static_cast<char>(c);
-    c = input.sbumpc();
-  }
-  return LineStatus::line;
-}
-
-// The fields of a line: separated by commas (blanks around them allowed) or by
-// blanks and tabs, never by both, so that a decimal comma is not taken for a
-// separator. Throws with message_prefix on a mixed or empty field.
-std::vector<std::string_view> split_fields(std::string_view content, const std::string& message_prefix) {
-  std::vector<std::string_view> fields;
-  if (content.find(',') != std::string_view::npos) {
-    std::size_t start = 0;
-    while (true) {
-      const std::size_t comma = content.find(',', start);
-      const std::string_view field = trim(content.substr(start, comma - start));
-      if (field.empty()) throw InputError(message_prefix + ": falta un número entre dos comas o al final.");
-      if (std::find_if(field.begin(), field.end(), is_blank) != field.end()) {
-        throw InputError(message_prefix +
-                         ": separa los números con comas y con blancos a la vez. Separe los campos solo con comas "
-                         "o solo con blancos; el separador decimal es '.' (-183.5, no -183,5).");
-      }
-      fields.push_back(field);
-      if (comma == std::string_view::npos) break;
-      start = comma + 1;
-    }
-    return fields;
-  }
-  std::size_t i = 0;
-  while (i < content.size()) {
-    while (i < content.size() && is_blank(content[i])) ++i;
-    const std::size_t start = i;
-    while (i < content.size() && !is_blank(content[i])) ++i;
-    if (i > start) fields.push_back(content.substr(start, i - start));
-  }
-  return fields;
-}
-
-}  // namespace
-
-DataSet read_data(std::istream& in, const std::string& source) {
-  DataSet data;
-  std::string line;
-  std::size_t number = 0;
-  bool first_point = true;
-  std::streambuf& input = *in.rdbuf();
-  for (LineStatus status = next_line(input, line); status != LineStatus::end; status = next_line(input, line)) {
-    ++number;
-    if (status == LineStatus::nul_byte) {
-      throw InputError(source + ", línea " + std::to_string(number) +
-                       ": contiene un byte nulo: no es un archivo de texto.");
-    }
-    if (status == LineStatus::too_long) {
-      throw InputError(source + ", línea " + std::to_string(number) +
-                       ": tiene más de 1 MiB: no es un archivo de datos de texto.");
-    }
-    std::string_view content = line;
-    // Spreadsheet programs start their UTF-8 files with a byte-order mark.
-    if (number == 1 && content.starts_with("\xEF\xBB\xBF")) content.remove_prefix(3);
-    content = content.substr(0, content.find('#'));
-    if (!content.empty() && content.back() == '\r') content.remove_suffix(1);
-    const std::string prefix = where(source, number, line);
-    const std::vector<std::string_view> fields = split_fields(content, prefix);
-    if (fields.empty()) continue;
-
-    if (fields.size() != 2 && fields.size() != 3) {
-      throw InputError(prefix +
-                       ": se esperaban dos o tres números (T en K, B en cm3/mol y, si se quiere, la "
-                       "incertidumbre de B).");
-    }
-    double values[3] = {0.0, 0.0, 0.0};
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-      if (!read_field(fields[i], values[i])) {
-        throw InputError(prefix + ": '" + printable(fields[i]) + "' no es un número.");
-      }
-      if (!std::isfinite(values[i])) {
-        throw InputError(prefix + ": los valores deben ser finitos.");
-      }
-    }
-    const bool with_uncertainty = fields.size() == 3;
-    if (first_point) {
-      data.has_uncertainties = with_uncertainty;
-      first_point = false;
-    } else if (with_uncertainty != data.has_uncertainties) {
-      throw InputError(prefix + ": o todos los puntos llevan incertidumbre o ninguno la lleva.");
-    }
-    if (!(values[0] > 0.0)) {
-      throw InputError(prefix + ": la temperatura debe ser positiva.");
-    }
-    if (with_uncertainty && !(values[2] > 0.0)) {
-      throw InputError(prefix + ": la incertidumbre debe ser positiva.");
-    }
-    data.points.push_back({values[0], values[1], values[2], number});
-  }
-  if (in.bad()) throw InputError(source + ": error de lectura.");
-  if (data.points.size() < 3) {
-    throw InputError(source + ": se necesitan al menos tres puntos para ajustar epsilon/k_B y sigma; hay " +
-                     std::to_string(data.points.size()) + ".");
-  }
-  return data;
-}
-
-DataSet read_data_file(const std::string& path) {
-  if (path == "-") return read_data(std::cin, "la entrada estándar");
-  const std::string shown = quoted_name(path);
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) throw InputError("no se puede leer " + shown + ": es una carpeta.");
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw InputError("no se puede leer " + shown + ": " + std::strerror(errno));
-  return read_data(file, shown);
+double model_B(const Potential& potential, double epsilon_K, double sigma_A, double T_K) {
+  return second_virial_B(Method::series, potential, epsilon_K, sigma_A, T_K);
 }
 
 double model_B(double epsilon_K, double sigma_A, double T_K) { return virial_B_series(epsilon_K, sigma_A, T_K); }
@@ -191,8 +48,35 @@ struct Sums {
   }
 };
 
+// g(T*) = N_A 1 A^3 B*(T*) and h = T* g'(T*).
+struct Model {
+  double g, h;
+};
+
+Model model_at(const Potential& potential, double T_star) {
+  const ReducedVirial v = reduced_virial_exact(potential, T_star);
+  return {v.B * avogadro_A3_exact_in_cm3_per_mol, T_star * v.dB_dT * avogadro_A3_exact_in_cm3_per_mol};
+}
+
+// g alone: the Lennard-Jones series without its derivative costs half as much.
+double g_at(const Potential& potential, double epsilon, double T) {
+  if (std::holds_alternative<LennardJones>(potential)) return virial_B_series(epsilon, 1.0, T);
+  return reduced_virial_exact(potential, T / epsilon).B * avogadro_A3_exact_in_cm3_per_mol;
+}
+
+// g and h at every point.
+std::vector<Model> models_at(const DataSet& data, const Potential& potential, double epsilon,
+                             const Parallelism& parallelism) {
+  std::vector<Model> models(data.points.size());
+  for_each_block(models.size(), points_per_block, parallelism, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) models[i] = model_at(potential, data.points[i].T_K / epsilon);
+  });
+  return models;
+}
+
 // The sums over every stride-th point; h only when with_slope.
-Sums sums_at(const DataSet& data, double epsilon, std::size_t stride, bool with_slope, const Parallelism& parallelism) {
+Sums sums_at(const DataSet& data, const Potential& potential, double epsilon, std::size_t stride, bool with_slope,
+             const Parallelism& parallelism) {
   const std::size_t count = (data.points.size() + stride - 1) / stride;
   std::vector<Sums> blocks((count + points_per_block - 1) / points_per_block);
   for_each_block(count, points_per_block, parallelism, [&](std::size_t begin, std::size_t end) {
@@ -203,13 +87,12 @@ Sums sums_at(const DataSet& data, double epsilon, std::size_t stride, bool with_
       const double T_star = p.T_K / epsilon;
       double g = 0.0;
       if (with_slope) {
-        const ReducedVirial v = reduced_virial_series(T_star);
-        g = v.B * avogadro_A3_exact_in_cm3_per_mol;
-        const double h = T_star * v.dB_dT * avogadro_A3_exact_in_cm3_per_mol;
-        s.hb += w * h * p.B_cm3_per_mol;
-        s.gh += w * g * h;
+        const Model model = model_at(potential, T_star);
+        g = model.g;
+        s.hb += w * model.h * p.B_cm3_per_mol;
+        s.gh += w * g * model.h;
       } else {
-        g = virial_B_series(epsilon, 1.0, p.T_K);
+        g = g_at(potential, epsilon, p.T_K);
       }
       s.bb += w * p.B_cm3_per_mol * p.B_cm3_per_mol;
       s.gb += w * g * p.B_cm3_per_mol;
@@ -238,9 +121,10 @@ double profile_slope(const Sums& s) {
 
 std::string kelvin(double value) { return shortest(value) + " K"; }
 
-}  // namespace
-
-FitResult fit_lennard_jones(const DataSet& data, const Parallelism& parallelism) {
+// The fit of epsilon and sigma with the potential's shape held fixed;
+// parameters is 2, or 3 when an outer search fits the repulsive exponent too.
+FitResult fit_fixed_shape(const DataSet& data, const Potential& potential, std::size_t parameters,
+                          const Parallelism& parallelism) {
   const std::size_t n = data.points.size();
   double T_min = n > 0 ? data.points.front().T_K : 0.0;
   double T_max = T_min;
@@ -248,13 +132,15 @@ FitResult fit_lennard_jones(const DataSet& data, const Parallelism& parallelism)
   for (const DataPoint& p : data.points) {
     T_min = std::min(T_min, p.T_K);
     T_max = std::max(T_max, p.T_K);
-    if (distinct.size() < 3 && std::find(distinct.begin(), distinct.end(), p.T_K) == distinct.end()) {
+    if (distinct.size() < 4 && std::find(distinct.begin(), distinct.end(), p.T_K) == distinct.end()) {
       distinct.push_back(p.T_K);
     }
   }
-  if (distinct.size() < 3) {
-    throw InputError("se necesitan puntos a tres temperaturas distintas por lo menos para determinar epsilon/k_B "
-                     "y sigma; hay " + std::to_string(distinct.size()) + ".");
+  if (distinct.size() < parameters + 1) {
+    throw InputError("se necesitan puntos a " + std::to_string(parameters + 1) +
+                     " temperaturas distintas por lo menos para determinar " +
+                     (parameters == 2 ? "epsilon/k_B y sigma" : "epsilon/k_B, sigma y el exponente repulsivo") +
+                     "; hay " + std::to_string(distinct.size()) + ".");
   }
 
   // epsilon is sought where T* = T/epsilon spans 0.05 ... 1e4 over the data.
@@ -273,7 +159,7 @@ FitResult fit_lennard_jones(const DataSet& data, const Parallelism& parallelism)
   int best = 0;
   double best_chi2 = std::numeric_limits<double>::infinity();
   for (int k = 0; k <= scan_steps; ++k) {
-    const double chi2 = profile_chi2(sums_at(data, std::exp(log_lo + step * k), stride, false, parallelism));
+    const double chi2 = profile_chi2(sums_at(data, potential, std::exp(log_lo + step * k), stride, false, parallelism));
     if (chi2 < best_chi2) {
       best = k;
       best_chi2 = chi2;
@@ -281,12 +167,12 @@ FitResult fit_lennard_jones(const DataSet& data, const Parallelism& parallelism)
   }
   const std::string no_minimum = "no hay un mínimo de chi^2 para epsilon/k_B entre " + kelvin(std::exp(log_lo)) +
                                  " y " + kelvin(std::exp(log_hi)) +
-                                 ": los datos no se parecen a los de un gas de Lennard-Jones.";
+                                 ": los datos no se parecen a los de un gas con el potencial " + potential_name(potential) + ".";
   if (best == 0 || best == scan_steps) throw InputError(no_minimum);
 
   // The minimum is the root of the slope, which rises through zero there.
   const auto slope = [&](double log_epsilon) {
-    return profile_slope(sums_at(data, std::exp(log_epsilon), 1, true, parallelism));
+    return profile_slope(sums_at(data, potential, std::exp(log_epsilon), 1, true, parallelism));
   };
   double lo = log_lo + step * (best - 1);
   double hi = log_lo + step * (best + 1);
@@ -309,16 +195,13 @@ FitResult fit_lennard_jones(const DataSet& data, const Parallelism& parallelism)
   // which would cancel near a perfect fit) and the covariance of (epsilon, a)
   // from the Jacobian, (J^T W J)^-1, scaled by the reduced chi^2 when the data
   // carry no uncertainties.
+  const std::vector<Model> models = models_at(data, potential, epsilon, parallelism);
   std::vector<double> g(n);
   std::vector<double> h(n);
-  for_each_block(n, points_per_block, parallelism, [&](std::size_t begin, std::size_t end) {
-    for (std::size_t i = begin; i < end; ++i) {
-      const double T_star = data.points[i].T_K / epsilon;
-      const ReducedVirial v = reduced_virial_series(T_star);
-      g[i] = v.B * avogadro_A3_exact_in_cm3_per_mol;
-      h[i] = T_star * v.dB_dT * avogadro_A3_exact_in_cm3_per_mol;
-    }
-  });
+  for (std::size_t i = 0; i < n; ++i) {
+    g[i] = models[i].g;
+    h[i] = models[i].h;
+  }
   double gb = 0.0, gg = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
     const double w = weight(data, data.points[i]);
@@ -327,10 +210,12 @@ FitResult fit_lennard_jones(const DataSet& data, const Parallelism& parallelism)
   }
   const double a = gb / gg;
   if (!(a > 0.0) || !std::isfinite(a)) {
-    throw InputError("el ajuste da sigma^3 <= 0: los datos no se parecen a los de un gas de Lennard-Jones.");
+    throw InputError("el ajuste da sigma^3 <= 0: los datos no se parecen a los de un gas con el potencial " +
+                     potential_name(potential) + ".");
   }
 
   FitResult result{};
+  result.potential = potential;
   result.B_fit_cm3_per_mol.resize(n);
   double chi2 = 0.0, sum_squares = 0.0, m11 = 0.0, m12 = 0.0, m22 = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
@@ -347,7 +232,7 @@ FitResult fit_lennard_jones(const DataSet& data, const Parallelism& parallelism)
     m12 += w * d_epsilon * d_a;
     m22 += w * d_a * d_a;
   }
-  result.dof = n - 2;
+  result.dof = n - parameters;
   result.chi2 = chi2;
   result.reduced_chi2 = chi2 / static_cast<double>(result.dof);
   const double scale = data.has_uncertainties ? 1.0 : result.reduced_chi2;
@@ -367,6 +252,114 @@ FitResult fit_lennard_jones(const DataSet& data, const Parallelism& parallelism)
     }
   }
   return result;
+}
+
+// The inverse of a symmetric positive definite 3x3 matrix by its cofactors;
+// empty when it is singular.
+std::optional<std::array<std::array<double, 3>, 3>> inverse(const std::array<std::array<double, 3>, 3>& a) {
+  std::array<std::array<double, 3>, 3> c{};
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      const int i1 = (i + 1) % 3, i2 = (i + 2) % 3, j1 = (j + 1) % 3, j2 = (j + 2) % 3;
+      c[j][i] = a[i1][j1] * a[i2][j2] - a[i1][j2] * a[i2][j1];  // transposed cofactor
+    }
+  }
+  const double determinant = a[0][0] * c[0][0] + a[0][1] * c[1][0] + a[0][2] * c[2][0];
+  if (!(determinant > 0.0) || !std::isfinite(determinant)) return std::nullopt;
+  for (auto& row : c) {
+    for (double& value : row) value /= determinant;
+  }
+  return c;
+}
+
+// epsilon, sigma and the repulsive exponent n of mie:n,m: the chi^2 left
+// after fitting epsilon and sigma is minimised over s = ln(n - m), first on a
+// coarse grid around the given n, then by Brent's method.
+FitResult fit_free_repulsion(const DataSet& data, const Mie& start, const Parallelism& parallelism) {
+  const double m = start.m;
+  const auto shape = [m](double s) { return make_mie(m + std::exp(s), m); };
+  const auto chi2_at = [&](double s) {
+    try {
+      return fit_fixed_shape(data, shape(s), 3, parallelism).chi2;
+    } catch (const InputError&) {
+      return std::numeric_limits<double>::infinity();
+    }
+  };
+  const double s0 = std::log(start.n - m);
+  constexpr int half_width = 8;
+  const double step = std::log(2.0) / 2.0;  // n - m from 1/16 to 16 times the given one
+  int best = -half_width;
+  double best_chi2 = std::numeric_limits<double>::infinity();
+  for (int k = -half_width; k <= half_width; ++k) {
+    const double chi2 = chi2_at(s0 + step * k);
+    if (chi2 < best_chi2) {
+      best = k;
+      best_chi2 = chi2;
+    }
+  }
+  if (best == -half_width || best == half_width) {
+    throw InputError("no hay un mínimo de chi^2 para el exponente repulsivo entre " +
+                     shortest(m + std::exp(s0 - step * half_width)) + " y " +
+                     shortest(m + std::exp(s0 + step * half_width)) + ": pruebe con otro N de partida.");
+  }
+  constexpr std::uintmax_t max_iterations = 100;
+  std::uintmax_t iterations = max_iterations;
+  const auto minimum = boost::math::tools::brent_find_minima(chi2_at, s0 + step * (best - 1), s0 + step * (best + 1),
+                                                            std::numeric_limits<double>::digits / 2, iterations);
+  if (iterations >= max_iterations) throw InputError("el ajuste del exponente repulsivo no converge.");
+  const Mie fitted = shape(minimum.first);
+  FitResult result = fit_fixed_shape(data, fitted, 3, parallelism);
+
+  // The covariance of (epsilon, a = sigma^3, n) from the Jacobian, with dB/dn
+  // by a central difference in n at fixed epsilon and a.
+  const double a = result.sigma_A * result.sigma_A * result.sigma_A;
+  const double epsilon = result.epsilon_K;
+  const double dn = 1e-5 * fitted.n;
+  const std::vector<Model> at = models_at(data, fitted, epsilon, parallelism);
+  const std::vector<Model> above = models_at(data, make_mie(fitted.n + dn, m), epsilon, parallelism);
+  const std::vector<Model> below = models_at(data, make_mie(fitted.n - dn, m), epsilon, parallelism);
+  std::array<std::array<double, 3>, 3> normal{};
+  for (std::size_t i = 0; i < data.points.size(); ++i) {
+    const double w = weight(data, data.points[i]);
+    const std::array<double, 3> J = {-a * at[i].h / epsilon, at[i].g, a * (above[i].g - below[i].g) / (2.0 * dn)};
+    for (int j = 0; j < 3; ++j) {
+      for (int k = 0; k < 3; ++k) normal[j][k] += w * J[j] * J[k];
+    }
+  }
+  const auto covariance = inverse(normal);
+  const double scale = data.has_uncertainties ? 1.0 : result.reduced_chi2;
+  if (!covariance) throw InputError("estos datos no determinan epsilon/k_B, sigma y el exponente repulsivo.");
+  result.epsilon_K_stderr = std::sqrt(scale * (*covariance)[0][0]);
+  result.sigma_A_stderr = result.sigma_A * std::sqrt(scale * (*covariance)[1][1]) / (3.0 * a);
+  result.repulsive_exponent = fitted.n;
+  result.repulsive_exponent_stderr = std::sqrt(scale * (*covariance)[2][2]);
+  for (const double value : {result.epsilon_K_stderr, result.sigma_A_stderr, *result.repulsive_exponent_stderr}) {
+    if (!std::isfinite(value)) {
+      throw InputError("estos datos no determinan epsilon/k_B, sigma y el exponente repulsivo: sus errores "
+                       "estándar no son finitos.");
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+FitResult fit_virial(const DataSet& data, const Potential& potential, bool free_repulsion,
+                     const Parallelism& parallelism) {
+  if (!has_well_depth(potential)) {
+    throw UsageError("con hs, B no depende de T: no hay epsilon/k_B ni sigma que ajustar a B(T).");
+  }
+  if (!free_repulsion) return fit_fixed_shape(data, potential, 2, parallelism);
+  const Mie* mie = std::get_if<Mie>(&potential);
+  if (mie == nullptr) {
+    throw UsageError("--free-repulsion ajusta el exponente N de mie:N,M; no se usa con " + potential_name(potential) +
+                     ".");
+  }
+  return fit_free_repulsion(data, *mie, parallelism);
+}
+
+FitResult fit_lennard_jones(const DataSet& data, const Parallelism& parallelism) {
+  return fit_virial(data, LennardJones{}, false, parallelism);
 }
 
 }  // namespace lennard

@@ -6,80 +6,46 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 
-#include "lennard/series.hpp"
+#include <boost/math/distributions/chi_squared.hpp>
+
+#include "lennard/constants.hpp"
 #include "lennard/table.hpp"
-#include "lennard/virial.hpp"
 
 namespace lennard {
 
-std::string_view method_name(Method method) { return method == Method::series ? "series" : "trapezoid"; }
-
-double avogadro_of(Method method) { return method == Method::series ? avogadro_per_mol : 6.022e23; }
-
-double virial_B(Method method, double epsilon_K, double sigma_A, double T_K) {
-  return method == Method::series ? virial_B_series(epsilon_K, sigma_A, T_K)
-                                  : virial_B_trapezoid(epsilon_K, sigma_A, T_K);
-}
-
-double virial_dB_dT(Method method, double epsilon_K, double sigma_A, double T_K) {
-  return method == Method::series ? virial_dB_dT_series(epsilon_K, sigma_A, T_K)
-                                  : virial_dB_dT_trapezoid(epsilon_K, sigma_A, T_K);
-}
-
-Table compute_table(double epsilon_K, double sigma_A, const std::vector<double>& temperatures_K, Method method,
-                    bool with_derivative, const Parallelism& parallelism) {
-  Table table{epsilon_K, sigma_A, method, with_derivative, {}};
-  table.rows.resize(temperatures_K.size());
-  // Blocks of about a millisecond of work: a row by the trapezoid costs some
-  // 50 us, by the series some 50 ns.
-  const std::size_t block = method == Method::trapezoid ? 16 : 16384;
-  for_each_block(temperatures_K.size(), block, parallelism, [&](std::size_t begin, std::size_t end) {
-    for (std::size_t i = begin; i < end; ++i) {
-      const double T = temperatures_K[i];
-      const double dB_dT = with_derivative ? virial_dB_dT(method, epsilon_K, sigma_A, T) : 0.0;
-      table.rows[i] = {T, virial_B(method, epsilon_K, sigma_A, T), dB_dT};
-    }
-  });
-  return table;
-}
-
-std::size_t first_non_finite_row(const Table& table) {
-  for (std::size_t i = 0; i < table.rows.size(); ++i) {
-    const TableRow& row = table.rows[i];
-    if (!std::isfinite(row.T_K) || !std::isfinite(1.0 / row.T_K) || !std::isfinite(row.B_cm3_per_mol) ||
-        (table.with_derivative && !std::isfinite(row.dB_dT_cm3_per_mol_K))) {
-      return i;
-    }
-  }
-  return table.rows.size();
-}
-
 namespace {
 
+bool is_lennard_jones(const Table& table) { return std::holds_alternative<LennardJones>(table.potential); }
+
 void write_dat(std::FILE* file, const Table& table) {
-  write_dat_title(file, table.epsilon_K, table.sigma_A);
+  if (has_well_depth(table.potential)) {
+    write_dat_title(file, table.epsilon_K, table.sigma_A);
+  } else {
+    std::fprintf(file, "#sigma: %lf (A)", table.sigma_A);
+  }
+  if (!is_lennard_jones(table)) std::fprintf(file, "\n#potential: %s", potential_name(table.potential).c_str());
   if (table.method != Method::trapezoid) {
     std::fprintf(file, "\n#method: %s, N_A = %s 1/mol", std::string(method_name(table.method)).c_str(),
                  shortest(avogadro_of(table.method)).c_str());
   }
-  if (table.with_derivative) {
-    std::fprintf(file, "\n#column 4: dB/dT (cm3/(mol K))");
+  // Columns 1 to 3 are T, 1/T and B; the header names them.
+  for (std::size_t c = 1; c < table.columns.size(); ++c) {
+    std::fprintf(file, "\n#column %zu: %s", c + 3, table.columns[c].label.c_str());
   }
   write_dat_column_header(file);
-  for (const TableRow& row : table.rows) {
-    write_dat_row(file, row.T_K, row.B_cm3_per_mol);
-    if (table.with_derivative) std::fprintf(file, " %lf", row.dB_dT_cm3_per_mol_K);
+  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
+    write_dat_row(file, table.T_K[i], table.columns[0].values[i]);
+    for (std::size_t c = 1; c < table.columns.size(); ++c) std::fprintf(file, " %lf", table.columns[c].values[i]);
   }
 }
 
 void write_csv(std::FILE* file, const Table& table) {
-  std::fputs("T_K,inv_T_per_K,B_cm3_per_mol", file);
-  if (table.with_derivative) std::fputs(",dB_dT_cm3_per_mol_K", file);
+  std::fputs("T_K,inv_T_per_K", file);
+  for (const Column& c : table.columns) std::fprintf(file, ",%s", c.key.c_str());
   std::fputc('\n', file);
-  for (const TableRow& row : table.rows) {
-    std::fprintf(file, "%s,%s,%s", shortest(row.T_K).c_str(), shortest(1.0 / row.T_K).c_str(),
-                 shortest(row.B_cm3_per_mol).c_str());
-    if (table.with_derivative) std::fprintf(file, ",%s", shortest(row.dB_dT_cm3_per_mol_K).c_str());
+  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
+    std::fprintf(file, "%s,%s", shortest(table.T_K[i]).c_str(), shortest(1.0 / table.T_K[i]).c_str());
+    for (const Column& c : table.columns) std::fprintf(file, ",%s", shortest(c.values[i]).c_str());
     std::fputc('\n', file);
   }
 }
@@ -91,17 +57,26 @@ void write_json(std::FILE* file, const nlohmann::ordered_json& document) {
 
 nlohmann::ordered_json table_json(const Table& table) {
   nlohmann::ordered_json rows = nlohmann::ordered_json::array();
-  for (const TableRow& row : table.rows) {
-    nlohmann::ordered_json item = {
-        {"T_K", row.T_K}, {"inv_T_per_K", 1.0 / row.T_K}, {"B_cm3_per_mol", row.B_cm3_per_mol}};
-    if (table.with_derivative) item["dB_dT_cm3_per_mol_K"] = row.dB_dT_cm3_per_mol_K;
+  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
+    nlohmann::ordered_json item = {{"T_K", table.T_K[i]}, {"inv_T_per_K", 1.0 / table.T_K[i]}};
+    for (const Column& c : table.columns) item[c.key] = c.values[i];
     rows.push_back(std::move(item));
   }
-  return {{"epsilon_K", table.epsilon_K},
+  return {{"potential", potential_name(table.potential)},
+          {"epsilon_K", has_well_depth(table.potential) ? nlohmann::ordered_json(table.epsilon_K) : nullptr},
           {"sigma_A", table.sigma_A},
           {"method", method_name(table.method)},
           {"N_A_per_mol", avogadro_of(table.method)},
           {"rows", std::move(rows)}};
+}
+
+// A value that may not exist: the number, or null.
+nlohmann::ordered_json maybe(const std::optional<double>& value) {
+  return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
+}
+
+std::string kelvin_or_none(const std::optional<double>& value, const char* unit) {
+  return value ? shortest(*value) + " " + unit : "no existe";
 }
 
 }  // namespace
@@ -116,18 +91,122 @@ void write_table(std::FILE* file, const Table& table, Format format) {
 
 void write_characteristics(std::FILE* file, const Characteristics& values, Format format) {
   if (format == Format::json) {
-    write_json(file, {{"boyle_temperature_K", values.boyle_temperature_K},
-                      {"inversion_temperature_K", values.inversion_temperature_K},
-                      {"max_B_temperature_K", values.max_B_temperature_K},
-                      {"max_B_cm3_per_mol", values.max_B_cm3_per_mol}});
+    write_json(file, {{"boyle_temperature_K", maybe(values.boyle_temperature_K)},
+                      {"inversion_temperature_K", maybe(values.inversion_temperature_K)},
+                      {"max_B_temperature_K", maybe(values.max_B_temperature_K)},
+                      {"max_B_cm3_per_mol", maybe(values.max_B_cm3_per_mol)}});
     return;
   }
-  std::fprintf(file, "Temperatura de Boyle (B = 0): %s K\n", shortest(values.boyle_temperature_K).c_str());
-  std::fprintf(file, "Temperatura de inversión de Joule-Thomson (B = T dB/dT): %s K\n",
-               shortest(values.inversion_temperature_K).c_str());
-  std::fprintf(file, "Temperatura del máximo de B: %s K\n", shortest(values.max_B_temperature_K).c_str());
-  std::fprintf(file, "Máximo de B: %s cm3/mol\n", shortest(values.max_B_cm3_per_mol).c_str());
+  std::fprintf(file, "Temperatura de Boyle (B = 0): %s\n", kelvin_or_none(values.boyle_temperature_K, "K").c_str());
+  std::fprintf(file, "Temperatura de inversión de Joule-Thomson (B = T dB/dT): %s\n",
+               kelvin_or_none(values.inversion_temperature_K, "K").c_str());
+  std::fprintf(file, "Temperatura del máximo de B: %s\n", kelvin_or_none(values.max_B_temperature_K, "K").c_str());
+  std::fprintf(file, "Máximo de B: %s\n", kelvin_or_none(values.max_B_cm3_per_mol, "cm3/mol").c_str());
 }
+
+namespace {
+
+std::string fit_number(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.10g", value);
+  return buffer;
+}
+
+std::string four_digits(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.4g", value);
+  return buffer;
+}
+
+}  // namespace
+
+// A value and its standard uncertainty, the uncertainty to two significant
+// digits and the value to the same decimal place. An uncertainty below the
+// last digit a double holds is shown on its own, after the full value.
+std::string with_uncertainty(double value, double u) {
+  char buffer[128];
+  if (!(u > 0.0)) return shortest(value) + " ± 0";
+  const int decimals = std::max(0, 1 - static_cast<int>(std::floor(std::log10(u))));
+  if (value != 0.0 && decimals > 16 - static_cast<int>(std::floor(std::log10(std::fabs(value))))) {
+    std::snprintf(buffer, sizeof buffer, "%s ± %.1e", shortest(value).c_str(), u);
+  } else {
+    std::snprintf(buffer, sizeof buffer, "%.*f ± %.*f", decimals, value, decimals, u);
+  }
+  return buffer;
+}
+
+void write_fit_summary(std::FILE* file, const std::string& source, const DataSet& data, const FitResult& fit) {
+  const std::string model = std::holds_alternative<LennardJones>(fit.potential)
+                                ? "de Lennard-Jones"
+                                : "del potencial " + potential_name(fit.potential);
+  std::fprintf(file, "Ajuste %s (serie exacta, N_A = %s 1/mol) a %zu puntos de %s%s\n", model.c_str(),
+               shortest(avogadro_per_mol).c_str(), data.points.size(), source.c_str(),
+               data.has_uncertainties ? ", con sus incertidumbres" : "");
+  std::fprintf(file, "epsilon/k_B = %s K\n", with_uncertainty(fit.epsilon_K, fit.epsilon_K_stderr).c_str());
+  std::fprintf(file, "sigma = %s A\n", with_uncertainty(fit.sigma_A, fit.sigma_A_stderr).c_str());
+  if (fit.repulsive_exponent) {
+    std::fprintf(file, "exponente repulsivo N = %s\n",
+                 with_uncertainty(*fit.repulsive_exponent, *fit.repulsive_exponent_stderr).c_str());
+  }
+  std::fprintf(file, "residuo RMS = %s cm3/mol\n", four_digits(fit.rms_cm3_per_mol).c_str());
+  if (data.has_uncertainties) {
+    std::fprintf(file, "chi² = %s con %zu grados de libertad; chi² reducido = %s\n", four_digits(fit.chi2).c_str(),
+                 fit.dof, four_digits(fit.reduced_chi2).c_str());
+    // How likely a chi^2 this large is if the model and the uncertainties are right.
+    const double p = boost::math::cdf(
+        boost::math::complement(boost::math::chi_squared_distribution<double>(static_cast<double>(fit.dof)), fit.chi2));
+    if (p < 1e-3) {
+      std::fprintf(file,
+                   "Atención: un chi² reducido de %s es muy improbable con las incertidumbres dadas (p = %.1e): "
+                   "ni el modelo ni ellas explican la dispersión de los datos, y los errores estándar de arriba "
+                   "subestiman la incertidumbre de epsilon/k_B y sigma.\n",
+                   four_digits(fit.reduced_chi2).c_str(), p);
+    }
+  } else {
+    std::fprintf(file,
+                 "chi² = %s (cm3/mol)² con %zu grados de libertad (sin incertidumbres: pesos iguales); "
+                 "chi² reducido = %s (cm3/mol)²\n",
+                 four_digits(fit.chi2).c_str(), fit.dof, four_digits(fit.reduced_chi2).c_str());
+  }
+}
+
+void write_fit_points(std::FILE* file, const DataSet& data, const FitResult& fit) {
+  std::fputs("# T(K) B_medido(cm3/mol) B_ajustado(cm3/mol) residuo(cm3/mol)\n", file);
+  for (std::size_t i = 0; i < data.points.size(); ++i) {
+    const DataPoint& p = data.points[i];
+    const double B_fit = fit.B_fit_cm3_per_mol[i];
+    std::fprintf(file, "%s %s %s %s\n", fit_number(p.T_K).c_str(), fit_number(p.B_cm3_per_mol).c_str(),
+                 fit_number(B_fit).c_str(), fit_number(p.B_cm3_per_mol - B_fit).c_str());
+  }
+}
+
+void write_fit_json(std::FILE* file, const DataSet& data, const FitResult& fit) {
+  nlohmann::ordered_json points = nlohmann::ordered_json::array();
+  for (std::size_t i = 0; i < data.points.size(); ++i) {
+    const DataPoint& p = data.points[i];
+    points.push_back({{"T_K", p.T_K},
+                      {"B_cm3_per_mol", p.B_cm3_per_mol},
+                      {"B_fit_cm3_per_mol", fit.B_fit_cm3_per_mol[i]},
+                      {"residual_cm3_per_mol", p.B_cm3_per_mol - fit.B_fit_cm3_per_mol[i]}});
+  }
+  nlohmann::ordered_json document = {{"potential", potential_name(fit.potential)},
+                                     {"epsilon_K", fit.epsilon_K},
+                                     {"epsilon_K_stderr", fit.epsilon_K_stderr},
+                                     {"sigma_A", fit.sigma_A},
+                                     {"sigma_A_stderr", fit.sigma_A_stderr}};
+  if (fit.repulsive_exponent) {
+    document["repulsive_exponent"] = *fit.repulsive_exponent;
+    document["repulsive_exponent_stderr"] = *fit.repulsive_exponent_stderr;
+  }
+  document["rms_cm3_per_mol"] = fit.rms_cm3_per_mol;
+  document["chi2"] = fit.chi2;
+  document["dof"] = fit.dof;
+  document["reduced_chi2"] = fit.reduced_chi2;
+  document["points"] = std::move(points);
+  write_json(file, document);
+}
+
+
 
 int write_to_path(const std::string& path, std::FILE* out, std::FILE* err,
                   const std::function<void(std::FILE*)>& write) {

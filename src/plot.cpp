@@ -63,6 +63,14 @@ std::string preamble(const std::string& path, const std::string& title) {
   return script;
 }
 
+// "Lennard-Jones: ε/k_B = 120 K, σ = 3.4 Å", naming any other potential by its spelling.
+std::string title(const Potential& potential, double epsilon_K, double sigma_A, const std::string& prefix) {
+  const std::string name =
+      std::holds_alternative<LennardJones>(potential) ? "Lennard-Jones" : potential_name(potential);
+  const std::string depth = has_well_depth(potential) ? "ε/k_B = " + compact(epsilon_K) + " K, " : "";
+  return prefix + name + ": " + depth + "σ = " + compact(sigma_A) + " Å";
+}
+
 // Data over more than a decade of T are read best on a logarithmic T axis.
 std::string temperature_axis(double T_lo, double T_hi) {
   return T_hi > 10.0 * T_lo ? "set logscale x\n" : "";
@@ -80,17 +88,18 @@ std::optional<std::string> plot_terminal(const std::string& path) {
 }
 
 std::string table_plot_script(const Table& table, const std::string& path) {
-  std::string script =
-      preamble(path, "Lennard-Jones: ε/k_B = " + compact(table.epsilon_K) + " K, σ = " + compact(table.sigma_A) + " Å");
+  std::string script = preamble(path, title(table.potential, table.epsilon_K, table.sigma_A, ""));
   std::string points;
   std::size_t drawn = 0;
   double T_lo = 0.0;
   double T_hi = 0.0;
-  for (const TableRow& row : table.rows) {
-    if (!std::isfinite(row.B_cm3_per_mol)) continue;
-    points += number(row.T_K) + " " + number(row.B_cm3_per_mol) + "\n";
-    T_lo = drawn == 0 ? row.T_K : std::min(T_lo, row.T_K);
-    T_hi = drawn == 0 ? row.T_K : std::max(T_hi, row.T_K);
+  const std::vector<double>& B = table.columns.front().values;
+  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
+    if (!std::isfinite(B[i])) continue;
+    const double T = table.T_K[i];
+    points += number(T) + " " + number(B[i]) + "\n";
+    T_lo = drawn == 0 ? T : std::min(T_lo, T);
+    T_hi = drawn == 0 ? T : std::max(T_hi, T);
     ++drawn;
   }
   script += temperature_axis(T_lo, T_hi);
@@ -98,14 +107,15 @@ std::string table_plot_script(const Table& table, const std::string& path) {
   // A single temperature is a point: a line through it would draw nothing.
   script += std::string("plot $table using 1:2 ") +
             (drawn == 1 ? "with points pointtype 7 pointsize 1.5" : "with lines linewidth 2") + " title " +
-            quoted(std::string("B(T), ") + (table.method == Method::series ? "serie exacta" : "regla del trapecio")) +
+            quoted(std::string("B(T), ") + (table.method == Method::series       ? "serie exacta"
+                                            : table.method == Method::quadrature ? "cuadratura"
+                                                                                 : "regla del trapecio")) +
             "\n";
   return script;
 }
 
 std::string fit_plot_script(const DataSet& data, const FitResult& fit, const std::string& path) {
-  std::string script = preamble(path, "Ajuste de Lennard-Jones: ε/k_B = " + compact(fit.epsilon_K) +
-                                          " K, σ = " + compact(fit.sigma_A) + " Å");
+  std::string script = preamble(path, title(fit.potential, fit.epsilon_K, fit.sigma_A, "Ajuste de "));
   script += "$points << EOD\n";
   double T_lo = data.points.front().T_K;
   double T_hi = T_lo;
@@ -130,7 +140,7 @@ std::string fit_plot_script(const DataSet& data, const FitResult& fit, const std
   const double to = std::log(T_hi * 1.1);
   for (int k = 0; k <= samples; ++k) {
     const double T = std::exp(from + (to - from) * k / samples);
-    script += number(T) + " " + number(model_B(fit.epsilon_K, fit.sigma_A, T)) + "\n";
+    script += number(T) + " " + number(model_B(fit.potential, fit.epsilon_K, fit.sigma_A, T)) + "\n";
   }
   script += "EOD\n";
   // The curve first, so the points are drawn over it.

@@ -1,8 +1,11 @@
 #include "lennard/series.hpp"
 
+#include <boost/math/special_functions/gamma.hpp>
+
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <type_traits>
 
 namespace lennard {
 
@@ -40,7 +43,6 @@ constexpr int max_terms = 1 << 20;
 // Sums the series at T*; with_derivative also forms sum (2n+1)/4 t_n.
 template <bool with_derivative>
 ReducedVirial sum_series(double T_star) {
-  constexpr double two_pi_over_3 = 2.0 * std::numbers::pi / 3.0;
   const double inv_T = 1.0 / T_star;
   const double quarter = std::sqrt(std::sqrt(inv_T));  // T*^(-1/4)
 
@@ -63,9 +65,80 @@ ReducedVirial sum_series(double T_star) {
   return {-two_pi_over_3 * sum, with_derivative ? two_pi_over_3 * weighted * inv_T : 0.0};
 }
 
+// The Mie series. Integrating B* = -2 pi Int (e^(-u/T*) - 1) x^2 dx by parts
+// gives -(2 pi/3) Int x^3 (u'/T*) e^(-u/T*) dx; with u/T* = K (x^-n - x^-m),
+// K = C/T*, expanding e^(K x^-m) in powers and substituting z = K x^-n term
+// by term leaves Gamma functions:
+//   B* = -(2 pi/3) (3/n) K^(3/n) sum_{i>=0} c_i y^i,
+//   c_i = Gamma((m i - 3)/n) / i!,  y = K^((n-m)/n).
+// For n = 12, m = 6 (C = 4) it is the Lennard-Jones series term by term.
+// Only c_0 = Gamma(-3/n) is negative. The table holds c_0, c_1 and then the
+// ratios c_i / c_(i-1) = Gamma(a + m/n) / Gamma(a) / i, a = (m (i-1) - 3)/n,
+// from Boost's tgamma_delta_ratio, so that no term over- or underflows
+// before the sum does.
+constexpr std::size_t mie_tabulated = 1024;
+
+double mie_ratio(double n, double m, std::size_t i) {
+  const double a = (m * static_cast<double>(i - 1) - 3.0) / n;
+  return 1.0 / (boost::math::tgamma_delta_ratio(a, m / n) * static_cast<double>(i));
+}
+
+ReducedVirial mie_series(const Mie& mie, double T_star) {
+  const double n = mie.n;
+  const double m = mie.m;
+  const std::vector<double>& table = *mie.series_ratios;
+  const double K = mie_prefactor(n, m) / T_star;
+  const double y = std::pow(K, (n - m) / n);
+  const double scale = -two_pi_over_3 * 3.0 / n * std::pow(K, 3.0 / n);
+
+  double term = table[1] * y;
+  double sum = table[0] + term;
+  double magnitude = std::fabs(table[0]) + term;
+  // sum of p_i t_i with t_i ~ T*^(-p_i), p_i = (3 + i (n - m)) / n
+  double weighted = 3.0 / n * table[0] + (3.0 + (n - m)) / n * term;
+  for (std::size_t i = 2; i < static_cast<std::size_t>(max_terms); ++i) {
+    const double ratio = i < table.size() ? table[i] : mie_ratio(n, m, i);
+    term = term * ratio * y;
+    sum += term;
+    magnitude += term;
+    weighted += (3.0 + static_cast<double>(i) * (n - m)) / n * term;
+    if ((!(term >= negligible * magnitude) && ratio * y < 1.0) || !std::isfinite(magnitude)) break;
+  }
+  return {scale * sum, -scale * weighted / T_star};
+}
+
 }  // namespace
 
+std::vector<double> mie_series_ratios(double n, double m) {
+  std::vector<double> table(mie_tabulated);
+  table[0] = boost::math::tgamma(-3.0 / n);
+  table[1] = boost::math::tgamma((m - 3.0) / n);
+  for (std::size_t i = 2; i < mie_tabulated; ++i) table[i] = mie_ratio(n, m, i);
+  return table;
+}
+
 ReducedVirial reduced_virial_series(double T_star) { return sum_series<true>(T_star); }
+
+ReducedVirial reduced_virial_exact(const Potential& potential, double T_star) {
+  return std::visit(
+      [T_star](const auto& p) -> ReducedVirial {
+        using Kind = std::decay_t<decltype(p)>;
+        if constexpr (std::is_same_v<Kind, LennardJones>) {
+          return reduced_virial_series(T_star);
+        } else if constexpr (std::is_same_v<Kind, Mie>) {
+          return mie_series(p, T_star);
+        } else if constexpr (std::is_same_v<Kind, SquareWell>) {
+          // B* = (2 pi/3) [1 - (lambda^3 - 1)(e^(1/T*) - 1)]: the core, and the
+          // well's shell weighted by its Mayer function e^(1/T*) - 1.
+          const double shell = p.lambda * p.lambda * p.lambda - 1.0;
+          return {two_pi_over_3 * (1.0 - shell * std::expm1(1.0 / T_star)),
+                  two_pi_over_3 * shell * std::exp(1.0 / T_star) / (T_star * T_star)};
+        } else {
+          return {two_pi_over_3, 0.0};
+        }
+      },
+      potential);
+}
 
 double virial_B_series(double epsilon_K, double sigma_A, double T_K) {
   const double scale = avogadro_A3_exact_in_cm3_per_mol * sigma_A * sigma_A * sigma_A;

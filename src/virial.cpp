@@ -5,6 +5,8 @@
 
 namespace lennard {
 
+namespace detail {
+
 double Fun(double x, double alfa) {
   const double s = x * x;
   const double x6 = s * s * s;
@@ -22,7 +24,10 @@ double dFun_dalfa(double x, double alfa) {
   return std::exp(-alfa * u) * u / s / s;
 }
 
+}  // namespace detail
+
 double virial_B_trapezoid(double epsilon, double sigma, double T) {
+  using namespace detail;
   constexpr double pi = std::numbers::pi;
   const double alfa = epsilon * 4.0 / T;
 
@@ -39,6 +44,7 @@ double virial_B_trapezoid(double epsilon, double sigma, double T) {
 }
 
 double virial_dB_dT_trapezoid(double epsilon, double sigma, double T) {
+  using namespace detail;
   constexpr double pi = std::numbers::pi;
   const double alfa = epsilon * 4.0 / T;
   const double x23 = x2 * x2 * x2;

@@ -34,8 +34,8 @@ lennard::ParseResult parse(std::initializer_list<const char*> args) {
 TEST(ParseCommandLine, ReadsEveryOption) {
   const auto result = parse({"-e", "120", "-s", "3.4", "-o", "out.csv", "--tmin", "100", "--tmax", "300", "--step",
                              "2.5", "-m", "series", "--derivative", "-f", "csv"});
-  ASSERT_TRUE(result.command) << result.text;
-  const lennard::CommandLine& c = *result.command;
+  ASSERT_TRUE(result.table) << result.text;
+  const lennard::TableOptions& c = *result.table;
   EXPECT_EQ(c.epsilon_K, 120.0);
   EXPECT_EQ(c.sigma_A, 3.4);
   EXPECT_EQ(c.output, "out.csv");
@@ -50,30 +50,30 @@ TEST(ParseCommandLine, ReadsEveryOption) {
 
 TEST(ParseCommandLine, DefaultsAndLongNames) {
   const auto result = parse({"--epsilon=35.6", "--sigma", "2.75", "--method", "trapezoid", "--format", "json"});
-  ASSERT_TRUE(result.command) << result.text;
-  EXPECT_EQ(result.command->epsilon_K, 35.6);
-  EXPECT_FALSE(result.command->output);
-  EXPECT_FALSE(result.command->tmin_K);
-  EXPECT_EQ(result.command->method, Method::trapezoid);
-  EXPECT_EQ(result.command->format, Format::json);
-  EXPECT_TRUE(parse({"--summary"}).command);
-  EXPECT_TRUE(parse({"-m", "series"}).command);  // the dialogue asks for epsilon and sigma
+  ASSERT_TRUE(result.table) << result.text;
+  EXPECT_EQ(result.table->epsilon_K, 35.6);
+  EXPECT_FALSE(result.table->output);
+  EXPECT_FALSE(result.table->tmin_K);
+  EXPECT_EQ(result.table->method, Method::trapezoid);
+  EXPECT_EQ(result.table->format, Format::json);
+  EXPECT_TRUE(parse({"--summary"}).table);
+  EXPECT_TRUE(parse({"-m", "series"}).table);  // the dialogue asks for epsilon and sigma
 }
 
 TEST(ParseCommandLine, ReadsNumbersExactlyAsTheDialogueDoes) {
   // strtod, like "%lf": long double parsing would round this one differently.
   const char* text = "228.3963921798119";
   const auto result = parse({"-e", text, "-s", "3.4", "--tmin", "1e-3"});
-  ASSERT_TRUE(result.command);
-  EXPECT_EQ(*result.command->epsilon_K, std::strtod(text, nullptr));
-  EXPECT_EQ(*result.command->tmin_K, 1e-3);
+  ASSERT_TRUE(result.table);
+  EXPECT_EQ(*result.table->epsilon_K, std::strtod(text, nullptr));
+  EXPECT_EQ(*result.table->tmin_K, 1e-3);
   // Non-finite numbers parse; the parameter checks refuse them later.
-  EXPECT_TRUE(parse({"-e", "nan", "-s", "3.4"}).command);
+  EXPECT_TRUE(parse({"-e", "nan", "-s", "3.4"}).table);
 }
 
 TEST(ParseCommandLine, HelpAndVersionStopWithSuccess) {
   const auto help = parse({"--help"});
-  EXPECT_FALSE(help.command);
+  EXPECT_FALSE(help.table);
   EXPECT_EQ(help.exit_status, 0);
   EXPECT_NE(help.text.find("Uso: lennard"), std::string::npos) << help.text;
   EXPECT_NE(help.text.find("--epsilon"), std::string::npos);
@@ -110,7 +110,7 @@ TEST(ParseCommandLine, RefusesBadOptionsWithStatusTwo) {
     const auto result = lennard::parse_command_line(static_cast<int>(argv.size()), argv.data());
     std::string joined;
     for (const char* a : args) joined += std::string(a) + " ";
-    EXPECT_FALSE(result.command) << joined;
+    EXPECT_FALSE(result.table || result.fit) << joined;
     EXPECT_EQ(result.exit_status, 2) << joined;
     EXPECT_EQ(result.text.rfind("Error: ", 0), 0u) << joined << "-> " << result.text;
   }
@@ -190,20 +190,20 @@ TEST(CommandLine, CsvReadsBackToTheSameDoubles) {
   EXPECT_EQ(line, "T_K,inv_T_per_K,B_cm3_per_mol,dB_dT_cm3_per_mol_K");
   std::size_t row = 0;
   while (std::getline(lines, line)) {
-    ASSERT_LT(row, expected.rows.size());
+    ASSERT_LT(row, expected.T_K.size());
     char* cursor = line.data();
     const double T = std::strtod(cursor, &cursor);
     const double inv_T = std::strtod(cursor + 1, &cursor);
     const double B = std::strtod(cursor + 1, &cursor);
     const double dB = std::strtod(cursor + 1, &cursor);
     EXPECT_EQ(*cursor, '\0');
-    EXPECT_EQ(T, expected.rows[row].T_K);
-    EXPECT_EQ(inv_T, 1.0 / expected.rows[row].T_K);
-    EXPECT_EQ(B, expected.rows[row].B_cm3_per_mol);
-    EXPECT_EQ(dB, expected.rows[row].dB_dT_cm3_per_mol_K);
+    EXPECT_EQ(T, expected.T_K[row]);
+    EXPECT_EQ(inv_T, 1.0 / expected.T_K[row]);
+    EXPECT_EQ(B, expected.column(lennard::B_key)->values[row]);
+    EXPECT_EQ(dB, expected.column(lennard::dB_dT_key)->values[row]);
     ++row;
   }
-  EXPECT_EQ(row, expected.rows.size());
+  EXPECT_EQ(row, expected.T_K.size());
 }
 
 TEST(CommandLine, JsonReadsBackToTheSameDoubles) {
@@ -222,7 +222,7 @@ TEST(CommandLine, JsonReadsBackToTheSameDoubles) {
     const double T = temperatures[i];
     EXPECT_EQ(rows[i].at("T_K").get<double>(), T);
     EXPECT_EQ(rows[i].at("inv_T_per_K").get<double>(), 1.0 / T);
-    EXPECT_EQ(rows[i].at("B_cm3_per_mol").get<double>(), lennard::virial_B(Method::series, 35.6, 2.75, T));
+    EXPECT_EQ(rows[i].at("B_cm3_per_mol").get<double>(), lennard::virial_B_series(35.6, 2.75, T));
     EXPECT_FALSE(rows[i].contains("dB_dT_cm3_per_mol_K"));
   }
 }
@@ -231,21 +231,21 @@ TEST(CommandLine, SummaryAsTextAndJson) {
   ScratchDir dir;
   const auto text = run_program(dir, "-e 120 -s 3.4 --summary", "");
   EXPECT_EQ(text.status, 0) << text.err;
-  const lennard::Characteristics c = lennard::characteristics(120.0, 3.4);
-  EXPECT_EQ(text.out, "Temperatura de Boyle (B = 0): " + lennard::shortest(c.boyle_temperature_K) +
+  const lennard::Characteristics c = lennard::characteristics(lennard::LennardJones{}, 120.0, 3.4);
+  EXPECT_EQ(text.out, "Temperatura de Boyle (B = 0): " + lennard::shortest(*c.boyle_temperature_K) +
                           " K\nTemperatura de inversión de Joule-Thomson (B = T dB/dT): " +
-                          lennard::shortest(c.inversion_temperature_K) +
-                          " K\nTemperatura del máximo de B: " + lennard::shortest(c.max_B_temperature_K) +
-                          " K\nMáximo de B: " + lennard::shortest(c.max_B_cm3_per_mol) + " cm3/mol\n");
+                          lennard::shortest(*c.inversion_temperature_K) +
+                          " K\nTemperatura del máximo de B: " + lennard::shortest(*c.max_B_temperature_K) +
+                          " K\nMáximo de B: " + lennard::shortest(*c.max_B_cm3_per_mol) + " cm3/mol\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "Lennard.dat"));
 
   const auto json = run_program(dir, "-e 120 -s 3.4 --summary -f json -o summary.json", "");
   EXPECT_EQ(json.status, 0) << json.err;
   const auto document = nlohmann::json::parse(read_file(dir / "summary.json"));
-  EXPECT_EQ(document.at("boyle_temperature_K").get<double>(), c.boyle_temperature_K);
-  EXPECT_EQ(document.at("inversion_temperature_K").get<double>(), c.inversion_temperature_K);
-  EXPECT_EQ(document.at("max_B_temperature_K").get<double>(), c.max_B_temperature_K);
-  EXPECT_EQ(document.at("max_B_cm3_per_mol").get<double>(), c.max_B_cm3_per_mol);
+  EXPECT_EQ(document.at("boyle_temperature_K").get<double>(), *c.boyle_temperature_K);
+  EXPECT_EQ(document.at("inversion_temperature_K").get<double>(), *c.inversion_temperature_K);
+  EXPECT_EQ(document.at("max_B_temperature_K").get<double>(), *c.max_B_temperature_K);
+  EXPECT_EQ(document.at("max_B_cm3_per_mol").get<double>(), *c.max_B_cm3_per_mol);
 }
 
 struct Refusal {

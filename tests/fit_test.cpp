@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "lennard/sweep.hpp"
+#include "lennard/data_file.hpp"
+#include "lennard/errors.hpp"
 #include "test_support.hpp"
 
 namespace {

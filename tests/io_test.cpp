@@ -54,9 +54,7 @@ TEST(SameDestination, FollowsLinksAndSpellingsButNotDevices) {
 }
 
 lennard::Table table_at(std::vector<double> temperatures) {
-  lennard::Table table{120.0, 3.4, lennard::Method::series, false, {}};
-  for (const double T : temperatures) table.rows.push_back({T, lennard::virial_B_series(120.0, 3.4, T), 0.0});
-  return table;
+  return lennard::compute_table(120.0, 3.4, temperatures, lennard::Method::series, false);
 }
 
 TEST(PlotScript, DrawsASingleRowAsAPointAndWideRangesOnALogAxis) {

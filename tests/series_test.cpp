@@ -106,7 +106,11 @@ TEST(Derivative, OfEachMethodMatchesACentralDifferenceOfItsB) {
 }
 
 TEST(Characteristics, SatisfyTheirDefiningEquations) {
-  const lennard::ReducedCharacteristics& c = lennard::reduced_characteristics();
+  const lennard::ReducedCharacteristics r = lennard::reduced_characteristics(lennard::LennardJones{});
+  ASSERT_TRUE(r.boyle_T_star && r.inversion_T_star && r.max_B_T_star && r.max_B_reduced);
+  const struct {
+    double boyle_T_star, inversion_T_star, max_B_T_star, max_B_reduced;
+  } c{*r.boyle_T_star, *r.inversion_T_star, *r.max_B_T_star, *r.max_B_reduced};
   // Published Boyle temperature of the Lennard-Jones gas, T* = 3.417928
   // (Hirschfelder, Curtiss & Bird, table I-B).
   EXPECT_NEAR(c.boyle_T_star, 3.417928, 5e-7);
@@ -128,12 +132,12 @@ TEST(Characteristics, SatisfyTheirDefiningEquations) {
 }
 
 TEST(Characteristics, ScaleWithEpsilonAndSigma) {
-  const lennard::Characteristics argon = lennard::characteristics(120.0, 3.4);
-  const lennard::ReducedCharacteristics& c = lennard::reduced_characteristics();
-  EXPECT_EQ(argon.boyle_temperature_K, c.boyle_T_star * 120.0);
-  EXPECT_EQ(argon.inversion_temperature_K, c.inversion_T_star * 120.0);
-  EXPECT_EQ(argon.max_B_temperature_K, c.max_B_T_star * 120.0);
-  EXPECT_DOUBLE_EQ(argon.max_B_cm3_per_mol, c.max_B_reduced * 0.602214076 * 3.4 * 3.4 * 3.4);
+  const lennard::Characteristics argon = lennard::characteristics(lennard::LennardJones{}, 120.0, 3.4);
+  const lennard::ReducedCharacteristics c = lennard::reduced_characteristics(lennard::LennardJones{});
+  EXPECT_EQ(*argon.boyle_temperature_K, *c.boyle_T_star * 120.0);
+  EXPECT_EQ(*argon.inversion_temperature_K, *c.inversion_T_star * 120.0);
+  EXPECT_EQ(*argon.max_B_temperature_K, *c.max_B_T_star * 120.0);
+  EXPECT_DOUBLE_EQ(*argon.max_B_cm3_per_mol, *c.max_B_reduced * 0.602214076 * 3.4 * 3.4 * 3.4);
 }
 
 }  // namespace

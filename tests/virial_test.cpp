@@ -10,7 +10,7 @@
 
 namespace {
 
-using lennard::Fun;
+using lennard::detail::Fun;
 using lennard::virial_B_trapezoid;
 
 // 2 pi N_A sigma^3 / 3 with the program's N_A x 1 A^3 = 0.6022 cm^3/mol: the
@@ -46,7 +46,7 @@ TEST(Integrand, MatchesTheMayerFunctionOverXToTheFourth) {
 
 TEST(Quadrature, VisitsTheRunningSumNodesAndBothNominalEnds) {
   std::vector<double> calls;
-  const double integral = lennard::trapezoid_in_x([&](double x) {
+  const double integral = lennard::detail::trapezoid_in_x([&](double x) {
     calls.push_back(x);
     return 1.0;
   });
@@ -63,7 +63,7 @@ TEST(Quadrature, VisitsTheRunningSumNodesAndBothNominalEnds) {
 TEST(Quadrature, IntegratesAQuadraticWithTheTrapezoidError) {
   // Int_0.1^10 x^2 dx = (1000 - 0.001)/3; the trapezoid overestimates it by
   // (b - a) h^2 / 12 * f'' = 9.9 * 1e-6 / 6.
-  const double integral = lennard::trapezoid_in_x([](double x) { return x * x; });
+  const double integral = lennard::detail::trapezoid_in_x([](double x) { return x * x; });
   const double exact = (1000.0 - 0.001) / 3.0;
   EXPECT_NEAR(integral - exact, 9.9e-6 / 6.0, 1e-9);
 }

@@ -1,28 +1,35 @@
-// Characteristic temperatures of the Lennard-Jones gas, from the exact series.
-// In reduced units they are universal numbers; T = T* epsilon/k_B.
+// Characteristic temperatures of a gas, from the exact B*(T*) of its
+// potential. In reduced units they are numbers of the potential alone;
+// T = T* epsilon/k_B.
 #pragma once
+
+#include <optional>
+
+#include "lennard/potential.hpp"
 
 namespace lennard {
 
+// Each is absent where it does not exist: hard spheres have none of them (B is
+// b0 at every T), the square well has no maximum of B (B rises towards b0).
 struct ReducedCharacteristics {
-  double boyle_T_star;      // B(T*) = 0
-  double inversion_T_star;  // zero-pressure Joule-Thomson inversion: B = T dB/dT
-  double max_B_T_star;      // dB/dT = 0, where B is largest
-  double max_B_reduced;     // that largest B, in units of N_A sigma^3
+  std::optional<double> boyle_T_star;      // B(T*) = 0
+  std::optional<double> inversion_T_star;  // zero-pressure Joule-Thomson inversion: B = T dB/dT
+  std::optional<double> max_B_T_star;      // dB/dT = 0, where B is largest
+  std::optional<double> max_B_reduced;     // that largest B, in units of N_A sigma^3
 };
 
-// Roots found with Boost.Math's TOMS 748 solver to full double precision;
-// computed once.
-const ReducedCharacteristics& reduced_characteristics();
+// Roots bracketed with Boost.Math's bracket_and_solve_root and found by TOMS
+// 748 to full double precision.
+ReducedCharacteristics reduced_characteristics(const Potential& potential);
 
 struct Characteristics {
-  double boyle_temperature_K;
-  double inversion_temperature_K;
-  double max_B_temperature_K;
-  double max_B_cm3_per_mol;
+  std::optional<double> boyle_temperature_K;
+  std::optional<double> inversion_temperature_K;
+  std::optional<double> max_B_temperature_K;
+  std::optional<double> max_B_cm3_per_mol;
 };
 
 // For epsilon/k_B > 0 in K and sigma in A.
-Characteristics characteristics(double epsilon_K, double sigma_A);
+Characteristics characteristics(const Potential& potential, double epsilon_K, double sigma_A);
 
 }  // namespace lennard

@@ -1,6 +1,7 @@
 // The command line: with no arguments the interactive dialogue; with options,
-// the same table (or other methods, formats and the characteristic
-// temperatures) without questions.
+// the same table (or other potentials, methods, formats and the
+// characteristic temperatures) without questions; "fit" fits a potential to
+// measured B(T). Parsing only fills an options struct; the run functions act.
 #pragma once
 
 #include <cstdio>
@@ -8,29 +9,41 @@
 #include <string>
 
 #include "lennard/output.hpp"
+#include "lennard/potential.hpp"
+#include "lennard/second_virial.hpp"
 
 namespace lennard {
 
 // "lennard X.Y.Z", the project version from CMake.
 extern const char* const version_text;
 
-struct CommandLine {
+struct TableOptions {
   std::optional<double> epsilon_K;
   std::optional<double> sigma_A;
   std::optional<std::string> output;  // "-" for standard output
   std::optional<double> tmin_K;
   std::optional<double> tmax_K;
   std::optional<double> step_K;
-  Method method = Method::trapezoid;
+  Potential potential = LennardJones{};
+  std::optional<Method> method;  // when not given, default_method(potential)
   bool derivative = false;
   Format format = Format::dat;
   bool summary = false;
-  std::optional<std::string> plot;      // picture of B(T): .png, .svg, .pdf, or "-" for text
-  std::optional<std::string> fit_data;  // "lennard fit DATA": the measured points ("-": stdin)
+  std::optional<std::string> plot;  // picture of B(T): .png, .svg, .pdf, or "-" for text
+};
+
+struct FitOptions {
+  std::string data;                   // the measured points; "-" for standard input
+  std::optional<std::string> output;  // the point table (with json, everything); default standard output
+  Format format = Format::dat;
+  std::optional<std::string> plot;
+  Potential potential = LennardJones{};
+  bool free_repulsion = false;
 };
 
 struct ParseResult {
-  std::optional<CommandLine> command;  // empty: stop with exit_status
+  std::optional<TableOptions> table;  // the command to run, if any
+  std::optional<FitOptions> fit;
   int exit_status = 0;
   std::string text;  // help or version (for stdout), or the error (for stderr)
 };
@@ -39,6 +52,13 @@ ParseResult parse_command_line(int argc, const char* const argv[]);
 
 // Reads a whole string as a double the way "%lf" does (strtod, C locale).
 bool parse_number(const std::string& text, double& value);
+
+// "Error: sentence" and where the help is ("lennard --help" or "lennard fit --help").
+std::string usage_message(const std::string& sentence, bool about_fit);
+
+// The commands; each returns the exit status.
+int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::FILE* err);
+int run_fit(const FitOptions& options, std::FILE* in, std::FILE* out, std::FILE* err);
 
 // Runs the program for these arguments; returns the exit status. Whatever
 // went to out is flushed and checked before it returns.

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace lennard {
 
@@ -29,6 +30,12 @@ std::optional<FileKey> file_key(const Endpoint& endpoint);
 // True when writing to a would overwrite or mix with b: both the same standard
 // stream named "-" by the user, or both the same file.
 bool same_destination(const Endpoint& a, const Endpoint& b);
+
+// Outputs that would overwrite the input or each other, before anything is
+// read or written: a Spanish sentence saying which, or nothing. Each output
+// is (the option that names it, where it goes).
+std::optional<std::string> clashing_outputs(const std::vector<std::pair<std::string, Endpoint>>& outputs,
+                                            const std::optional<Endpoint>& input);
 
 // Follows a chain of links to the path it ends at, even where that path does
 // not exist yet (a dangling link names the file that writing would create).

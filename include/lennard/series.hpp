@@ -1,33 +1,37 @@
-// Exact second virial coefficient of the Lennard-Jones 12-6 gas from its
-// convergent series in the reduced temperature T* = T/(epsilon/k_B):
+// Exact reduced second virial coefficients B* = B/(N_A sigma^3) and their
+// derivatives dB*/dT* for every potential: convergent series for the
+// Lennard-Jones and Mie potentials, closed forms for the square well and hard
+// spheres.
 //
-//   B(T) = -(2 pi/3) N_A sigma^3 sum_{n>=0} c_n T*^(-(2n+1)/4),
-//   c_n  = 2^(n+1/2) / (4 n!) Gamma((2n-1)/4)
-//
-// (J. E. Jones, Proc. R. Soc. Lond. A 106, 463 (1924); Hirschfelder, Curtiss
-// & Bird, Molecular Theory of Gases and Liquids (1954), eq. 3.6-8).
-// The terms are formed by the two-step recurrence
-//   t_{n+2} = t_n (2n-1) / ((n+1)(n+2)) / T*,
+// Lennard-Jones (J. E. Jones, Proc. R. Soc. Lond. A 106, 463 (1924);
+// Hirschfelder, Curtiss & Bird, Molecular Theory of Gases and Liquids (1954),
+// eq. 3.6-8), T* = kT/epsilon:
+//   B* = -(2 pi/3) sum_{n>=0} c_n T*^(-(2n+1)/4),  c_n = 2^(n+1/2) / (4 n!) Gamma((2n-1)/4),
+// with terms formed by the two-step recurrence t_{n+2} = t_n (2n-1)/((n+1)(n+2))/T*,
 // which never forms the factorials or Gamma values that overflow at large n.
 #pragma once
 
-namespace lennard {
+#include "lennard/constants.hpp"
+#include "lennard/potential.hpp"
 
-// Avogadro constant, exact in the 2019 SI (CODATA 2018).
-inline constexpr double avogadro_per_mol = 6.02214076e23;
-// N_A times 1 A^3 (1e-24 cm^3) in cm^3/mol.
-inline constexpr double avogadro_A3_exact_in_cm3_per_mol = 0.602214076;
+namespace lennard {
 
 struct ReducedVirial {
   double B;      // B / (N_A sigma^3)
   double dB_dT;  // d(B / (N_A sigma^3)) / dT*
 };
 
-// B and dB/dT* in units of N_A sigma^3 at reduced temperature T_star > 0.
+// The Lennard-Jones series at reduced temperature T_star > 0.
 ReducedVirial reduced_virial_series(double T_star);
 
-// B (cm^3/mol) and dB/dT (cm^3/(mol K)) by the series, for epsilon/k_B in K,
-// sigma in A and T in K.
+// The exact B* and dB*/dT* of any potential (hard spheres: 2 pi/3 and 0).
+ReducedVirial reduced_virial_exact(const Potential& potential, double T_star);
+
+// The ratios of the Mie series' coefficients for exponents n > m > 3 (used by make_mie).
+std::vector<double> mie_series_ratios(double n, double m);
+
+// B (cm^3/mol) and dB/dT (cm^3/(mol K)) of the Lennard-Jones gas by the
+// series, for epsilon/k_B in K, sigma in A and T in K.
 double virial_B_series(double epsilon_K, double sigma_A, double T_K);
 double virial_dB_dT_series(double epsilon_K, double sigma_A, double T_K);
 

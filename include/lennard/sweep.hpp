@@ -4,17 +4,11 @@
 #pragma once
 
 #include <cstddef>
-#include <stdexcept>
-#include <string>
 #include <vector>
 
-namespace lennard {
+#include "lennard/errors.hpp"
 
-// Input the program refuses, with a message in Spanish for the user.
-class InputError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace lennard {
 
 struct Sweep {
   double T1;  // first temperature, K

@@ -12,15 +12,18 @@
 
 #include <cmath>
 
+#include "lennard/constants.hpp"
+
 namespace lennard {
+
+// The rule's pieces, for its tests and benchmarks.
+namespace detail {
 
 // Quadrature limits and step in x = sigma/r.
 inline constexpr double x1 = 10.0;   // upper limit (r = sigma/10)
 inline constexpr double x2 = 0.1;    // lower limit (r = 10 sigma)
 inline constexpr double dx = 0.001;  // node spacing
 
-// N_A times 1 A^3 in cm^3/mol, with N_A taken as 6.022e23 mol^-1.
-inline constexpr double avogadro_A3_in_cm3_per_mol = 0.6022;
 
 // Trapezoidal rule over 0.1 <= x <= 10: f summed over the nodes x2, x2 + dx,
 // ... (a running sum, 9901 nodes, the last 9.999999999999897), then the end
@@ -48,6 +51,8 @@ double Fun(double x, double alfa);
 
 // d Fun / d alfa = exp(-alfa (x^12 - x^6)) (x^12 - x^6) / x^4.
 double dFun_dalfa(double x, double alfa);
+
+}  // namespace detail
 
 // B(T) in cm^3/mol for well depth epsilon (epsilon/k_B, K), collision diameter
 // sigma (A) and temperature T (K). Safe to call from several threads.

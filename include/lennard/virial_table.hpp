@@ -1,0 +1,52 @@
+// A table of virial coefficients: the temperatures and one column per
+// quantity, so that a new quantity is a new column and no writer changes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lennard/parallel.hpp"
+#include "lennard/potential.hpp"
+#include "lennard/second_virial.hpp"
+
+namespace lennard {
+
+struct Column {
+  std::string key;    // its name in csv and json, with the unit: "B_cm3_per_mol"
+  std::string label;  // its description in a dat header: "dB/dT (cm3/(mol K))"
+  std::vector<double> values;
+};
+
+struct Table {
+  Potential potential;
+  double epsilon_K;  // ignored for hard spheres
+  double sigma_A;
+  Method method;
+  std::vector<double> T_K;
+  std::vector<Column> columns;  // B first, then the quantities asked for
+
+  // The column with this key, or nullptr.
+  const Column* column(std::string_view key) const;
+};
+
+inline constexpr std::string_view B_key = "B_cm3_per_mol";
+inline constexpr std::string_view dB_dT_key = "dB_dT_cm3_per_mol_K";
+
+// B and, with_derivative, dB/dT at each temperature. The rows are independent
+// and computed on all cores; every value is the same whatever the number of
+// threads.
+Table compute_table(const Potential& potential, double epsilon_K, double sigma_A,
+                    const std::vector<double>& temperatures_K, Method method, bool with_derivative,
+                    const Parallelism& parallelism = {});
+
+// The Lennard-Jones table.
+Table compute_table(double epsilon_K, double sigma_A, const std::vector<double>& temperatures_K, Method method,
+                    bool with_derivative, const Parallelism& parallelism = {});
+
+// The first row with a value that is not finite (T, 1/T or any column), or
+// the number of rows when all are finite.
+std::size_t first_non_finite_row(const Table& table);
+
+}  // namespace lennard

@@ -1,0 +1,54 @@
+// lennard fit: reads measured B(T), fits the potential, writes and draws the result.
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "lennard/cli.hpp"
+#include "lennard/console.hpp"
+#include "lennard/data_file.hpp"
+#include "lennard/errors.hpp"
+#include "lennard/files.hpp"
+#include "lennard/fit.hpp"
+#include "lennard/plot.hpp"
+
+namespace lennard {
+
+int run_fit(const FitOptions& options, std::FILE* in, std::FILE* out, std::FILE* err) {
+  const std::string& path = options.data;
+  std::vector<std::pair<std::string, Endpoint>> outputs{
+      {options.output ? "-o" : "la salida", {options.output.value_or("-"), 1, options.output.has_value()}}};
+  if (options.plot) outputs.push_back({"--plot", {*options.plot, 1, true}});
+  if (const auto clash = clashing_outputs(outputs, Endpoint{path, 0, true})) {
+    std::fputs(usage_message(*clash, true).c_str(), err);
+    return exit_usage;
+  }
+
+  if (path == "-" && isatty(fileno(in)) == 1) {
+    std::fputs("Escriba un punto por línea: T (K), B (cm3/mol) y, si se quiere, la incertidumbre de B; "
+               "termine con Ctrl-D.\n",
+               err);
+  }
+  DataSet data;
+  FitResult fit;
+  try {
+    data = read_data_file(path);
+    fit = fit_virial(data, options.potential, options.free_repulsion);
+  } catch (const Error& refusal) {
+    std::fprintf(err, "Error: %s\n", refusal.what());
+    return refusal.kind() == ErrorKind::usage ? exit_usage : exit_bad_input;
+  }
+  const std::string source = path == "-" ? "la entrada estándar" : quoted_name(path);
+  int status = exit_success;
+  if (options.format == Format::json) {
+    status = write_to_path(options.output.value_or("-"), out, err,
+                           [&](std::FILE* file) { write_fit_json(file, data, fit); });
+  } else {
+    write_fit_summary(out, source, data, fit);
+    status = write_to_path(options.output.value_or("-"), out, err,
+                           [&](std::FILE* file) { write_fit_points(file, data, fit); });
+  }
+  if (status != exit_success || !options.plot) return status;
+  return run_gnuplot(fit_plot_script(data, fit, *options.plot), *options.plot, out, err);
+}
+
+}  // namespace lennard

@@ -1,0 +1,112 @@
+#include "lennard/potential.hpp"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <type_traits>
+
+#include "lennard/errors.hpp"
+#include "lennard/files.hpp"
+#include "lennard/series.hpp"
+#include "lennard/shortest.hpp"
+
+namespace lennard {
+
+double mie_prefactor(double n, double m) { return n / (n - m) * std::pow(n / m, m / (n - m)); }
+
+Mie make_mie(double n, double m) {
+  if (!std::isfinite(n) || !std::isfinite(m) || !(m > 3.0) || !(n > m)) {
+    throw UsageError("mie:" + shortest(n) + "," + shortest(m) +
+                     ": los exponentes deben ser finitos con N > M > 3 (B no existe si M <= 3).");
+  }
+  return {n, m, std::make_shared<const std::vector<double>>(mie_series_ratios(n, m))};
+}
+
+namespace {
+
+// The numbers after "name:", separated by commas; throws unless there are
+// exactly count of them, each a whole number text.
+std::vector<double> parameters(std::string_view spelling, std::string_view text, std::size_t count) {
+  std::vector<double> values;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t comma = text.find(',', start);
+    const std::string field(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+    char* end = nullptr;
+    const double value = std::strtod(field.c_str(), &end);
+    if (field.empty() || end != field.c_str() + field.size()) {
+      throw UsageError("potencial '" + printable(spelling) + "': '" + printable(field) + "' no es un número.");
+    }
+    values.push_back(value);
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  if (values.size() != count) {
+    throw UsageError("potencial '" + printable(spelling) + "': se esperaban " + std::to_string(count) +
+                     (count == 1 ? " número" : " números") + " tras ':'.");
+  }
+  return values;
+}
+
+}  // namespace
+
+Potential parse_potential(std::string_view spelling) {
+  const std::size_t colon = spelling.find(':');
+  const std::string_view name = spelling.substr(0, colon);
+  const bool has_parameters = colon != std::string_view::npos;
+  const std::string_view rest = has_parameters ? spelling.substr(colon + 1) : std::string_view{};
+  if ((name == "lj" || name == "hs") && has_parameters) {
+    throw UsageError("potencial '" + printable(spelling) + "': '" + std::string(name) + "' no lleva parámetros.");
+  }
+  if (name == "lj") return LennardJones{};
+  if (name == "hs") return HardSpheres{};
+  if (name == "mie") {
+    if (!has_parameters) throw UsageError("potencial 'mie': faltan los exponentes, p. ej. mie:14,6.");
+    const std::vector<double> nm = parameters(spelling, rest, 2);
+    return make_mie(nm[0], nm[1]);
+  }
+  if (name == "sw") {
+    if (!has_parameters) throw UsageError("potencial 'sw': falta la anchura LAMBDA del pozo, p. ej. sw:1.5.");
+    const double lambda = parameters(spelling, rest, 1)[0];
+    if (!std::isfinite(lambda) || !(lambda > 1.0)) {
+      throw UsageError("potencial '" + printable(spelling) + "': LAMBDA debe ser finito y mayor que 1.");
+    }
+    return SquareWell{lambda};
+  }
+  throw UsageError("potencial desconocido: '" + printable(spelling) + "'; los hay lj, mie:N,M, sw:LAMBDA y hs.");
+}
+
+std::string potential_name(const Potential& potential) {
+  return std::visit(
+      [](const auto& p) -> std::string {
+        using Kind = std::decay_t<decltype(p)>;
+        if constexpr (std::is_same_v<Kind, LennardJones>) return "lj";
+        else if constexpr (std::is_same_v<Kind, Mie>) return "mie:" + shortest(p.n) + "," + shortest(p.m);
+        else if constexpr (std::is_same_v<Kind, SquareWell>) return "sw:" + shortest(p.lambda);
+        else return "hs";
+      },
+      potential);
+}
+
+bool has_well_depth(const Potential& potential) { return !std::holds_alternative<HardSpheres>(potential); }
+
+double reduced_potential(const Potential& potential, double x) {
+  constexpr double infinity = std::numeric_limits<double>::infinity();
+  return std::visit(
+      [x](const auto& p) -> double {
+        using Kind = std::decay_t<decltype(p)>;
+        if constexpr (std::is_same_v<Kind, LennardJones>) {
+          const double x6 = 1.0 / (x * x * x * x * x * x);
+          return 4.0 * x6 * (x6 - 1.0);
+        } else if constexpr (std::is_same_v<Kind, Mie>) {
+          return mie_prefactor(p.n, p.m) * std::pow(x, -p.m) * (std::pow(x, p.m - p.n) - 1.0);
+        } else if constexpr (std::is_same_v<Kind, SquareWell>) {
+          return x < 1.0 ? infinity : (x < p.lambda ? -1.0 : 0.0);
+        } else {
+          return x < 1.0 ? infinity : 0.0;
+        }
+      },
+      potential);
+}
+
+}  // namespace lennard

@@ -1,0 +1,136 @@
+// The table of B(T), from the options or the dialogue, and the summary of
+// characteristic temperatures.
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "lennard/characteristic.hpp"
+#include "lennard/cli.hpp"
+#include "lennard/console.hpp"
+#include "lennard/errors.hpp"
+#include "lennard/files.hpp"
+#include "lennard/plot.hpp"
+#include "lennard/progress.hpp"
+#include "lennard/sweep.hpp"
+#include "lennard/virial_table.hpp"
+
+namespace lennard {
+
+namespace {
+
+// The temperatures of the table: the dialogue's sweep, or the one the options
+// ask for. Refusals of the options' sweep are usage errors; of the dialogue's,
+// refused input.
+std::vector<double> requested_temperatures(const TableOptions& options, double epsilon) {
+  const bool explicit_sweep = options.tmin_K || options.tmax_K || options.step_K;
+  if (!explicit_sweep) return temperature_grid(default_sweep(epsilon));
+  if (!(epsilon > 0.0)) throw InputError("epsilon/k_B debe ser positivo con --tmin, --tmax o --step.");
+  Sweep sweep{};
+  sweep.T1 = options.tmin_K.value_or(epsilon);
+  sweep.T2 = options.tmax_K.value_or(epsilon * 5.0);
+  if (sweep.T2 < sweep.T1) {
+    throw UsageError("la cota superior del barrido (" + shortest(sweep.T2) +
+                     " K) es menor que la primera temperatura (" + shortest(sweep.T1) + " K).");
+  }
+  sweep.dT = options.step_K.value_or(temperature_step(sweep.T1, sweep.T2));
+  try {
+    return temperature_grid(sweep);
+  } catch (const InputError& refusal) {
+    throw UsageError(refusal.what());
+  }
+}
+
+int run_summary(const TableOptions& options, double epsilon, double sigma, const std::string& output,
+                std::FILE* out, std::FILE* err) {
+  if (!(epsilon > 0.0)) {
+    std::fputs("Error: las temperaturas características requieren epsilon/k_B positivo.\n", err);
+    return exit_bad_input;
+  }
+  const Characteristics values = characteristics(options.potential, epsilon, sigma);
+  const std::pair<std::optional<double>, const char*> checked[] = {
+      {values.boyle_temperature_K, "la temperatura de Boyle"},
+      {values.inversion_temperature_K, "la temperatura de inversión"},
+      {values.max_B_temperature_K, "la temperatura del máximo de B"},
+      {values.max_B_cm3_per_mol, "el máximo de B"}};
+  for (const auto& [value, name] : checked) {
+    if (value && !std::isfinite(*value)) {
+      std::fprintf(err,
+                   "Error: con epsilon/k_B = %s K y sigma = %s A, %s no es un número finito (%s); no se escribió "
+                   "nada.\n",
+                   shortest(epsilon).c_str(), shortest(sigma).c_str(), name, shortest(*value).c_str());
+      return exit_bad_input;
+    }
+  }
+  return write_to_path(output, out, err,
+                       [&](std::FILE* file) { write_characteristics(file, values, options.format); });
+}
+
+int report(const Error& refusal, std::FILE* err) {
+  if (refusal.kind() == ErrorKind::usage) {
+    std::fputs(usage_message(refusal.what(), false).c_str(), err);
+    return exit_usage;
+  }
+  std::fprintf(err, "Error: %s\n", refusal.what());
+  return exit_bad_input;
+}
+
+}  // namespace
+
+int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::FILE* err) {
+  const std::string output = options.output.value_or(options.summary ? "-" : default_results_path);
+  if (options.plot) {
+    const std::vector<std::pair<std::string, Endpoint>> outputs{
+        {options.output ? "-o" : "la tabla", {output, 1, options.output.has_value()}},
+        {"--plot", {*options.plot, 1, true}}};
+    if (const auto clash = clashing_outputs(outputs, std::nullopt)) {
+      std::fputs(usage_message(*clash, false).c_str(), err);
+      return exit_usage;
+    }
+  }
+
+  // Hard spheres have no epsilon; any positive value stands in for it.
+  const bool hard_spheres = !has_well_depth(options.potential);
+  double epsilon = hard_spheres ? 1.0 : 0.0;
+  double sigma = 0.0;
+  if (options.sigma_A && (options.epsilon_K || hard_spheres)) {
+    epsilon = options.epsilon_K.value_or(epsilon);
+    sigma = *options.sigma_A;
+  } else {
+    // Keep standard output for the results when they go there.
+    write_dialogue(output == "-" ? err : out, output);
+    if (!read_parameters(in, err, epsilon, sigma)) return exit_bad_input;
+  }
+  Table table;
+  try {
+    check_parameters(epsilon, sigma);
+    if (options.summary) return run_summary(options, epsilon, sigma, output, out, err);
+    const std::vector<double> temperatures = requested_temperatures(options, epsilon);
+    ProgressLine progress(err, temperatures.size(), "filas");
+    table = compute_table(options.potential, epsilon, sigma, temperatures,
+                          options.method.value_or(default_method(options.potential)), options.derivative,
+                          Parallelism{0, progress.counter()});
+  } catch (const Error& refusal) {
+    return report(refusal, err);
+  }
+  if (const std::size_t bad = first_non_finite_row(table); bad < table.T_K.size()) {
+    const double T = table.T_K[bad];
+    std::string values = "1/T = " + shortest(1.0 / T);
+    for (const Column& c : table.columns) values += ", " + c.key + " = " + shortest(c.values[bad]);
+    std::fprintf(err,
+                 "Error: a T = %s K (T/epsilon = %s) el resultado no es un número finito (%s): queda fuera del "
+                 "alcance del método; no se escribió nada.\n",
+                 shortest(T).c_str(), shortest(T / epsilon).c_str(), values.c_str());
+    return exit_bad_input;
+  }
+  const int status =
+      write_to_path(output, out, err, [&](std::FILE* file) { write_table(file, table, options.format); });
+  if (status != exit_success || !options.plot) return status;
+  if (table.T_K.empty()) {
+    std::fputs("Error: la tabla no tiene filas: no hay nada que dibujar.\n", err);
+    return exit_bad_input;
+  }
+  return run_gnuplot(table_plot_script(table, *options.plot), *options.plot, out, err);
+}
+
+}  // namespace lennard
