@@ -1,6 +1,6 @@
 #include "lennard/console.hpp"
 
-#include "lennard/files.hpp"
+#include "lennard/text.hpp"
 
 namespace lennard {
 

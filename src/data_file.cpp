@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "lennard/errors.hpp"
-#include "lennard/files.hpp"
+#include "lennard/text.hpp"
 
 namespace lennard {
 

@@ -3,6 +3,7 @@
 #include <boost/math/tools/roots.hpp>
 #include <boost/math/tools/toms748_solve.hpp>
 
+#include <boost/math/distributions/chi_squared.hpp>
 #include <boost/math/tools/minima.hpp>
 
 #include <algorithm>
@@ -235,6 +236,10 @@ FitResult fit_fixed_shape(const DataSet& data, const Potential& potential, std::
   result.dof = n - parameters;
   result.chi2 = chi2;
   result.reduced_chi2 = chi2 / static_cast<double>(result.dof);
+  if (data.has_uncertainties && result.dof > 0 && std::isfinite(chi2)) {
+    result.chi2_probability = boost::math::cdf(boost::math::complement(
+        boost::math::chi_squared_distribution<double>(static_cast<double>(result.dof)), chi2));
+  }
   const double scale = data.has_uncertainties ? 1.0 : result.reduced_chi2;
   const double determinant = m11 * m22 - m12 * m12;
   result.epsilon_K = epsilon;

@@ -6,8 +6,6 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 
-#include <boost/math/distributions/chi_squared.hpp>
-
 #include "lennard/constants.hpp"
 #include "lennard/table.hpp"
 
@@ -152,9 +150,8 @@ void write_fit_summary(std::FILE* file, const std::string& source, const DataSet
   if (data.has_uncertainties) {
     std::fprintf(file, "chi² = %s con %zu grados de libertad; chi² reducido = %s\n", four_digits(fit.chi2).c_str(),
                  fit.dof, four_digits(fit.reduced_chi2).c_str());
-    // How likely a chi^2 this large is if the model and the uncertainties are right.
-    const double p = boost::math::cdf(
-        boost::math::complement(boost::math::chi_squared_distribution<double>(static_cast<double>(fit.dof)), fit.chi2));
+    // A chi^2 this large is unlikely if the model and the uncertainties are right.
+    const double p = fit.chi2_probability.value_or(1.0);
     if (p < 1e-3) {
       std::fprintf(file,
                    "Atención: un chi² reducido de %s es muy improbable con las incertidumbres dadas (p = %.1e): "

@@ -6,7 +6,7 @@
 #include <type_traits>
 
 #include "lennard/errors.hpp"
-#include "lennard/files.hpp"
+#include "lennard/text.hpp"
 #include "lennard/series.hpp"
 #include "lennard/shortest.hpp"
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 #include <variant>
+
+#include "lennard/text.hpp"
 #include <vector>
 
 namespace lennard {
@@ -41,11 +43,6 @@ std::optional<std::string> clashing_outputs(const std::vector<std::pair<std::str
 // not exist yet (a dangling link names the file that writing would create).
 std::filesystem::path resolve_links(std::filesystem::path path);
 
-// At most max_chars characters of text for a message: control characters and
-// bytes that are not UTF-8 are shown as \xNN, and a longer text ends in "...".
-std::string printable(std::string_view text, std::size_t max_chars = 60);
 
-// A file name for a message: printable and between single quotes.
-std::string quoted_name(std::string_view name);
 
 }  // namespace lennard

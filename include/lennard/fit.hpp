@@ -41,6 +41,9 @@ struct FitResult {
   double chi2;             // weighted sum of squared residuals (unweighted without uncertainties)
   std::size_t dof;         // degrees of freedom: points - fitted parameters
   double reduced_chi2;     // chi2 / dof
+  // With uncertainties: the probability of a chi^2 at least this large if the
+  // model and the uncertainties are right.
+  std::optional<double> chi2_probability;
   std::vector<double> B_fit_cm3_per_mol;
 };
 
