@@ -1,0 +1,197 @@
+// The pair potentials: spellings, exact B* against independent values, the
+// series against the quadrature, characteristic temperatures and fits.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <algorithm>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "lennard/characteristic.hpp"
+#include "lennard/errors.hpp"
+#include "lennard/fit.hpp"
+#include "lennard/potential.hpp"
+#include "lennard/quadrature.hpp"
+#include "lennard/series.hpp"
+#include "test_support.hpp"
+
+namespace {
+
+using lennard::Potential;
+using lennard::testing::read_file;
+using lennard::testing::run_program;
+using lennard::testing::ScratchDir;
+using lennard::testing::write_file;
+
+constexpr double b0 = lennard::two_pi_over_3;  // B* of hard spheres
+
+// T* from 0.3 to 1e4, log-spaced.
+std::vector<double> reduced_temperatures() {
+  std::vector<double> T;
+  for (int k = 0; k <= 30; ++k) T.push_back(0.3 * std::pow(1e4 / 0.3, k / 30.0));
+  return T;
+}
+
+TEST(Potential, SpellingsAreReadAndWrittenCanonically) {
+  for (const char* spelling : {"lj", "mie:14,6", "mie:12.5,6.25", "sw:1.5", "hs"}) {
+    EXPECT_EQ(lennard::potential_name(lennard::parse_potential(spelling)), spelling);
+  }
+  EXPECT_EQ(lennard::potential_name(lennard::parse_potential("mie:14.0,6")), "mie:14,6");
+}
+
+TEST(Potential, BadSpellingsAreUsageErrors) {
+  for (const char* spelling : {"", "morse", "LJ", "lj:1", "hs:2", "mie", "mie:", "mie:12", "mie:12,6,1", "mie:6,12",
+                               "mie:12,3", "mie:12,2", "mie:inf,6", "mie:nan,6", "mie:12,6x", "mie:12,,6", "sw",
+                               "sw:1", "sw:0.5", "sw:-2", "sw:inf", "sw:1.5,2", "sw:abc"}) {
+    EXPECT_THROW(lennard::parse_potential(spelling), lennard::UsageError) << "'" << spelling << "'";
+  }
+}
+
+TEST(Series, MieTwelveSixIsTheLennardJonesSeries) {
+  const Potential mie = lennard::parse_potential("mie:12,6");
+  for (const double T : reduced_temperatures()) {
+    const auto a = lennard::reduced_virial_exact(mie, T);
+    const auto b = lennard::reduced_virial_series(T);
+    EXPECT_NEAR(a.B, b.B, 4e-16 * std::fmax(std::fabs(b.B), b0)) << "T* = " << T;
+    // One chain of terms against two: the derivative's weights round a few ulps apart.
+    EXPECT_NEAR(a.dB_dT, b.dB_dT, 2e-15 * std::fmax(std::fabs(b.dB_dT), b0 / T)) << "T* = " << T;
+  }
+}
+
+TEST(Series, MieAgreesWithDirectHighPrecisionIntegration) {
+  // tests/tools/mie_reference.py: mpmath quadrature of the Mayer integral at 40 digits.
+  struct Value {
+    const char* potential;
+    double T_star, B;
+  };
+  const Value values[] = {
+      {"mie:14,6", 0.5, -16.230057761938875861}, {"mie:14,6", 1, -4.580434887670160753},
+      {"mie:14,6", 3, -0.013586336999828361631}, {"mie:14,6", 20, 1.1861105841810171002},
+      {"mie:14,6", 1000, 0.7053651416477478994}, {"mie:8,4", 0.5, -57.076302417521202845},
+      {"mie:8,4", 1, -21.760882060700295968},    {"mie:8,4", 3, -5.3918098742318951706},
+      {"mie:8,4", 20, 0.12754028773582418085},   {"mie:8,4", 1000, 0.33142593462291778332},
+      {"mie:20,6", 0.5, -12.764910420313555776}, {"mie:20,6", 3, 0.37551188738079785327},
+      {"mie:20,6", 1000, 0.93073536243723241766}};
+  for (const Value& v : values) {
+    const double B = lennard::reduced_virial_exact(lennard::parse_potential(v.potential), v.T_star).B;
+    EXPECT_NEAR(B, v.B, 1e-14 * std::fmax(std::fabs(v.B), b0)) << v.potential << " T* = " << v.T_star;
+  }
+}
+
+TEST(Series, ClosedFormsAtHandCheckedPoints) {
+  // Square well, lambda = 1.5, T* = 1: B* = (2 pi/3) [1 - 2.375 (e - 1)] and
+  // dB*/dT* = (2 pi/3) 2.375 e, evaluated with mpmath at 30 digits.
+  const auto sw = lennard::reduced_virial_exact(lennard::parse_potential("sw:1.5"), 1.0);
+  EXPECT_NEAR(sw.B, -6.45266238198944640044, 2e-15 * 6.46);
+  EXPECT_NEAR(sw.dB_dT, 13.521245852566481187, 2e-15 * 13.6);
+  // Hard spheres: b0 at every T, and no temperature dependence.
+  const auto hs = lennard::reduced_virial_exact(lennard::parse_potential("hs"), 123.0);
+  EXPECT_EQ(hs.B, b0);
+  EXPECT_EQ(hs.dB_dT, 0.0);
+}
+
+TEST(Quadrature, AgreesWithTheSeriesForEveryPotential) {
+  for (const char* spelling : {"lj", "mie:14,6", "mie:8,4", "mie:30,3.5", "sw:1.5", "sw:3", "hs"}) {
+    const Potential p = lennard::parse_potential(spelling);
+    for (const double T : reduced_temperatures()) {
+      const auto exact = lennard::reduced_virial_exact(p, T);
+      const auto quad = lennard::reduced_virial_quadrature(p, T);
+      EXPECT_NEAR(quad.B, exact.B, 1e-12 * std::fmax(std::fabs(exact.B), b0)) << spelling << " T* = " << T;
+      EXPECT_NEAR(quad.dB_dT, exact.dB_dT, 1e-12 * std::fmax(std::fabs(exact.dB_dT), b0 / T))
+          << spelling << " T* = " << T;
+    }
+  }
+}
+
+TEST(Characteristics, SatisfyTheirDefiningEquationsForEachPotential) {
+  for (const char* spelling : {"mie:14,6", "mie:8,4", "sw:1.5"}) {
+    const Potential p = lennard::parse_potential(spelling);
+    const auto c = lennard::reduced_characteristics(p);
+    const auto at = [&](double t) { return lennard::reduced_virial_exact(p, t); };
+    ASSERT_TRUE(c.boyle_T_star && c.inversion_T_star) << spelling;
+    EXPECT_NEAR(at(*c.boyle_T_star).B, 0.0, 1e-14 * b0) << spelling;
+    const auto inv = at(*c.inversion_T_star);
+    EXPECT_NEAR(inv.B - *c.inversion_T_star * inv.dB_dT, 0.0, 1e-14 * b0) << spelling;
+    if (c.max_B_T_star) {
+      EXPECT_NEAR(at(*c.max_B_T_star).dB_dT, 0.0, 1e-15) << spelling;
+      EXPECT_GT(*c.max_B_reduced, at(*c.max_B_T_star * 1.01).B);
+    }
+  }
+  // The square well: Boyle in closed form, 1/ln(1 + 1/(lambda^3 - 1)); B rises to b0, no maximum.
+  const auto sw = lennard::reduced_characteristics(lennard::parse_potential("sw:1.5"));
+  EXPECT_NEAR(*sw.boyle_T_star, 1.0 / std::log1p(1.0 / 2.375), 1e-14);
+  EXPECT_FALSE(sw.max_B_T_star);
+  EXPECT_TRUE(lennard::reduced_characteristics(lennard::parse_potential("mie:14,6")).max_B_T_star);
+  const auto hs = lennard::reduced_characteristics(lennard::parse_potential("hs"));
+  EXPECT_FALSE(hs.boyle_T_star || hs.inversion_T_star || hs.max_B_T_star || hs.max_B_reduced);
+}
+
+// ---- The built program ------------------------------------------------------------
+
+TEST(PotentialCommand, FitRecoversEveryParameterOfAMieTableIncludingN) {
+  // The program's own exact table (-m series -f csv) fitted back, N starting from 12.
+  ScratchDir dir;
+  const auto table =
+      run_program(dir, "-p mie:14,6 -e 150 -s 3.5 -m series -f csv -o - --tmin 80 --tmax 2000 --step 40", "");
+  ASSERT_EQ(table.status, 0) << table.err;
+  // Each csv row is T,1/T,B: keep T and B.
+  std::string points;
+  std::istringstream rows(table.out.substr(table.out.find('\n') + 1));
+  for (std::string line; std::getline(rows, line);) {
+    points += line.substr(0, line.find(',')) + " " + line.substr(line.rfind(',') + 1) + "\n";
+  }
+  write_file(dir / "mie.dat", points);
+  const auto fit = run_program(dir, "fit mie.dat -p mie:12,6 --free-repulsion -f json", "");
+  ASSERT_EQ(fit.status, 0) << fit.err;
+  const auto result = nlohmann::json::parse(fit.out);
+  EXPECT_NEAR(result.at("epsilon_K").get<double>(), 150.0, 1e-6 * 150.0);
+  EXPECT_NEAR(result.at("sigma_A").get<double>(), 3.5, 1e-6 * 3.5);
+  EXPECT_NEAR(result.at("repulsive_exponent").get<double>(), 14.0, 1e-6 * 14.0);
+  EXPECT_GT(result.at("repulsive_exponent_stderr").get<double>(), 0.0);
+  EXPECT_EQ(result.at("dof").get<int>(), static_cast<int>(std::count(points.begin(), points.end(), '\n')) - 3);
+  EXPECT_EQ(result.at("potential").get<std::string>().rfind("mie:14", 0), 0u);
+}
+
+TEST(PotentialCommand, OutputsNameThePotentialAndKeepTheDefaultFile) {
+  ScratchDir dir;
+  const auto dat = run_program(dir, "-p sw:1.5 -e 100 -s 3 -o - --tmin 100 --tmax 200", "");
+  ASSERT_EQ(dat.status, 0) << dat.err;
+  EXPECT_NE(dat.out.find("\n#potential: sw:1.5\n#method: series"), std::string::npos) << dat.out;
+  const auto json = run_program(dir, "-p hs -s 3 -f json -o - --tmin 100 --tmax 200", "");
+  ASSERT_EQ(json.status, 0) << json.err;
+  const auto document = nlohmann::json::parse(json.out);
+  EXPECT_EQ(document.at("potential"), "hs");
+  EXPECT_TRUE(document.at("epsilon_K").is_null());
+  const auto summary = run_program(dir, "-p sw:1.5 -e 100 -s 3 --summary -f json", "");
+  EXPECT_TRUE(nlohmann::json::parse(summary.out).at("max_B_temperature_K").is_null());
+  const auto lj = run_program(dir, "-p lj -e 120 -s 3.4 -o lj.dat", "");
+  EXPECT_EQ(read_file(dir / "lj.dat"), lennard::testing::golden("lennard_120_3.4.dat"));
+}
+
+class PotentialUsage : public ::testing::TestWithParam<lennard::testing::Case> {};
+
+TEST_P(PotentialUsage, IsRefusedWithStatusTwoAndNoFile) {
+  ScratchDir dir;
+  const auto run = run_program(dir, GetParam().given, "");
+  EXPECT_EQ(run.status, 2) << run.err;
+  EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "Lennard.dat"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, PotentialUsage,
+    ::testing::Values(lennard::testing::Case{"Unknown", "-p morse -e 1 -s 1", "potencial desconocido: 'morse'"},
+                      lennard::testing::Case{"ExponentsReversed", "-p mie:6,12 -e 1 -s 1", "N > M > 3"},
+                      lennard::testing::Case{"TrapezoidIsForLennardJones", "-p mie:14,6 -m trapezoid -e 1 -s 1",
+                                             "use series o quadrature"},
+                      lennard::testing::Case{"HardSpheresHaveNoEpsilon", "-p hs -e 1 -s 1", "no hay epsilon"},
+                      lennard::testing::Case{"HardSpheresNeedASweep", "-p hs -s 1", "--tmin y --tmax"},
+                      lennard::testing::Case{"FitHardSpheres", "fit d.dat -p hs", "B no depende de T"},
+                      lennard::testing::Case{"FreeRepulsionNeedsMie", "fit d.dat --free-repulsion",
+                                             "no se usa con lj"}),
+    lennard::testing::CaseName{});
+
+}  // namespace
