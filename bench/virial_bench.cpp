@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "lennard/fit.hpp"
+#include "lennard/potential.hpp"
+#include "lennard/second_virial.hpp"
 #include "lennard/sweep.hpp"
 #include "lennard/output.hpp"
 #include "lennard/virial_table.hpp"
@@ -66,6 +68,27 @@ void BM_VirialB_Series(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_VirialB_Series)->Unit(benchmark::kNanosecond);
+
+// One reduced B by the exact series of each potential over the T* of a table
+// (the Mie series should stay within twice the Lennard-Jones one), and by the
+// adaptive quadrature.
+void reduced_B_over_table(benchmark::State& state, const char* spelling, lennard::Method method) {
+  const lennard::Potential potential = lennard::parse_potential(spelling);
+  std::vector<double> T_star;
+  for (int k = 0; k <= 100; ++k) T_star.push_back(1.0 + 0.04 * k);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(lennard::second_virial_B(method, potential, 1.0, 1.0, T_star[i]));
+    i = i + 1 == T_star.size() ? 0 : i + 1;
+  }
+}
+BENCHMARK_CAPTURE(reduced_B_over_table, lj_series, "lj", lennard::Method::series)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(reduced_B_over_table, mie_14_6_series, "mie:14,6", lennard::Method::series)
+    ->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(reduced_B_over_table, lj_quadrature, "lj", lennard::Method::quadrature)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(reduced_B_over_table, mie_14_6_quadrature, "mie:14,6", lennard::Method::quadrature)
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_DatTable(benchmark::State& state) {
   const auto method = static_cast<lennard::Method>(state.range(0));

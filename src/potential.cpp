@@ -19,7 +19,7 @@ Mie make_mie(double n, double m) {
     throw UsageError("mie:" + shortest(n) + "," + shortest(m) +
                      ": los exponentes deben ser finitos con N > M > 3 (B no existe si M <= 3).");
   }
-  return {n, m, std::make_shared<const std::vector<double>>(mie_series_ratios(n, m))};
+  return {n, m, mie_prefactor(n, m), std::make_shared<const std::vector<double>>(mie_series_ratios(n, m))};
 }
 
 namespace {
@@ -99,7 +99,7 @@ double reduced_potential(const Potential& potential, double x) {
           const double x6 = 1.0 / (x * x * x * x * x * x);
           return 4.0 * x6 * (x6 - 1.0);
         } else if constexpr (std::is_same_v<Kind, Mie>) {
-          return mie_prefactor(p.n, p.m) * std::pow(x, -p.m) * (std::pow(x, p.m - p.n) - 1.0);
+          return p.prefactor * std::pow(x, -p.m) * (std::pow(x, p.m - p.n) - 1.0);
         } else if constexpr (std::is_same_v<Kind, SquareWell>) {
           return x < 1.0 ? infinity : (x < p.lambda ? -1.0 : 0.0);
         } else {

@@ -2,7 +2,9 @@
 
 #include <boost/math/quadrature/tanh_sinh.hpp>
 
+#include <array>
 #include <cmath>
+#include <utility>
 #include <exception>
 #include <limits>
 #include <numbers>
@@ -35,47 +37,81 @@ double integrate(F f, double a, double b) {
 // expm1(z) / z, 1 at z = 0.
 double expm1_over(double z) { return z == 0.0 ? 1.0 : std::expm1(z) / z; }
 
-// Int [e^(-u/T) - 1] x^2 dx and Int e^(-u/T) (u/T^2) x^2 dx (the derivative
-// of the first in T) for u = C x^-m (x^-(n-m) - 1), in two pieces: the core
-// 0 < x < 1, where the Mayer function rises from -1 to 0, and the rest, with
-// x = 1/t so that the slow tail x^(2-m) becomes the integrable t^(m-4) on 0 < t < 1.
-ReducedVirial soft(double C, double n, double m, double T) {
-  const auto u_of_x = [=](double x) { return C * std::pow(x, -m) * (std::pow(x, m - n) - 1.0); };
+// The powers of x a soft potential needs: by products for the 12-6
+// potential, from one logarithm otherwise (cheaper than pow twice).
+struct Powers {
+  double n, m;
+  bool twelve_six;
+  // x^a and x^b for a = -m and b = m - n (so u = C x^a (x^b - 1)).
+  std::pair<double, double> core(double x) const {
+    if (twelve_six) {
+      const double x2 = x * x;
+      const double x6 = 1.0 / (x2 * x2 * x2);
+      return {x6, x6};
+    }
+    const double log_x = std::log(x);
+    return {std::exp(-m * log_x), std::exp((m - n) * log_x)};
+  }
+  // t^m, t^(n-m) and t^(m-4).
+  std::array<double, 3> tail(double t) const {
+    if (twelve_six) {
+      const double t2 = t * t;
+      const double t6 = t2 * t2 * t2;
+      return {t6, t6, t2};
+    }
+    const double log_t = std::log(t);
+    return {std::exp(m * log_t), std::exp((n - m) * log_t), std::exp((m - 4.0) * log_t)};
+  }
+};
+
+// Int [e^(-u/T) - 1] x^2 dx and, with_slope, Int e^(-u/T) (u/T^2) x^2 dx (the
+// derivative of the first in T) for u = C x^-m (x^-(n-m) - 1), in two pieces:
+// the core 0 < x < 1, where the Mayer function rises from -1 to 0, and the
+// rest, with x = 1/t so that the slow tail x^(2-m) becomes the integrable
+// t^(m-4) on 0 < t < 1.
+ReducedVirial soft(double C, const Powers& powers, double T, bool with_slope) {
+  const auto u_of_x = [&](double x) {
+    const auto [a, b] = powers.core(x);
+    return C * a * (b - 1.0);
+  };
   // expm1 keeps the Mayer function accurate where u/T is small.
   const double core = integrate([&](double x) { return std::expm1(-u_of_x(x) / T) * x * x; }, 0.0, 1.0);
-  const auto slope = [T](double u) { return std::isinf(u) ? 0.0 : std::exp(-u / T) * u / (T * T); };
-  const double core_slope = integrate([&](double x) { return slope(u_of_x(x)) * x * x; }, 0.0, 1.0);
   // In the tail -u = C t^m (1 - t^(n-m)) vanishes as t -> 0: the factor t^m is
   // taken out of u / t^4 before dividing, so nothing is 0/0 there.
-  const auto minus_u_over_t4 = [=](double t) { return C * (1.0 - std::pow(t, n - m)) * std::pow(t, m - 4.0); };
   const double tail = integrate(
       [&](double t) {
-        const double u = -C * std::pow(t, m) * (1.0 - std::pow(t, n - m));
-        return expm1_over(-u / T) * minus_u_over_t4(t) / T;
-      },
-      0.0, 1.0);
-  const double tail_slope = integrate(
-      [&](double t) {
-        const double u = -C * std::pow(t, m) * (1.0 - std::pow(t, n - m));
-        return -std::exp(-u / T) * minus_u_over_t4(t) / (T * T);
+        const auto [tm, tnm, tm4] = powers.tail(t);
+        const double minus_u = C * tm * (1.0 - tnm);
+        return expm1_over(minus_u / T) * C * (1.0 - tnm) * tm4 / T;
       },
       0.0, 1.0);
   constexpr double two_pi = 2.0 * std::numbers::pi;
+  if (!with_slope) return {-two_pi * (core + tail), std::numeric_limits<double>::quiet_NaN()};
+
+  const auto slope = [T](double u) { return std::isinf(u) ? 0.0 : std::exp(-u / T) * u / (T * T); };
+  const double core_slope = integrate([&](double x) { return slope(u_of_x(x)) * x * x; }, 0.0, 1.0);
+  const double tail_slope = integrate(
+      [&](double t) {
+        const auto [tm, tnm, tm4] = powers.tail(t);
+        const double minus_u = C * tm * (1.0 - tnm);
+        return -std::exp(minus_u / T) * C * (1.0 - tnm) * tm4 / (T * T);
+      },
+      0.0, 1.0);
   return {-two_pi * (core + tail), -two_pi * (core_slope + tail_slope)};
 }
 
 }  // namespace
 
-ReducedVirial reduced_virial_quadrature(const Potential& potential, double T_star) {
+ReducedVirial reduced_virial_quadrature(const Potential& potential, double T_star, bool with_derivative) {
   constexpr double two_pi = 2.0 * std::numbers::pi;
   return std::visit(
-      [T_star](const auto& p) -> ReducedVirial {
+      [T_star, with_derivative](const auto& p) -> ReducedVirial {
         using Kind = std::decay_t<decltype(p)>;
         const auto x2 = [](double x) { return x * x; };
         if constexpr (std::is_same_v<Kind, LennardJones>) {
-          return soft(4.0, 12.0, 6.0, T_star);
+          return soft(4.0, Powers{12.0, 6.0, true}, T_star, with_derivative);
         } else if constexpr (std::is_same_v<Kind, Mie>) {
-          return soft(mie_prefactor(p.n, p.m), p.n, p.m, T_star);
+          return soft(p.prefactor, Powers{p.n, p.m, false}, T_star, with_derivative);
         } else if constexpr (std::is_same_v<Kind, SquareWell>) {
           // The Mayer function is -1 in the core and e^(1/T) - 1 in the well.
           const double core = -integrate(x2, 0.0, 1.0);

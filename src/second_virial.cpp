@@ -44,7 +44,10 @@ double second_virial_B(Method method, const Potential& potential, double epsilon
   if (method == Method::series && std::holds_alternative<LennardJones>(potential)) {
     return virial_B_series(epsilon_K, sigma_A, T_K);
   }
-  return reduced_virial(method, potential, T_K / epsilon_K).B * volume_cm3_per_mol(sigma_A);
+  const double T_star = T_K / epsilon_K;
+  const double B = method == Method::quadrature ? reduced_virial_quadrature(potential, T_star, false).B
+                                                : reduced_virial_exact(potential, T_star).B;
+  return B * volume_cm3_per_mol(sigma_A);
 }
 
 double second_virial_dB_dT(Method method, const Potential& potential, double epsilon_K, double sigma_A,

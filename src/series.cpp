@@ -87,23 +87,26 @@ ReducedVirial mie_series(const Mie& mie, double T_star) {
   const double n = mie.n;
   const double m = mie.m;
   const std::vector<double>& table = *mie.series_ratios;
-  const double K = mie_prefactor(n, m) / T_star;
-  const double y = std::pow(K, (n - m) / n);
-  const double scale = -two_pi_over_3 * 3.0 / n * std::pow(K, 3.0 / n);
+  // K^((n-m)/n) and K^(3/n) from one logarithm: cheaper than pow twice.
+  const double log_K = std::log(mie.prefactor / T_star);
+  const double y = std::exp((n - m) / n * log_K);
+  const double scale = -two_pi_over_3 * 3.0 / n * std::exp(3.0 / n * log_K);
 
   double term = table[1] * y;
   double sum = table[0] + term;
   double magnitude = std::fabs(table[0]) + term;
-  // sum of p_i t_i with t_i ~ T*^(-p_i), p_i = (3 + i (n - m)) / n
-  double weighted = 3.0 / n * table[0] + (3.0 + (n - m)) / n * term;
+  // For the derivative: t_i ~ T*^-(3 + i (n - m))/n, so the sum of i t_i.
+  double i_weighted = term;
   for (std::size_t i = 2; i < static_cast<std::size_t>(max_terms); ++i) {
-    const double ratio = i < table.size() ? table[i] : mie_ratio(n, m, i);
-    term = term * ratio * y;
+    // ratio * y first keeps one multiplication on the chain of terms.
+    const double step = (i < table.size() ? table[i] : mie_ratio(n, m, i)) * y;
+    term = term * step;
     sum += term;
     magnitude += term;
-    weighted += (3.0 + static_cast<double>(i) * (n - m)) / n * term;
-    if ((!(term >= negligible * magnitude) && ratio * y < 1.0) || !std::isfinite(magnitude)) break;
+    i_weighted += static_cast<double>(i) * term;
+    if ((!(term >= negligible * magnitude) && step < 1.0) || !std::isfinite(magnitude)) break;
   }
+  const double weighted = 3.0 / n * sum + (n - m) / n * i_weighted;
   return {scale * sum, -scale * weighted / T_star};
 }
 

@@ -22,6 +22,7 @@ struct LennardJones {
 struct Mie {
   double n;
   double m;
+  double prefactor;  // C
   // Ratios c_(i+1)/c_i of the coefficients of its series, computed once for
   // the exponents (see series.cpp); shared, never changed.
   std::shared_ptr<const std::vector<double>> series_ratios;

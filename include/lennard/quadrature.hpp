@@ -9,6 +9,7 @@
 namespace lennard {
 
 // Relative error about 1e-13 (tanh-sinh on pieces where u changes character).
-ReducedVirial reduced_virial_quadrature(const Potential& potential, double T_star);
+// Without the derivative, dB_dT is NaN and the cost is halved.
+ReducedVirial reduced_virial_quadrature(const Potential& potential, double T_star, bool with_derivative = true);
 
 }  // namespace lennard
