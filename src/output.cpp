@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "lennard/constants.hpp"
+#include "lennard/exit_status.hpp"
 #include "lennard/table.hpp"
 
 namespace lennard {
@@ -212,20 +213,20 @@ int write_to_path(const std::string& path, std::FILE* out, std::FILE* err,
   const char* name = to_stdout ? "la salida estándar" : path.c_str();
   if (file == nullptr) {
     std::fprintf(err, "Error: no se puede crear '%s': %s\n", path.c_str(), std::strerror(errno));
-    return 1;
+    return exit_bad_input;
   }
   write(file);
 
   // Buffered writes fail at the latest when flushed: check before closing.
-  int status = 0;
+  int status = exit_success;
   if (std::fflush(file) != 0 || std::ferror(file) != 0) {
     std::fprintf(err, "Error: no se pudo escribir en %s%s%s: %s\n", to_stdout ? "" : "'", name,
                  to_stdout ? "" : "'", std::strerror(errno));
-    status = -1;
+    status = exit_write_failed;
   }
   if (!to_stdout && std::fclose(file) != 0 && status == 0) {
     std::fprintf(err, "Error: no se pudo cerrar '%s': %s\n", name, std::strerror(errno));
-    status = -1;
+    status = exit_write_failed;
   }
   return status;
 }

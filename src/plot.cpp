@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "lennard/exit_status.hpp"
 #include "lennard/files.hpp"
 
 extern char** environ;
@@ -190,7 +191,7 @@ int draw_and_copy(const std::string& script, const std::string& path, std::FILE*
   std::FILE* temporary = std::tmpfile();
   if (temporary == nullptr) {
     std::fprintf(err, "Error: no se puede crear un archivo temporal para el gráfico: %s\n", std::strerror(errno));
-    return 1;
+    return exit_bad_input;
   }
   int status = draw(script, temporary, err);
   if (status == 0) {
@@ -198,7 +199,7 @@ int draw_and_copy(const std::string& script, const std::string& path, std::FILE*
     std::FILE* destination = to_stdout ? out : std::fopen(path.c_str(), "wb");
     if (destination == nullptr) {
       std::fprintf(err, "Error: no se puede crear el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
-      status = 1;
+      status = exit_bad_input;
     } else {
       bool written = copy_picture(temporary, destination);
       const int write_errno = errno;
@@ -207,7 +208,7 @@ int draw_and_copy(const std::string& script, const std::string& path, std::FILE*
         std::fprintf(err, "Error: no se pudo escribir el gráfico en %s: %s\n",
                      to_stdout ? "la salida estándar" : ("'" + path + "'").c_str(),
                      std::strerror(written ? errno : write_errno));
-        status = -1;
+        status = exit_write_failed;
       }
     }
   }
@@ -226,7 +227,7 @@ int draw_and_rename(const std::string& script, const std::string& path, std::FIL
   const int fd = mkstemp(temporary_name.data());
   if (fd < 0) {
     std::fprintf(err, "Error: no se puede crear el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
-    return 1;
+    return exit_bad_input;
   }
   // The new file gets the permissions the old one had, or those of a new file.
   struct stat previous {};
@@ -242,13 +243,13 @@ int draw_and_rename(const std::string& script, const std::string& path, std::FIL
     close(fd);
     unlink(temporary_name.c_str());
     std::fprintf(err, "Error: no se puede crear el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
-    return 1;
+    return exit_bad_input;
   }
   int status = draw(script, picture, err);
   const bool closed = std::fclose(picture) == 0;
   if (status == 0 && (!closed || std::rename(temporary_name.c_str(), target.c_str()) != 0)) {
     std::fprintf(err, "Error: no se pudo escribir el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
-    status = -1;
+    status = exit_write_failed;
   }
   if (status != 0) unlink(temporary_name.c_str());
   return status;
@@ -259,7 +260,7 @@ int draw_and_rename(const std::string& script, const std::string& path, std::FIL
 int run_gnuplot(const std::string& script, const std::string& path, std::FILE* out, std::FILE* err) {
   if (!on_path("gnuplot")) {
     std::fputs("Error: no se encontró gnuplot; instálelo con: apt-get install gnuplot-nox\n", err);
-    return 1;
+    return exit_bad_input;
   }
   struct stat status {};
   const bool device = path != "-" && stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
@@ -276,7 +277,7 @@ int draw(const std::string& script, std::FILE* picture, std::FILE* err) {
   int pipe_fds[2];
   if (pipe(pipe_fds) != 0) {
     std::fprintf(err, "Error: no se pudo crear la tubería hacia gnuplot: %s\n", std::strerror(errno));
-    return 1;
+    return exit_bad_input;
   }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -293,7 +294,7 @@ int draw(const std::string& script, std::FILE* picture, std::FILE* err) {
   if (spawned != 0) {
     close(pipe_fds[1]);
     std::fprintf(err, "Error: no se pudo ejecutar gnuplot: %s\n", std::strerror(spawned));
-    return 1;
+    return exit_bad_input;
   }
 
   // A gnuplot that dies early must not kill us with SIGPIPE.
@@ -310,14 +311,14 @@ int draw(const std::string& script, std::FILE* picture, std::FILE* err) {
   close(pipe_fds[1]);
   sigaction(SIGPIPE, &previous, nullptr);
 
-  int status = 0;
+  int status = 0;  // gnuplot's wait status
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || written < script.size()) {
     std::fputs("Error: gnuplot no pudo dibujar el gráfico (véase su mensaje arriba); no se escribió nada.\n", err);
-    return -1;
+    return exit_write_failed;
   }
-  return 0;
+  return exit_success;
 }
 
 }  // namespace

@@ -5,13 +5,9 @@
 #include <cstdio>
 #include <string>
 
-namespace lennard {
+#include "lennard/exit_status.hpp"
 
-// Exit statuses of the program.
-inline constexpr int exit_success = 0;
-inline constexpr int exit_bad_input = 1;     // input refused, or results file not creatable
-inline constexpr int exit_usage = 2;         // bad command line
-inline constexpr int exit_write_failed = -1; // a write or the close of an output failed
+namespace lennard {
 
 inline constexpr const char* default_results_path = "Lennard.dat";
 

@@ -37,8 +37,8 @@ void write_fit_json(std::FILE* file, const DataSet& data, const FitResult& fit);
 std::string with_uncertainty(double value, double u);
 
 // Opens path for writing ("-" is standard output), runs write, flushes and
-// closes. Returns 0; 1 when the file cannot be created; -1 when a write or
-// the close fails. Failures are reported on err.
+// closes. Returns exit_success; exit_bad_input when the file cannot be
+// created; exit_write_failed when a write or the close fails. Failures are reported on err.
 int write_to_path(const std::string& path, std::FILE* out, std::FILE* err,
                   const std::function<void(std::FILE*)>& write);
 

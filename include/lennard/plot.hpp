@@ -22,7 +22,9 @@ std::string fit_plot_script(const DataSet& data, const FitResult& fit, const std
 
 // Runs gnuplot on script, drawing into the file at path (created here, so a
 // path that cannot be written is reported as such), or on out for "-".
-// Returns 0, or 1 with a message on err when gnuplot is missing or fails.
+// Returns exit_success; exit_bad_input, with a message on err, when gnuplot
+// is missing or the plot cannot be created; exit_write_failed when gnuplot
+// fails or the plot cannot be written (an earlier plot is then left whole).
 int run_gnuplot(const std::string& script, const std::string& path, std::FILE* out, std::FILE* err);
 
 }  // namespace lennard
