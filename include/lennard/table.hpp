@@ -16,10 +16,10 @@ void write_dat_column_header(std::FILE* file);
 void write_dat_row(std::FILE* file, double T, double B);
 
 // Creates (or truncates) the file at path and writes the table of B by the
-// trapezoidal rule at the given temperatures. Returns the exit status: exit_success
-// after a clean close; exit_bad_input when the file cannot be created;
-// exit_write_failed when a write or the
-// close fails. Failures are reported on err.
+// trapezoidal rule at the given temperatures. Returns the exit status:
+// exit_success after a clean close; exit_bad_input when the file cannot be
+// created; exit_write_failed when a write or the close fails. Failures are
+// reported on err.
 int write_dat_file(const char* path, double epsilon, double sigma, const std::vector<double>& temperatures,
                    std::FILE* err);
 
