@@ -281,8 +281,8 @@ std::optional<std::array<std::array<double, 3>, 3>> inverse(const std::array<std
 // after fitting epsilon and sigma is minimised over s = ln(n - m), first on a
 // coarse grid around the given n, then by Brent's method.
 FitResult fit_free_repulsion(const DataSet& data, const Mie& start, const Parallelism& parallelism) {
-  const double m = start.m;
-  const auto shape = [m](double s) { return make_mie(m + std::exp(s), m); };
+  const double m = start.m();
+  const auto shape = [m](double s) { return Mie(m + std::exp(s), m); };
   const auto chi2_at = [&](double s) {
     try {
       return fit_fixed_shape(data, shape(s), 3, parallelism).chi2;
@@ -290,7 +290,7 @@ FitResult fit_free_repulsion(const DataSet& data, const Mie& start, const Parall
       return std::numeric_limits<double>::infinity();
     }
   };
-  const double s0 = std::log(start.n - m);
+  const double s0 = std::log(start.n() - m);
   constexpr int half_width = 8;
   const double step = std::log(2.0) / 2.0;  // n - m from 1/16 to 16 times the given one
   int best = -half_width;
@@ -319,10 +319,10 @@ FitResult fit_free_repulsion(const DataSet& data, const Mie& start, const Parall
   // by a central difference in n at fixed epsilon and a.
   const double a = result.sigma_A * result.sigma_A * result.sigma_A;
   const double epsilon = result.epsilon_K;
-  const double dn = 1e-5 * fitted.n;
+  const double dn = 1e-5 * fitted.n();
   const std::vector<Model> at = models_at(data, fitted, epsilon, parallelism);
-  const std::vector<Model> above = models_at(data, make_mie(fitted.n + dn, m), epsilon, parallelism);
-  const std::vector<Model> below = models_at(data, make_mie(fitted.n - dn, m), epsilon, parallelism);
+  const std::vector<Model> above = models_at(data, Mie(fitted.n() + dn, m), epsilon, parallelism);
+  const std::vector<Model> below = models_at(data, Mie(fitted.n() - dn, m), epsilon, parallelism);
   std::array<std::array<double, 3>, 3> normal{};
   for (std::size_t i = 0; i < data.points.size(); ++i) {
     const double w = weight(data, data.points[i]);
@@ -336,7 +336,7 @@ FitResult fit_free_repulsion(const DataSet& data, const Mie& start, const Parall
   if (!covariance) throw InputError("estos datos no determinan epsilon/k_B, sigma y el exponente repulsivo.");
   result.epsilon_K_stderr = std::sqrt(scale * (*covariance)[0][0]);
   result.sigma_A_stderr = result.sigma_A * std::sqrt(scale * (*covariance)[1][1]) / (3.0 * a);
-  result.repulsive_exponent = fitted.n;
+  result.repulsive_exponent = fitted.n();
   result.repulsive_exponent_stderr = std::sqrt(scale * (*covariance)[2][2]);
   for (const double value : {result.epsilon_K_stderr, result.sigma_A_stderr, *result.repulsive_exponent_stderr}) {
     if (!std::isfinite(value)) {

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <type_traits>
 
 #include "lennard/errors.hpp"
@@ -14,13 +13,23 @@ namespace lennard {
 
 double mie_prefactor(double n, double m) { return n / (n - m) * std::pow(n / m, m / (n - m)); }
 
-Mie make_mie(double n, double m) {
+namespace {
+
+double checked_exponent(double n, double m) {
   if (!std::isfinite(n) || !std::isfinite(m) || !(m > 3.0) || !(n > m)) {
     throw UsageError("mie:" + shortest(n) + "," + shortest(m) +
                      ": los exponentes deben ser finitos con N > M > 3 (B no existe si M <= 3).");
   }
-  return {n, m, mie_prefactor(n, m), std::make_shared<const std::vector<double>>(mie_series_ratios(n, m))};
+  return n;
 }
+
+}  // namespace
+
+Mie::Mie(double n, double m)
+    : n_(checked_exponent(n, m)),
+      m_(m),
+      prefactor_(mie_prefactor(n, m)),
+      series_table_(std::make_shared<const std::vector<double>>(mie_series_table(n, m))) {}
 
 namespace {
 
@@ -63,7 +72,7 @@ Potential parse_potential(std::string_view spelling) {
   if (name == "mie") {
     if (!has_parameters) throw UsageError("potencial 'mie': faltan los exponentes, p. ej. mie:14,6.");
     const std::vector<double> nm = parameters(spelling, rest, 2);
-    return make_mie(nm[0], nm[1]);
+    return Mie(nm[0], nm[1]);
   }
   if (name == "sw") {
     if (!has_parameters) throw UsageError("potencial 'sw': falta la anchura LAMBDA del pozo, p. ej. sw:1.5.");
@@ -81,7 +90,7 @@ std::string potential_name(const Potential& potential) {
       [](const auto& p) -> std::string {
         using Kind = std::decay_t<decltype(p)>;
         if constexpr (std::is_same_v<Kind, LennardJones>) return "lj";
-        else if constexpr (std::is_same_v<Kind, Mie>) return "mie:" + shortest(p.n) + "," + shortest(p.m);
+        else if constexpr (std::is_same_v<Kind, Mie>) return "mie:" + shortest(p.n()) + "," + shortest(p.m());
         else if constexpr (std::is_same_v<Kind, SquareWell>) return "sw:" + shortest(p.lambda);
         else return "hs";
       },
@@ -89,24 +98,5 @@ std::string potential_name(const Potential& potential) {
 }
 
 bool has_well_depth(const Potential& potential) { return !std::holds_alternative<HardSpheres>(potential); }
-
-double reduced_potential(const Potential& potential, double x) {
-  constexpr double infinity = std::numeric_limits<double>::infinity();
-  return std::visit(
-      [x](const auto& p) -> double {
-        using Kind = std::decay_t<decltype(p)>;
-        if constexpr (std::is_same_v<Kind, LennardJones>) {
-          const double x6 = 1.0 / (x * x * x * x * x * x);
-          return 4.0 * x6 * (x6 - 1.0);
-        } else if constexpr (std::is_same_v<Kind, Mie>) {
-          return p.prefactor * std::pow(x, -p.m) * (std::pow(x, p.m - p.n) - 1.0);
-        } else if constexpr (std::is_same_v<Kind, SquareWell>) {
-          return x < 1.0 ? infinity : (x < p.lambda ? -1.0 : 0.0);
-        } else {
-          return x < 1.0 ? infinity : 0.0;
-        }
-      },
-      potential);
-}
 
 }  // namespace lennard

@@ -111,7 +111,7 @@ ReducedVirial reduced_virial_quadrature(const Potential& potential, double T_sta
         if constexpr (std::is_same_v<Kind, LennardJones>) {
           return soft(4.0, Powers{12.0, 6.0, true}, T_star, with_derivative);
         } else if constexpr (std::is_same_v<Kind, Mie>) {
-          return soft(p.prefactor, Powers{p.n, p.m, false}, T_star, with_derivative);
+          return soft(p.prefactor(), Powers{p.n(), p.m(), false}, T_star, with_derivative);
         } else if constexpr (std::is_same_v<Kind, SquareWell>) {
           // The Mayer function is -1 in the core and e^(1/T) - 1 in the well.
           const double core = -integrate(x2, 0.0, 1.0);

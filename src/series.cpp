@@ -84,11 +84,11 @@ double mie_ratio(double n, double m, std::size_t i) {
 }
 
 ReducedVirial mie_series(const Mie& mie, double T_star) {
-  const double n = mie.n;
-  const double m = mie.m;
-  const std::vector<double>& table = *mie.series_ratios;
+  const double n = mie.n();
+  const double m = mie.m();
+  const std::vector<double>& table = mie.series_table();
   // K^((n-m)/n) and K^(3/n) from one logarithm: cheaper than pow twice.
-  const double log_K = std::log(mie.prefactor / T_star);
+  const double log_K = std::log(mie.prefactor() / T_star);
   const double y = std::exp((n - m) / n * log_K);
   const double scale = -two_pi_over_3 * 3.0 / n * std::exp(3.0 / n * log_K);
 
@@ -112,7 +112,7 @@ ReducedVirial mie_series(const Mie& mie, double T_star) {
 
 }  // namespace
 
-std::vector<double> mie_series_ratios(double n, double m) {
+std::vector<double> mie_series_table(double n, double m) {
   std::vector<double> table(mie_tabulated);
   table[0] = boost::math::tgamma(-3.0 / n);
   table[1] = boost::math::tgamma((m - 3.0) / n);

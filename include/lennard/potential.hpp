@@ -19,14 +19,25 @@ struct LennardJones {
 
 // u = C epsilon [(sigma/r)^n - (sigma/r)^m], C = n/(n-m) (n/m)^(m/(n-m)), so
 // that the well is epsilon deep and u(sigma) = 0; n > m > 3.
-struct Mie {
-  double n;
-  double m;
-  double prefactor;  // C
-  // Ratios c_(i+1)/c_i of the coefficients of its series, computed once for
-  // the exponents (see series.cpp); shared, never changed.
-  std::shared_ptr<const std::vector<double>> series_ratios;
-  bool operator==(const Mie& other) const { return n == other.n && m == other.m; }
+class Mie {
+ public:
+  // Throws UsageError unless n > m > 3 and both are finite. Prepares the
+  // coefficients of the series once (some 1,000 Gamma-function ratios).
+  Mie(double n, double m);
+
+  double n() const { return n_; }
+  double m() const { return m_; }
+  double prefactor() const { return prefactor_; }  // C
+  // c_0, c_1, then the ratios c_i/c_(i-1) of the series' coefficients (series.cpp).
+  const std::vector<double>& series_table() const { return *series_table_; }
+
+  bool operator==(const Mie& other) const { return n_ == other.n_ && m_ == other.m_; }
+
+ private:
+  double n_;
+  double m_;
+  double prefactor_;
+  std::shared_ptr<const std::vector<double>> series_table_;  // shared by copies, never changed
 };
 
 // A hard core of diameter sigma and u = -epsilon for sigma < r < lambda sigma.
@@ -42,10 +53,6 @@ struct HardSpheres {
 
 using Potential = std::variant<LennardJones, Mie, SquareWell, HardSpheres>;
 
-// A Mie potential with its series prepared. Throws UsageError unless n > m > 3
-// and both are finite.
-Mie make_mie(double n, double m);
-
 // The prefactor C of the Mie potential.
 double mie_prefactor(double n, double m);
 
@@ -58,8 +65,5 @@ std::string potential_name(const Potential& potential);
 
 // False for hard spheres, whose B does not depend on T and that have no epsilon.
 bool has_well_depth(const Potential& potential);
-
-// u / epsilon at x = r / sigma (infinity inside a hard core).
-double reduced_potential(const Potential& potential, double x);
 
 }  // namespace lennard

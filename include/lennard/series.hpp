@@ -27,8 +27,9 @@ ReducedVirial reduced_virial_series(double T_star);
 // The exact B* and dB*/dT* of any potential (hard spheres: 2 pi/3 and 0).
 ReducedVirial reduced_virial_exact(const Potential& potential, double T_star);
 
-// The ratios of the Mie series' coefficients for exponents n > m > 3 (used by make_mie).
-std::vector<double> mie_series_ratios(double n, double m);
+// The coefficients of the Mie series for exponents n > m > 3, as the Mie
+// type keeps them: c_0, c_1, then the ratios c_i / c_(i-1).
+std::vector<double> mie_series_table(double n, double m);
 
 // B (cm^3/mol) and dB/dT (cm^3/(mol K)) of the Lennard-Jones gas by the
 // series, for epsilon/k_B in K, sigma in A and T in K.
