@@ -52,7 +52,7 @@ ReducedCharacteristics reduced_characteristics(const Potential& potential) {
 
 Characteristics characteristics(const Potential& potential, double epsilon_K, double sigma_A) {
   const ReducedCharacteristics reduced = reduced_characteristics(potential);
-  const double volume = avogadro_A3_exact_in_cm3_per_mol * sigma_A * sigma_A * sigma_A;
+  const double volume = molar_volume_cm3_per_mol(sigma_A);
   const auto kelvin = [&](std::optional<double> t) { return t ? std::optional<double>(*t * epsilon_K) : std::nullopt; };
   return {kelvin(reduced.boyle_T_star), kelvin(reduced.inversion_T_star), kelvin(reduced.max_B_T_star),
           reduced.max_B_reduced ? std::optional<double>(*reduced.max_B_reduced * volume) : std::nullopt};

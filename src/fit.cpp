@@ -56,13 +56,14 @@ struct Model {
 
 Model model_at(const Potential& potential, double T_star) {
   const ReducedVirial v = reduced_virial_exact(potential, T_star);
-  return {v.B * avogadro_A3_exact_in_cm3_per_mol, T_star * v.dB_dT * avogadro_A3_exact_in_cm3_per_mol};
+  const double unit = molar_volume_cm3_per_mol(1.0);
+  return {v.B * unit, T_star * v.dB_dT * unit};
 }
 
 // g alone: the Lennard-Jones series without its derivative costs half as much.
 double g_at(const Potential& potential, double epsilon, double T) {
   if (std::holds_alternative<LennardJones>(potential)) return virial_B_series(epsilon, 1.0, T);
-  return reduced_virial_exact(potential, T / epsilon).B * avogadro_A3_exact_in_cm3_per_mol;
+  return reduced_virial_exact(potential, T / epsilon).B * molar_volume_cm3_per_mol(1.0);
 }
 
 // g and h at every point.

@@ -32,12 +32,6 @@ ReducedVirial reduced_virial(Method method, const Potential& potential, double T
                                       : reduced_virial_exact(potential, T_star);
 }
 
-namespace {
-
-double volume_cm3_per_mol(double sigma_A) { return avogadro_A3_exact_in_cm3_per_mol * sigma_A * sigma_A * sigma_A; }
-
-}  // namespace
-
 double second_virial_B(Method method, const Potential& potential, double epsilon_K, double sigma_A, double T_K) {
   if (method == Method::trapezoid) return virial_B_trapezoid(epsilon_K, sigma_A, T_K);
   // The Lennard-Jones series without its derivative costs half as much.
@@ -47,13 +41,13 @@ double second_virial_B(Method method, const Potential& potential, double epsilon
   const double T_star = T_K / epsilon_K;
   const double B = method == Method::quadrature ? reduced_virial_quadrature(potential, T_star, false).B
                                                 : reduced_virial_exact(potential, T_star).B;
-  return B * volume_cm3_per_mol(sigma_A);
+  return B * molar_volume_cm3_per_mol(sigma_A);
 }
 
 double second_virial_dB_dT(Method method, const Potential& potential, double epsilon_K, double sigma_A,
                            double T_K) {
   if (method == Method::trapezoid) return virial_dB_dT_trapezoid(epsilon_K, sigma_A, T_K);
-  return reduced_virial(method, potential, T_K / epsilon_K).dB_dT * volume_cm3_per_mol(sigma_A) / epsilon_K;
+  return reduced_virial(method, potential, T_K / epsilon_K).dB_dT * molar_volume_cm3_per_mol(sigma_A) / epsilon_K;
 }
 
 }  // namespace lennard
