@@ -139,7 +139,7 @@ struct TableSetup {
   Method method = Method::trapezoid;
   TableOptions options;
   CLI::Option *epsilon_option, *sigma_option, *output_option, *tmin_option, *tmax_option, *step_option,
-      *method_option, *derivative_option, *plot_option, *potential_option;
+      *method_option, *derivative_option, *third_option, *plot_option, *potential_option;
 };
 
 void setup_table(CLI::App& app, TableSetup& s) {
@@ -167,13 +167,17 @@ void setup_table(CLI::App& app, TableSetup& s) {
                                "series (serie exacta o forma cerrada; por defecto con los demás) o quadrature "
                                "(cuadratura adaptativa); los dos últimos con N_A = 6.02214076e23",
                                "trapezoid|series|quadrature");
-  s.derivative_option = app.add_flag("--derivative", s.options.derivative, "Añade la columna dB/dT, en cm3/(mol K)");
+  s.derivative_option = app.add_flag("--derivative", s.options.derivative,
+                                     "Añade la columna dB/dT, en cm3/(mol K) (y dC/dT con --third)");
+  s.third_option = app.add_flag("--third", s.options.third,
+                                "Añade el tercer coeficiente del virial C, en cm6/mol2 (siempre con N_A = 6.02214076e23)");
   add_choice(app, "-f,--format", s.options.format,
              std::map<std::string, Format>{{"dat", Format::dat}, {"csv", Format::csv}, {"json", Format::json}},
              "Formato: dat (por defecto), csv o json", "dat|csv|json");
   app.add_flag("--summary", s.options.summary,
                "En lugar de la tabla, las temperaturas características (serie exacta): Boyle, inversión de "
-               "Joule-Thomson y máximo de B, donde existen; sin --tmin, --tmax, --step, -m, --derivative ni --plot");
+               "Joule-Thomson y máximo de B, donde existen; sin --tmin, --tmax, --step, -m, --derivative, --third ni "
+               "--plot");
   s.plot_option = app.add_option("--plot", s.plot,
                                  "Dibuja B(T) con gnuplot en ARCHIVO (.png, .svg o .pdf; '-': en el terminal)")
                       ->option_text("ARCHIVO")
@@ -204,7 +208,7 @@ std::optional<std::string> finish_table(TableSetup& s) {
   }
   if (o.summary) {
     for (const CLI::Option* excluded : {s.tmin_option, s.tmax_option, s.step_option, s.method_option,
-                                        s.derivative_option, s.plot_option}) {
+                                        s.derivative_option, s.third_option, s.plot_option}) {
       if (excluded->count() > 0) {
         return "--summary no se combina con " + excluded->get_name() +
                ": da las temperaturas características, no una tabla.";

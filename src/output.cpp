@@ -27,6 +27,9 @@ void write_dat(std::FILE* file, const Table& table) {
     std::fprintf(file, "\n#method: %s, N_A = %s 1/mol", std::string(method_name(table.method)).c_str(),
                  shortest(avogadro_of(table.method)).c_str());
   }
+  if (table.column(C_key) != nullptr) {
+    std::fprintf(file, "\n#C: N_A = %s 1/mol", shortest(avogadro_per_mol).c_str());
+  }
   // Columns 1 to 3 are T, 1/T and B; the header names them.
   for (std::size_t c = 1; c < table.columns.size(); ++c) {
     std::fprintf(file, "\n#column %zu: %s", c + 3, table.columns[c].label.c_str());

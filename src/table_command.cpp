@@ -108,8 +108,8 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
     const std::vector<double> temperatures = requested_temperatures(options, epsilon);
     ProgressLine progress(err, temperatures.size(), "filas");
     table = compute_table(options.potential, epsilon, sigma, temperatures,
-                          options.method.value_or(default_method(options.potential)), options.derivative,
-                          Parallelism{0, progress.counter()});
+                          options.method.value_or(default_method(options.potential)),
+                          Quantities{options.derivative, options.third}, Parallelism{0, progress.counter()});
   } catch (const Error& refusal) {
     return report(refusal, err);
   }

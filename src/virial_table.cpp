@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include "lennard/series.hpp"
+#include "lennard/third_virial.hpp"
+
 namespace lennard {
 
 const Column* Table::column(std::string_view key) const {
@@ -12,20 +15,34 @@ const Column* Table::column(std::string_view key) const {
 }
 
 Table compute_table(const Potential& potential, double epsilon_K, double sigma_A,
-                    const std::vector<double>& temperatures_K, Method method, bool with_derivative,
+                    const std::vector<double>& temperatures_K, Method method, Quantities quantities,
                     const Parallelism& parallelism) {
   const std::size_t rows = temperatures_K.size();
   Table table{potential, epsilon_K, sigma_A, method, temperatures_K, {}};
-  table.columns.push_back({std::string(B_key), "B (cm3/mol)", std::vector<double>(rows)});
-  if (with_derivative) table.columns.push_back({std::string(dB_dT_key), "dB/dT (cm3/(mol K))", std::vector<double>(rows)});
+  const auto add = [&](std::string_view key, const char* label) {
+    table.columns.push_back({std::string(key), label, std::vector<double>(rows)});
+    return &table.columns.back().values;
+  };
+  table.columns.reserve(4);
+  std::vector<double>* B = add(B_key, "B (cm3/mol)");
+  std::vector<double>* dB = quantities.derivative ? add(dB_dT_key, "dB/dT (cm3/(mol K))") : nullptr;
+  std::vector<double>* C = quantities.third ? add(C_key, "C (cm6/mol2)") : nullptr;
+  std::vector<double>* dC =
+      quantities.third && quantities.derivative ? add(dC_dT_key, "dC/dT (cm6/(mol2 K))") : nullptr;
+  const double volume = molar_volume_cm3_per_mol(sigma_A);
   // Blocks of about a millisecond of work: a row by the trapezoid costs some
-  // 100 us, by the series some 50 ns.
-  const std::size_t block = method == Method::series ? 16384 : 16;
+  // 100 us, by the series some 50 ns, a C about a millisecond.
+  const std::size_t block = quantities.third ? 1 : (method == Method::series ? 16384 : 16);
   for_each_block(rows, block, parallelism, [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
       const double T = temperatures_K[i];
-      table.columns[0].values[i] = second_virial_B(method, potential, epsilon_K, sigma_A, T);
-      if (with_derivative) table.columns[1].values[i] = second_virial_dB_dT(method, potential, epsilon_K, sigma_A, T);
+      (*B)[i] = second_virial_B(method, potential, epsilon_K, sigma_A, T);
+      if (dB) (*dB)[i] = second_virial_dB_dT(method, potential, epsilon_K, sigma_A, T);
+      if (C) {
+        const ReducedThirdVirial c = reduced_third_virial(potential, T / epsilon_K, dC != nullptr);
+        (*C)[i] = c.C * volume * volume;
+        if (dC) (*dC)[i] = c.dC_dT * volume * volume / epsilon_K;
+      }
     }
   });
   return table;
@@ -33,7 +50,8 @@ Table compute_table(const Potential& potential, double epsilon_K, double sigma_A
 
 Table compute_table(double epsilon_K, double sigma_A, const std::vector<double>& temperatures_K, Method method,
                     bool with_derivative, const Parallelism& parallelism) {
-  return compute_table(LennardJones{}, epsilon_K, sigma_A, temperatures_K, method, with_derivative, parallelism);
+  return compute_table(LennardJones{}, epsilon_K, sigma_A, temperatures_K, method, Quantities{with_derivative, false},
+                       parallelism);
 }
 
 std::size_t first_non_finite_row(const Table& table) {

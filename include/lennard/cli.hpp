@@ -27,6 +27,7 @@ struct TableOptions {
   Potential potential = LennardJones{};
   std::optional<Method> method;  // when not given, default_method(potential)
   bool derivative = false;
+  bool third = false;  // the third virial coefficient C
   Format format = Format::dat;
   bool summary = false;
   std::optional<std::string> plot;  // picture of B(T): .png, .svg, .pdf, or "-" for text

@@ -33,12 +33,20 @@ struct Table {
 
 inline constexpr std::string_view B_key = "B_cm3_per_mol";
 inline constexpr std::string_view dB_dT_key = "dB_dT_cm3_per_mol_K";
+inline constexpr std::string_view C_key = "C_cm6_per_mol2";
+inline constexpr std::string_view dC_dT_key = "dC_dT_cm6_per_mol2_K";
 
-// B and, with_derivative, dB/dT at each temperature. The rows are independent
-// and computed on all cores; every value is the same whatever the number of
-// threads.
+// The columns a table holds besides B.
+struct Quantities {
+  bool derivative = false;  // dB/dT, and dC/dT with third
+  bool third = false;       // C, always with the exact N_A
+};
+
+// B and the quantities asked for at each temperature. The rows are
+// independent and computed on all cores; every value is the same whatever the
+// number of threads.
 Table compute_table(const Potential& potential, double epsilon_K, double sigma_A,
-                    const std::vector<double>& temperatures_K, Method method, bool with_derivative,
+                    const std::vector<double>& temperatures_K, Method method, Quantities quantities,
                     const Parallelism& parallelism = {});
 
 // The Lennard-Jones table.

@@ -1,0 +1,40 @@
+// The third virial coefficient of a pair potential, in reduced units
+// C* = C / (N_A sigma^3)^2 with T* = kT/epsilon. With the Mayer function
+// f(r) = exp(-u(r)/kT) - 1 and F(x) = Int_0^x f(t) t dt (sigma = 1),
+//   C* = -(1/3) Int Int f12 f13 f23 d3r2 d3r3
+//      = -(8 pi^2/3) Int_0^inf Int_0^inf r s f(r) f(s) [F(r+s) - F(|r-s|)] ds dr,
+// the inner integral over the third side t of the triangle done by F. Since
+// C is a product of three Mayer functions summed over a symmetric domain,
+//   dC*/dT* = -8 pi^2 Int Int r s f'(r) f(s) [F(r+s) - F(|r-s|)] ds dr,
+// f' = df/dT* = exp(-u/kT) u/(k T*^2).
+#pragma once
+
+#include <functional>
+
+#include "lennard/potential.hpp"
+
+namespace lennard {
+
+struct ReducedThirdVirial {
+  double C;      // C / (N_A sigma^3)^2
+  double dC_dT;  // d(C*)/dT*; NaN when not asked for
+};
+
+// Hard spheres: 5 b0^2 / 8 (b0 = 2 pi/3). The square well: exact integration
+// of its piecewise-constant Mayer function. Lennard-Jones and Mie: the
+// trapezoidal rule on a uniform grid in r and s, on which r + s and |r - s|
+// fall on the grid too, so that F is needed only there; the integrand is
+// smooth and even about r = 0 and decays at the far end, so the rule
+// converges spectrally (relative error about 1e-12).
+ReducedThirdVirial reduced_third_virial(const Potential& potential, double T_star, bool with_derivative = true);
+
+namespace detail {
+
+// The grid rule for any smooth Mayer function f(r) (and its temperature
+// derivative f_T, or nothing), on 0 <= r <= R with step h.
+ReducedThirdVirial third_virial_on_grid(const std::function<double(double)>& f,
+                                        const std::function<double(double)>& f_T, double h, double R);
+
+}  // namespace detail
+
+}  // namespace lennard

@@ -1,0 +1,198 @@
+#include "lennard/third_virial.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <type_traits>
+#include <vector>
+
+#include "lennard/constants.hpp"
+
+namespace lennard {
+
+namespace {
+
+constexpr double pi2 = std::numbers::pi * std::numbers::pi;
+constexpr double not_asked = std::numeric_limits<double>::quiet_NaN();
+
+// Gauss-Legendre nodes and weights on [0, 1].
+constexpr std::array<double, 2> gauss2_x = {0.21132486540518711775, 0.78867513459481288225};
+constexpr std::array<double, 4> gauss4_x = {0.06943184420297371239, 0.33000947820757186760, 0.66999052179242813240,
+                                            0.93056815579702628761};
+constexpr std::array<double, 4> gauss4_w = {0.17392742256872692869, 0.32607257743127307131, 0.32607257743127307131,
+                                            0.17392742256872692869};
+constexpr std::array<double, 8> gauss8_x = {0.01985507175123188416, 0.10166676129318663021, 0.23723379504183550709,
+                                            0.40828267875217509753, 0.59171732124782490247, 0.76276620495816449291,
+                                            0.89833323870681336979, 0.98014492824876811584};
+constexpr std::array<double, 8> gauss8_w = {0.05061426814518812958, 0.11119051722668723527, 0.15685332293894364367,
+                                            0.18134189168918099148, 0.18134189168918099148, 0.15685332293894364367,
+                                            0.11119051722668723527, 0.05061426814518812958};
+
+// ---- Smooth potentials: the grid ----------------------------------------------
+
+// The grid step and reach for a soft potential whose attraction decays as
+// r^-m: the far region contributes about R^-(2m-3), kept below 1e-12.
+double reach(double m) { return std::max(25.0, std::pow(10.0, 12.0 / (2.0 * m - 3.0))); }
+constexpr double grid_step = 0.02;
+
+ReducedThirdVirial soft(double C, double n, double m, double T, bool with_derivative) {
+  const bool twelve_six = n == 12.0 && m == 6.0;
+  const auto u = [=](double x) {
+    if (twelve_six) {
+      const double x6 = 1.0 / (x * x * x * x * x * x);
+      return C * x6 * (x6 - 1.0);
+    }
+    const double log_x = std::log(x);
+    return C * std::exp(-m * log_x) * (std::exp((m - n) * log_x) - 1.0);
+  };
+  // At r = 0 (and wherever u overflows) f = -1 and f' = 0.
+  const auto f = [&](double x) { return x == 0.0 ? -1.0 : std::expm1(-u(x) / T); };
+  const auto f_T = [&](double x) {
+    if (x == 0.0) return 0.0;
+    const double ux = u(x);
+    return std::isinf(ux) ? 0.0 : std::exp(-ux / T) * ux / (T * T);
+  };
+  return detail::third_virial_on_grid(f, with_derivative ? std::function<double(double)>(f_T) : nullptr, grid_step,
+                                      reach(m));
+}
+
+// ---- The square well: exact --------------------------------------------------------
+
+// Its Mayer function is -1 in the core, x = e^(1/T) - 1 in the well and 0
+// beyond, so F is piecewise quadratic and every integrand below is a
+// polynomial between the breakpoints that are split out: the Gauss rules are
+// exact there.
+struct SquareWellGeometry {
+  double lambda, x;
+  double f(double r) const { return r < 1.0 ? -1.0 : (r < lambda ? x : 0.0); }
+  double F(double t) const {
+    const double core = std::min(t, 1.0);
+    const double well = std::clamp(t, 1.0, lambda);
+    return -0.5 * core * core + 0.5 * x * (well * well - 1.0);
+  }
+  double G(double r, double s) const { return F(r + s) - F(std::fabs(r - s)); }
+};
+
+// Int_0^lambda s f(s) G(r, s) ds for one r, split where f(s) or G changes form.
+double inner_exact(const SquareWellGeometry& g, double r) {
+  std::vector<double> cuts = {0.0, 1.0, g.lambda};
+  for (const double t : {1.0, g.lambda}) {
+    for (const double c : {t - r, r - t, r + t}) {
+      if (c > 0.0 && c < g.lambda) cuts.push_back(c);
+    }
+  }
+  std::sort(cuts.begin(), cuts.end());
+  double sum = 0.0;
+  for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
+    const double a = cuts[k], width = cuts[k + 1] - a;
+    if (!(width > 0.0)) continue;
+    for (const double node : gauss2_x) {  // s G is cubic in s: two points are exact
+      const double s = a + node * width;
+      sum += 0.5 * width * s * g.f(s) * g.G(r, s);
+    }
+  }
+  return sum;
+}
+
+// Int_0^lambda r w(r) inner(r) dr with w = f (for C) or its derivative; inner
+// is a polynomial of degree at most 4 in r between the points where the
+// breakpoints of the s integral cross each other.
+template <class Weight>
+double outer_exact(const SquareWellGeometry& g, Weight w) {
+  const double l = g.lambda;
+  std::vector<double> cuts = {0.0, 0.5, 1.0, l / 2.0, (l - 1.0) / 2.0, (l + 1.0) / 2.0, l - 1.0, l, 2.0};
+  cuts.erase(std::remove_if(cuts.begin(), cuts.end(), [l](double c) { return c < 0.0 || c > l; }), cuts.end());
+  std::sort(cuts.begin(), cuts.end());
+  double sum = 0.0;
+  for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
+    const double a = cuts[k], width = cuts[k + 1] - a;
+    if (!(width > 0.0)) continue;
+    for (std::size_t q = 0; q < gauss4_x.size(); ++q) {  // degree 5 in r: four points are exact
+      const double r = a + gauss4_x[q] * width;
+      sum += gauss4_w[q] * width * r * w(r) * inner_exact(g, r);
+    }
+  }
+  return sum;
+}
+
+ReducedThirdVirial square_well(double lambda, double T, bool with_derivative) {
+  const SquareWellGeometry g{lambda, std::expm1(1.0 / T)};
+  const double C = -(8.0 * pi2 / 3.0) * outer_exact(g, [&](double r) { return g.f(r); });
+  if (!with_derivative) return {C, not_asked};
+  // f' = d x/dT = -e^(1/T)/T^2 in the well, 0 elsewhere.
+  const double dx_dT = -std::exp(1.0 / T) / (T * T);
+  const double dC = -8.0 * pi2 * outer_exact(g, [&](double r) { return r >= 1.0 && r < lambda ? dx_dT : 0.0; });
+  return {C, dC};
+}
+
+}  // namespace
+
+namespace detail {
+
+ReducedThirdVirial third_virial_on_grid(const std::function<double(double)>& f,
+                                        const std::function<double(double)>& f_T, double h, double R) {
+  const std::size_t N = static_cast<std::size_t>(std::lround(R / h));
+  // r f(r) at the nodes, and F(x_k) for x_k up to 2R from 8-point Gauss rules on each cell.
+  std::vector<double> rf(N + 1), F(2 * N + 1);
+  for (std::size_t k = 0; k <= N; ++k) rf[k] = static_cast<double>(k) * h * f(static_cast<double>(k) * h);
+  F[0] = 0.0;
+  for (std::size_t k = 0; k < 2 * N; ++k) {
+    const double a = static_cast<double>(k) * h;
+    double cell = 0.0;
+    for (std::size_t q = 0; q < gauss8_x.size(); ++q) {
+      const double t = a + gauss8_x[q] * h;
+      cell += gauss8_w[q] * f(t) * t;
+    }
+    F[k + 1] = F[k] + cell * h;
+  }
+  // a_i = w_i r_i f(r_i) with the trapezoid's weights w (half at both ends;
+  // at r = 0 the term vanishes). The integrand is even about r = 0 and
+  // negligible at R, so the rule converges spectrally.
+  std::vector<double> a(rf);
+  a[N] *= 0.5;
+  const auto G = [&](std::size_t i, std::size_t j) { return F[i + j] - F[i > j ? i - j : j - i]; };
+  if (!f_T) {
+    // G is symmetric in r and s: each pair once, the diagonal once.
+    double C = 0.0;
+    for (std::size_t i = 1; i <= N; ++i) {
+      double below = 0.0;
+      for (std::size_t j = 1; j < i; ++j) below += a[j] * G(i, j);
+      C += a[i] * (2.0 * below + a[i] * G(i, i));
+    }
+    return {-(8.0 * pi2 / 3.0) * h * h * C, not_asked};
+  }
+  double C = 0.0;
+  double dC = 0.0;
+  for (std::size_t i = 1; i <= N; ++i) {
+    double row = 0.0;
+    for (std::size_t j = 1; j <= N; ++j) row += a[j] * G(i, j);
+    const double r = static_cast<double>(i) * h;
+    const double w = i == N ? 0.5 : 1.0;
+    C += a[i] * row;
+    dC += w * r * f_T(r) * row;
+  }
+  return {-(8.0 * pi2 / 3.0) * h * h * C, -8.0 * pi2 * h * h * dC};
+}
+
+}  // namespace detail
+
+ReducedThirdVirial reduced_third_virial(const Potential& potential, double T_star, bool with_derivative) {
+  return std::visit(
+      [&](const auto& p) -> ReducedThirdVirial {
+        using Kind = std::decay_t<decltype(p)>;
+        if constexpr (std::is_same_v<Kind, LennardJones>) {
+          return soft(4.0, 12.0, 6.0, T_star, with_derivative);
+        } else if constexpr (std::is_same_v<Kind, Mie>) {
+          return soft(p.prefactor(), p.n(), p.m(), T_star, with_derivative);
+        } else if constexpr (std::is_same_v<Kind, SquareWell>) {
+          return square_well(p.lambda, T_star, with_derivative);
+        } else {
+          return {5.0 / 8.0 * two_pi_over_3 * two_pi_over_3, with_derivative ? 0.0 : not_asked};
+        }
+      },
+      potential);
+}
+
+}  // namespace lennard
