@@ -32,10 +32,14 @@ constexpr std::array<double, 8> gauss8_w = {0.05061426814518812958, 0.1111905172
 
 // ---- Smooth potentials: the grid ----------------------------------------------
 
-// The grid step and reach for a soft potential whose attraction decays as
-// r^-m: the far region contributes about R^-(2m-3), kept below 1e-12.
+// The grid's reach for a soft potential whose attraction decays as r^-m: the
+// far region contributes about R^-(2m-3), kept below 1e-12.
 double reach(double m) { return std::max(25.0, std::pow(10.0, 12.0 / (2.0 * m - 3.0))); }
-constexpr double grid_step = 0.02;
+
+// The grid's step: the Mayer function turns from -1 to 0 around the radius
+// where u = kT, x_T = (C/T*)^(1/n) at high T*, over a width about x_T/n; 50
+// steps across the core keep the rule at 1e-10 (0.02 in sigma at most).
+double grid_step(double C, double n, double T) { return std::min(0.02, std::pow(C / T, 1.0 / n) / 50.0); }
 
 ReducedThirdVirial soft(double C, double n, double m, double T, bool with_derivative) {
   const bool twelve_six = n == 12.0 && m == 6.0;
@@ -54,8 +58,8 @@ ReducedThirdVirial soft(double C, double n, double m, double T, bool with_deriva
     const double ux = u(x);
     return std::isinf(ux) ? 0.0 : std::exp(-ux / T) * ux / (T * T);
   };
-  return detail::third_virial_on_grid(f, with_derivative ? std::function<double(double)>(f_T) : nullptr, grid_step,
-                                      reach(m));
+  return detail::third_virial_on_grid(f, with_derivative ? std::function<double(double)>(f_T) : nullptr,
+                                      grid_step(C, n, T), reach(m));
 }
 
 // ---- The square well: exact --------------------------------------------------------

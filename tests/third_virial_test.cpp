@@ -1,0 +1,104 @@
+// The third virial coefficient against exact values, an independent
+// integration, its own convergence and central differences.
+#include "lennard/third_virial.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <numbers>
+
+#include "lennard/constants.hpp"
+#include "lennard/potential.hpp"
+#include "test_support.hpp"
+
+namespace {
+
+using lennard::reduced_third_virial;
+
+constexpr double b0 = lennard::two_pi_over_3;
+constexpr double b0_squared = b0 * b0;
+
+TEST(ThirdVirial, GaussianMayerFunctionIsExact) {
+  // f = -A exp(-r^2) gives C = A^3 pi^3 / (9 sqrt 3) exactly (per molecule, sigma = 1).
+  for (const double A : {0.5, 1.3}) {
+    const auto c = lennard::detail::third_virial_on_grid([A](double r) { return -A * std::exp(-r * r); }, nullptr,
+                                                         0.02, 12.0);
+    const double exact = A * A * A * std::pow(std::numbers::pi, 3) / (9.0 * std::sqrt(3.0));
+    EXPECT_NEAR(c.C, exact, 1e-14 * exact) << "A = " << A;
+  }
+}
+
+TEST(ThirdVirial, HardSpheresAndTheSquareWellLimits) {
+  const auto hs = reduced_third_virial(lennard::HardSpheres{}, 2.0);
+  EXPECT_EQ(hs.C, 5.0 / 8.0 * b0_squared);
+  EXPECT_EQ(hs.dC_dT, 0.0);
+  // A well of no width is hard spheres; at infinite temperature the well is invisible.
+  EXPECT_NEAR(reduced_third_virial(lennard::SquareWell{1.0 + 1e-12}, 1.0).C, 5.0 / 8.0 * b0_squared, 1e-10);
+  EXPECT_NEAR(reduced_third_virial(lennard::SquareWell{1.8}, 1e12).C, 5.0 / 8.0 * b0_squared, 1e-10);
+}
+
+TEST(ThirdVirial, SquareWellMatchesAnIndependentGridIntegration) {
+  // C*/b0^2 by a different route: the trapezoidal rule on (r, s) grids of
+  // step 0.01, 0.005 and 0.0025 with the exact piecewise-quadratic F,
+  // Richardson-extrapolated twice (a throwaway C++ program, 15 digits kept).
+  struct Value {
+    double lambda, T_star, C_over_b0_squared;
+  };
+  for (const Value& v : {Value{1.5, 1.0, 0.297402536567011}, Value{1.5, 3.0, 0.405902693652607},
+                         Value{2.0, 1.0, -55.5665631346622}, Value{2.0, 3.0, 1.19116098549046}}) {
+    const double C = reduced_third_virial(lennard::SquareWell{v.lambda}, v.T_star).C / b0_squared;
+    EXPECT_NEAR(C, v.C_over_b0_squared, 2e-13 * std::fmax(std::fabs(v.C_over_b0_squared), 1.0))
+        << "lambda = " << v.lambda << ", T* = " << v.T_star;
+  }
+}
+
+TEST(ThirdVirial, SoftPotentialsConvergeToTenDigits) {
+  // The rule with half its step and a longer reach: the difference bounds the
+  // error of the default rule (it converges spectrally).
+  struct Soft {
+    const char* spelling;
+    double n, m;
+  };
+  for (const Soft& s : {Soft{"lj", 12.0, 6.0}, Soft{"mie:14,6", 14.0, 6.0}}) {
+    const double C_u = lennard::mie_prefactor(s.n, s.m);
+    for (const double T : {0.5, 1.0, 3.0, 30.0, 1e4}) {
+      const auto f = [&](double r) { return r == 0.0 ? -1.0 : std::expm1(-C_u * (std::pow(r, -s.n) - std::pow(r, -s.m)) / T); };
+      const double finer = lennard::detail::third_virial_on_grid(f, nullptr, 0.005, 40.0).C;
+      const double C = reduced_third_virial(lennard::parse_potential(s.spelling), T, false).C;
+      EXPECT_NEAR(C, finer, 1e-10 * std::fmax(std::fabs(finer), b0_squared)) << s.spelling << " T* = " << T;
+    }
+  }
+}
+
+TEST(ThirdVirial, DerivativeMatchesAFourthOrderCentralDifference) {
+  for (const char* spelling : {"lj", "mie:14,6", "sw:1.5"}) {
+    const lennard::Potential p = lennard::parse_potential(spelling);
+    for (const double T : {0.7, 2.0, 50.0}) {
+      const auto C = [&](double t) { return reduced_third_virial(p, t, false).C; };
+      const double h = 1e-3 * T;
+      const double difference = (8.0 * (C(T + h / 2) - C(T - h / 2)) - (C(T + h) - C(T - h))) / (6.0 * h);
+      const double analytic = reduced_third_virial(p, T).dC_dT;
+      EXPECT_NEAR(analytic, difference, 1e-9 * std::fmax(std::fabs(analytic), b0_squared / T))
+          << spelling << " T* = " << T;
+    }
+  }
+}
+
+TEST(ThirdCommand, AddsItsColumnsToEveryFormat) {
+  lennard::testing::ScratchDir dir;
+  const auto dat = lennard::testing::run_program(dir, "-e 120 -s 3.4 --third --derivative -o - --tmax 130 --step 5", "");
+  ASSERT_EQ(dat.status, 0) << dat.err;
+  EXPECT_NE(dat.out.find("\n#C: N_A = 6.02214076e+23 1/mol\n#column 4: dB/dT (cm3/(mol K))\n"
+                         "#column 5: C (cm6/mol2)\n#column 6: dC/dT (cm6/(mol2 K))\n"),
+            std::string::npos)
+      << dat.out;
+  const auto csv = lennard::testing::run_program(dir, "-p hs -s 3 --third -f csv -o - --tmin 100 --tmax 100", "");
+  EXPECT_EQ(csv.out.substr(0, csv.out.find('\n')), "T_K,inv_T_per_K,B_cm3_per_mol,C_cm6_per_mol2");
+  const auto json = lennard::testing::run_program(dir, "-p hs -s 3 --third -f json -o - --tmin 100 --tmax 100", "");
+  const double C = nlohmann::json::parse(json.out).at("rows")[0].at("C_cm6_per_mol2").get<double>();
+  const double b = 0.602214076 * 27.0 * b0;  // b0 = 2 pi N_A sigma^3 / 3 in cm3/mol
+  EXPECT_NEAR(C, 5.0 / 8.0 * b * b, 1e-13 * C);
+}
+
+}  // namespace
