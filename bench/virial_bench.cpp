@@ -11,6 +11,7 @@
 #include "lennard/fit.hpp"
 #include "lennard/potential.hpp"
 #include "lennard/second_virial.hpp"
+#include "lennard/third_virial.hpp"
 #include "lennard/sweep.hpp"
 #include "lennard/output.hpp"
 #include "lennard/virial_table.hpp"
@@ -89,6 +90,25 @@ BENCHMARK_CAPTURE(reduced_B_over_table, lj_quadrature, "lj", lennard::Method::qu
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(reduced_B_over_table, mie_14_6_quadrature, "mie:14,6", lennard::Method::quadrature)
     ->Unit(benchmark::kMicrosecond);
+
+// One C at T* = 2 by the grid rule, and the default 101-row table with C on all cores.
+void third_virial(benchmark::State& state, const char* spelling) {
+  const lennard::Potential potential = lennard::parse_potential(spelling);
+  for (auto _ : state) benchmark::DoNotOptimize(lennard::reduced_third_virial(potential, 2.0, false).C);
+}
+BENCHMARK_CAPTURE(third_virial, lj, "lj")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(third_virial, mie_14_6, "mie:14,6")->Unit(benchmark::kMicrosecond);
+
+void BM_ThirdVirialTable(benchmark::State& state) {
+  const std::vector<double> temperatures = lennard::temperature_grid(lennard::default_sweep(epsilon_K));
+  for (auto _ : state) {
+    const lennard::Table table = lennard::compute_table(lennard::LennardJones{}, epsilon_K, sigma_A, temperatures,
+                                                        lennard::Method::trapezoid, lennard::Quantities{false, true});
+    benchmark::DoNotOptimize(table.columns.back().values.data());
+  }
+  state.counters["rows"] = static_cast<double>(temperatures.size());
+}
+BENCHMARK(BM_ThirdVirialTable)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_DatTable(benchmark::State& state) {
   const auto method = static_cast<lennard::Method>(state.range(0));
