@@ -134,12 +134,12 @@ void spanish_labels(CLI::App& app) {
 // The options of the table as CLI11 leaves them, before the checks that span
 // several options.
 struct TableSetup {
-  NumberOption epsilon, sigma, tmin, tmax, step;
+  NumberOption epsilon, sigma, tmin, tmax, step, pressure;
   std::string output, plot, potential = "lj";
   Method method = Method::trapezoid;
   TableOptions options;
   CLI::Option *epsilon_option, *sigma_option, *output_option, *tmin_option, *tmax_option, *step_option,
-      *method_option, *derivative_option, *third_option, *plot_option, *potential_option;
+      *method_option, *derivative_option, *third_option, *pressure_option, *plot_option, *potential_option;
 };
 
 void setup_table(CLI::App& app, TableSetup& s) {
@@ -171,13 +171,28 @@ void setup_table(CLI::App& app, TableSetup& s) {
                                      "Añade la columna dB/dT, en cm3/(mol K) (y dC/dT con --third)");
   s.third_option = app.add_flag("--third", s.options.third,
                                 "Añade el tercer coeficiente del virial C, en cm6/mol2 (siempre con N_A = 6.02214076e23)");
+  s.pressure_option =
+      s.pressure
+          .add(app, "--pressure",
+               "Añade el volumen molar V (cm3/mol) y Z = PV/(RT) del gas a esta presión, en bar, según la ecuación "
+               "del virial truncada tras C (implica --third)",
+               "BAR")
+          ->check(CLI::Validator(
+              [](std::string& input) -> std::string {
+                double value = 0.0;
+                if (!parse_number(input, value) || !std::isfinite(value) || !(value > 0.0)) {
+                  return "'" + printable(input) + "' no es una presión positiva y finita";
+                }
+                return "";
+              },
+              "BAR>0"));
   add_choice(app, "-f,--format", s.options.format,
              std::map<std::string, Format>{{"dat", Format::dat}, {"csv", Format::csv}, {"json", Format::json}},
              "Formato: dat (por defecto), csv o json", "dat|csv|json");
   app.add_flag("--summary", s.options.summary,
                "En lugar de la tabla, las temperaturas características (serie exacta): Boyle, inversión de "
-               "Joule-Thomson y máximo de B, donde existen; sin --tmin, --tmax, --step, -m, --derivative, --third ni "
-               "--plot");
+               "Joule-Thomson y máximo de B, donde existen; sin --tmin, --tmax, --step, -m, --derivative, --third, "
+               "--pressure ni --plot");
   s.plot_option = app.add_option("--plot", s.plot,
                                  "Dibuja B(T) con gnuplot en ARCHIVO (.png, .svg o .pdf; '-': en el terminal)")
                       ->option_text("ARCHIVO")
@@ -208,7 +223,7 @@ std::optional<std::string> finish_table(TableSetup& s) {
   }
   if (o.summary) {
     for (const CLI::Option* excluded : {s.tmin_option, s.tmax_option, s.step_option, s.method_option,
-                                        s.derivative_option, s.third_option, s.plot_option}) {
+                                        s.derivative_option, s.third_option, s.pressure_option, s.plot_option}) {
       if (excluded->count() > 0) {
         return "--summary no se combina con " + excluded->get_name() +
                ": da las temperaturas características, no una tabla.";
@@ -222,6 +237,7 @@ std::optional<std::string> finish_table(TableSetup& s) {
   o.tmin_K = s.tmin.value();
   o.tmax_K = s.tmax.value();
   o.step_K = s.step.value();
+  o.pressure_bar = s.pressure.value();
   if (s.plot_option->count() > 0) o.plot = s.plot;
   return std::nullopt;
 }

@@ -27,6 +27,7 @@ void write_dat(std::FILE* file, const Table& table) {
     std::fprintf(file, "\n#method: %s, N_A = %s 1/mol", std::string(method_name(table.method)).c_str(),
                  shortest(avogadro_of(table.method)).c_str());
   }
+  if (table.pressure_bar) std::fprintf(file, "\n#pressure: %s bar", shortest(*table.pressure_bar).c_str());
   if (table.column(C_key) != nullptr) {
     std::fprintf(file, "\n#C: N_A = %s 1/mol", shortest(avogadro_per_mol).c_str());
   }
@@ -64,12 +65,16 @@ nlohmann::ordered_json table_json(const Table& table) {
     for (const Column& c : table.columns) item[c.key] = c.values[i];
     rows.push_back(std::move(item));
   }
-  return {{"potential", potential_name(table.potential)},
-          {"epsilon_K", has_well_depth(table.potential) ? nlohmann::ordered_json(table.epsilon_K) : nullptr},
-          {"sigma_A", table.sigma_A},
-          {"method", method_name(table.method)},
-          {"N_A_per_mol", avogadro_of(table.method)},
-          {"rows", std::move(rows)}};
+  nlohmann::ordered_json document = {
+      {"potential", potential_name(table.potential)},
+      {"epsilon_K", has_well_depth(table.potential) ? nlohmann::ordered_json(table.epsilon_K) : nullptr},
+      {"sigma_A", table.sigma_A},
+      {"method", method_name(table.method)},
+      {"N_A_per_mol", avogadro_of(table.method)}};
+  if (table.pressure_bar) document["pressure_bar"] = *table.pressure_bar;
+  // A value that does not exist (NaN) is written as null.
+  document["rows"] = std::move(rows);
+  return document;
 }
 
 // A value that may not exist: the number, or null.

@@ -1,5 +1,6 @@
 // The table of B(T), from the options or the dialogue, and the summary of
 // characteristic temperatures.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -66,6 +67,27 @@ int run_summary(const TableOptions& options, double epsilon, double sigma, const
                        [&](std::FILE* file) { write_characteristics(file, values, options.format); });
 }
 
+// One line naming the temperatures where the truncated virial equation has no
+// gas root at the pressure asked for; their V and Z stay NaN (null in json).
+void warn_of_missing_gas_roots(const Table& table, std::FILE* err) {
+  const Column* Z = table.column(Z_key);
+  if (Z == nullptr) return;
+  std::size_t missing = 0;
+  double T_lo = 0.0, T_hi = 0.0;
+  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
+    if (!std::isnan(Z->values[i])) continue;
+    T_lo = missing == 0 ? table.T_K[i] : std::min(T_lo, table.T_K[i]);
+    T_hi = missing == 0 ? table.T_K[i] : std::max(T_hi, table.T_K[i]);
+    ++missing;
+  }
+  if (missing == 0) return;
+  std::fprintf(err,
+               "Aviso: a %s bar la ecuación del virial truncada tras C no tiene raíz gaseosa entre T = %s K y "
+               "T = %s K (%zu %s): allí V y Z quedan como nan (null en json).\n",
+               shortest(*table.pressure_bar).c_str(), shortest(T_lo).c_str(), shortest(T_hi).c_str(), missing,
+               missing == 1 ? "fila" : "filas");
+}
+
 int report(const Error& refusal, std::FILE* err) {
   if (refusal.kind() == ErrorKind::usage) {
     std::fputs(usage_message(refusal.what(), false).c_str(), err);
@@ -109,7 +131,8 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
     ProgressLine progress(err, temperatures.size(), "filas");
     table = compute_table(options.potential, epsilon, sigma, temperatures,
                           options.method.value_or(default_method(options.potential)),
-                          Quantities{options.derivative, options.third}, Parallelism{0, progress.counter()});
+                          Quantities{options.derivative, options.third, options.pressure_bar},
+                          Parallelism{0, progress.counter()});
   } catch (const Error& refusal) {
     return report(refusal, err);
   }
@@ -123,6 +146,7 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
                  shortest(T).c_str(), shortest(T / epsilon).c_str(), values.c_str());
     return exit_bad_input;
   }
+  warn_of_missing_gas_roots(table, err);
   const int status =
       write_to_path(output, out, err, [&](std::FILE* file) { write_table(file, table, options.format); });
   if (status != exit_success || !options.plot) return status;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "lennard/compressibility.hpp"
 #include "lennard/series.hpp"
 #include "lennard/third_virial.hpp"
 
@@ -18,17 +19,20 @@ Table compute_table(const Potential& potential, double epsilon_K, double sigma_A
                     const std::vector<double>& temperatures_K, Method method, Quantities quantities,
                     const Parallelism& parallelism) {
   const std::size_t rows = temperatures_K.size();
-  Table table{potential, epsilon_K, sigma_A, method, temperatures_K, {}};
-  const auto add = [&](std::string_view key, const char* label) {
-    table.columns.push_back({std::string(key), label, std::vector<double>(rows)});
+  if (quantities.pressure_bar) quantities.third = true;
+  Table table{potential, epsilon_K, sigma_A, method, quantities.pressure_bar, temperatures_K, {}};
+  const auto add = [&](std::string_view key, const char* label, bool may_be_missing = false) {
+    table.columns.push_back({std::string(key), label, std::vector<double>(rows), may_be_missing});
     return &table.columns.back().values;
   };
-  table.columns.reserve(4);
+  table.columns.reserve(6);
   std::vector<double>* B = add(B_key, "B (cm3/mol)");
   std::vector<double>* dB = quantities.derivative ? add(dB_dT_key, "dB/dT (cm3/(mol K))") : nullptr;
   std::vector<double>* C = quantities.third ? add(C_key, "C (cm6/mol2)") : nullptr;
   std::vector<double>* dC =
       quantities.third && quantities.derivative ? add(dC_dT_key, "dC/dT (cm6/(mol2 K))") : nullptr;
+  std::vector<double>* V = quantities.pressure_bar ? add(V_key, "V (cm3/mol)", true) : nullptr;
+  std::vector<double>* Z = quantities.pressure_bar ? add(Z_key, "Z = PV/(RT)", true) : nullptr;
   const double volume = molar_volume_cm3_per_mol(sigma_A);
   // Blocks of about a millisecond of work: a row by the trapezoid costs some
   // 100 us, by the series some 50 ns, a C about a millisecond.
@@ -43,6 +47,11 @@ Table compute_table(const Potential& potential, double epsilon_K, double sigma_A
         (*C)[i] = c.C * volume * volume;
         if (dC) (*dC)[i] = c.dC_dT * volume * volume / epsilon_K;
       }
+      if (V) {
+        const GasState gas = gas_state(T, *quantities.pressure_bar, (*B)[i], (*C)[i]);
+        (*V)[i] = gas.V_cm3_per_mol;
+        (*Z)[i] = gas.Z;
+      }
     }
   });
   return table;
@@ -50,14 +59,14 @@ Table compute_table(const Potential& potential, double epsilon_K, double sigma_A
 
 Table compute_table(double epsilon_K, double sigma_A, const std::vector<double>& temperatures_K, Method method,
                     bool with_derivative, const Parallelism& parallelism) {
-  return compute_table(LennardJones{}, epsilon_K, sigma_A, temperatures_K, method, Quantities{with_derivative, false},
+  return compute_table(LennardJones{}, epsilon_K, sigma_A, temperatures_K, method, Quantities{with_derivative, false, std::nullopt},
                        parallelism);
 }
 
 std::size_t first_non_finite_row(const Table& table) {
   for (std::size_t i = 0; i < table.T_K.size(); ++i) {
     bool finite = std::isfinite(table.T_K[i]) && std::isfinite(1.0 / table.T_K[i]);
-    for (const Column& c : table.columns) finite = finite && std::isfinite(c.values[i]);
+    for (const Column& c : table.columns) finite = finite && (c.may_be_missing || std::isfinite(c.values[i]));
     if (!finite) return i;
   }
   return table.T_K.size();

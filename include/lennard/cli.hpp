@@ -28,6 +28,7 @@ struct TableOptions {
   std::optional<Method> method;  // when not given, default_method(potential)
   bool derivative = false;
   bool third = false;  // the third virial coefficient C
+  std::optional<double> pressure_bar;  // V and Z of the gas at this pressure (implies third)
   Format format = Format::dat;
   bool summary = false;
   std::optional<std::string> plot;  // picture of B(T): .png, .svg, .pdf, or "-" for text

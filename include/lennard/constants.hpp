@@ -14,6 +14,10 @@ inline constexpr double avogadro_A3_exact_in_cm3_per_mol = 0.602214076;
 inline constexpr double avogadro_A3_in_cm3_per_mol = 0.6022;
 inline constexpr double dialogue_avogadro_per_mol = 6.022e23;
 
+// Molar gas constant R = N_A k_B, exact in the 2019 SI (CODATA 2018):
+// 8.314462618 J/(mol K) = 83.14462618 cm^3 bar/(mol K).
+inline constexpr double gas_constant_cm3_bar_per_mol_K = 83.14462618;
+
 // 2 pi / 3: the reduced second virial coefficient of hard spheres,
 // b0 / sigma^3 (b0 = 2 pi sigma^3 / 3, per molecule).
 inline constexpr double two_pi_over_3 = 2.0 * std::numbers::pi / 3.0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,8 @@ struct Column {
   std::string key;    // its name in csv and json, with the unit: "B_cm3_per_mol"
   std::string label;  // its description in a dat header: "dB/dT (cm3/(mol K))"
   std::vector<double> values;
+  // NaN marks a value that does not exist (no gas root), not a failure.
+  bool may_be_missing = false;
 };
 
 struct Table {
@@ -24,6 +27,7 @@ struct Table {
   double epsilon_K;  // ignored for hard spheres
   double sigma_A;
   Method method;
+  std::optional<double> pressure_bar;  // with the V and Z columns
   std::vector<double> T_K;
   std::vector<Column> columns;  // B first, then the quantities asked for
 
@@ -35,11 +39,16 @@ inline constexpr std::string_view B_key = "B_cm3_per_mol";
 inline constexpr std::string_view dB_dT_key = "dB_dT_cm3_per_mol_K";
 inline constexpr std::string_view C_key = "C_cm6_per_mol2";
 inline constexpr std::string_view dC_dT_key = "dC_dT_cm6_per_mol2_K";
+inline constexpr std::string_view V_key = "V_cm3_per_mol";
+inline constexpr std::string_view Z_key = "Z";
 
 // The columns a table holds besides B.
 struct Quantities {
   bool derivative = false;  // dB/dT, and dC/dT with third
   bool third = false;       // C, always with the exact N_A
+  // The molar volume and Z = PV/(RT) of the gas at this pressure, from the
+  // virial equation truncated after C (which it implies).
+  std::optional<double> pressure_bar;
 };
 
 // B and the quantities asked for at each temperature. The rows are
@@ -53,8 +62,8 @@ Table compute_table(const Potential& potential, double epsilon_K, double sigma_A
 Table compute_table(double epsilon_K, double sigma_A, const std::vector<double>& temperatures_K, Method method,
                     bool with_derivative, const Parallelism& parallelism = {});
 
-// The first row with a value that is not finite (T, 1/T or any column), or
-// the number of rows when all are finite.
+// The first row with a value that is not finite (T, 1/T or any column but
+// those that may be missing), or the number of rows when all are finite.
 std::size_t first_non_finite_row(const Table& table);
 
 }  // namespace lennard
