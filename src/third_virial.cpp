@@ -121,7 +121,30 @@ double outer_exact(const SquareWellGeometry& g, Weight w) {
   return sum;
 }
 
-ReducedThirdVirial square_well(double lambda, double T, bool with_derivative) {
+// The closed form for lambda <= 2, a cubic in x = e^(1/T*) - 1 (the form of
+// T. Kihara, Rev. Mod. Phys. 25, 831 (1953); each coefficient was checked
+// here against the exact integration below, which agrees to rounding):
+//   C*/b0^2 = 5/8 - (l^6 - 18 l^4 + 32 l^3 - 15) x/8
+//                 - (2 l^6 - 36 l^4 + 32 l^3 + 18 l^2 - 16) x^2/8
+//                 - (6 l^6 - 18 l^4 + 18 l^2 - 6) x^3/8.
+ReducedThirdVirial square_well_closed_form(double l, double T, bool with_derivative) {
+  const double l2 = l * l, l3 = l2 * l, l4 = l2 * l2, l6 = l3 * l3;
+  const double c1 = -(l6 - 18.0 * l4 + 32.0 * l3 - 15.0) / 8.0;
+  const double c2 = -(2.0 * l6 - 36.0 * l4 + 32.0 * l3 + 18.0 * l2 - 16.0) / 8.0;
+  const double c3 = -(6.0 * l6 - 18.0 * l4 + 18.0 * l2 - 6.0) / 8.0;
+  const double x = std::expm1(1.0 / T);
+  const double b0_squared = two_pi_over_3 * two_pi_over_3;
+  const double C = b0_squared * (5.0 / 8.0 + x * (c1 + x * (c2 + x * c3)));
+  if (!with_derivative) return {C, not_asked};
+  const double dx_dT = -std::exp(1.0 / T) / (T * T);
+  return {C, b0_squared * (c1 + x * (2.0 * c2 + x * 3.0 * c3)) * dx_dT};
+}
+
+}  // namespace
+
+namespace detail {
+
+ReducedThirdVirial square_well_by_integration(double lambda, double T, bool with_derivative) {
   const SquareWellGeometry g{lambda, std::expm1(1.0 / T)};
   const double C = -(8.0 * pi2 / 3.0) * outer_exact(g, [&](double r) { return g.f(r); });
   if (!with_derivative) return {C, not_asked};
@@ -129,6 +152,15 @@ ReducedThirdVirial square_well(double lambda, double T, bool with_derivative) {
   const double dx_dT = -std::exp(1.0 / T) / (T * T);
   const double dC = -8.0 * pi2 * outer_exact(g, [&](double r) { return r >= 1.0 && r < lambda ? dx_dT : 0.0; });
   return {C, dC};
+}
+
+}  // namespace detail
+
+namespace {
+
+ReducedThirdVirial square_well(double lambda, double T, bool with_derivative) {
+  return lambda <= 2.0 ? square_well_closed_form(lambda, T, with_derivative)
+                       : detail::square_well_by_integration(lambda, T, with_derivative);
 }
 
 }  // namespace

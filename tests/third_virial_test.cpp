@@ -47,9 +47,21 @@ TEST(ThirdVirial, SquareWellMatchesAnIndependentGridIntegration) {
   };
   for (const Value& v : {Value{1.5, 1.0, 0.297402536567011}, Value{1.5, 3.0, 0.405902693652607},
                          Value{2.0, 1.0, -55.5665631346622}, Value{2.0, 3.0, 1.19116098549046}}) {
-    const double C = reduced_third_virial(lennard::SquareWell{v.lambda}, v.T_star).C / b0_squared;
+    const double C = lennard::detail::square_well_by_integration(v.lambda, v.T_star, false).C / b0_squared;
     EXPECT_NEAR(C, v.C_over_b0_squared, 2e-13 * std::fmax(std::fabs(v.C_over_b0_squared), 1.0))
         << "lambda = " << v.lambda << ", T* = " << v.T_star;
+  }
+}
+
+TEST(ThirdVirial, SquareWellClosedFormIsTheExactIntegral) {
+  for (const double lambda : {1.05, 1.3, 1.5, 1.8, 2.0}) {
+    for (const double T : {0.5, 1.0, 3.0, 100.0}) {
+      const auto closed = reduced_third_virial(lennard::SquareWell{lambda}, T);
+      const auto integral = lennard::detail::square_well_by_integration(lambda, T, true);
+      EXPECT_NEAR(closed.C, integral.C, 1e-13 * std::fmax(std::fabs(integral.C), b0_squared))
+          << "lambda = " << lambda << ", T* = " << T;
+      EXPECT_NEAR(closed.dC_dT, integral.dC_dT, 1e-12 * std::fmax(std::fabs(integral.dC_dT), b0_squared / T));
+    }
   }
 }
 

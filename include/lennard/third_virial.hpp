@@ -20,8 +20,9 @@ struct ReducedThirdVirial {
   double dC_dT;  // d(C*)/dT*; NaN when not asked for
 };
 
-// Hard spheres: 5 b0^2 / 8 (b0 = 2 pi/3). The square well: exact integration
-// of its piecewise-constant Mayer function. Lennard-Jones and Mie: the
+// Hard spheres: 5 b0^2 / 8 (b0 = 2 pi/3). The square well: its closed form
+// for lambda <= 2, exact integration of its piecewise-constant Mayer function
+// beyond. Lennard-Jones and Mie: the
 // trapezoidal rule on a uniform grid in r and s, on which r + s and |r - s|
 // fall on the grid too, so that F is needed only there; the integrand is
 // smooth and even about r = 0 and decays at the far end, so the rule
@@ -34,6 +35,10 @@ namespace detail {
 // derivative f_T, or nothing), on 0 <= r <= R with step h.
 ReducedThirdVirial third_virial_on_grid(const std::function<double(double)>& f,
                                         const std::function<double(double)>& f_T, double h, double R);
+
+// The square well by Gauss rules between every breakpoint of its piecewise
+// polynomial integrands, where they are exact: for any lambda > 1.
+ReducedThirdVirial square_well_by_integration(double lambda, double T_star, bool with_derivative);
 
 }  // namespace detail
 
