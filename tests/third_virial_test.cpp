@@ -7,7 +7,9 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <numbers>
+#include <utility>
 
+#include "lennard/compressibility.hpp"
 #include "lennard/constants.hpp"
 #include "lennard/potential.hpp"
 #include "test_support.hpp"
@@ -95,6 +97,46 @@ TEST(ThirdVirial, DerivativeMatchesAFourthOrderCentralDifference) {
           << spelling << " T* = " << T;
     }
   }
+}
+
+TEST(Compressibility, IsTheLargestRootOfTheCubicAndSolvesTheEquationOfState) {
+  constexpr double R = 83.14462618;  // cm3 bar/(mol K), N_A k_B exact (SI 2019)
+  const double T = 300.0, P = 10.0, s = R * T / P;
+  // Z^3 - Z^2 - beta Z - gamma with roots 0.1, 0.3 and 0.6: beta = -0.27, gamma = 0.018.
+  const auto three = lennard::gas_state(T, P, -0.27 * s, 0.018 * s * s);
+  EXPECT_NEAR(three.Z, 0.6, 1e-15);
+  // The state found satisfies P = (RT/V)(1 + B/V + C/V^2) to 1e-12.
+  for (const auto& [B, C] : {std::pair{-30.0, 1200.0}, std::pair{25.0, 600.0}, std::pair{-150.0, 3000.0}}) {
+    const auto gas = lennard::gas_state(T, P, B, C);
+    const double V = gas.V_cm3_per_mol;
+    EXPECT_NEAR(R * T / V * (1.0 + B / V + C / (V * V)), P, 1e-12 * P) << "B = " << B;
+    EXPECT_NEAR(gas.Z, P * V / (R * T), 1e-15);
+  }
+  // At a vanishing pressure Z = 1 + beta + gamma - beta^2 + ..., to the last bit.
+  const double tiny = 1e-6, beta = -30.0 * tiny / (R * T), gamma = 1200.0 * tiny * tiny / (R * T * R * T);
+  EXPECT_NEAR(lennard::gas_state(T, tiny, -30.0, 1200.0).Z, 1.0 + (beta + gamma - beta * beta), 2.3e-16);
+  // beta = -1, gamma = 0: Z (Z^2 - Z + 1) = 0 has no positive root.
+  EXPECT_TRUE(std::isnan(lennard::gas_state(T, P, -s, 0.0).Z));
+  EXPECT_TRUE(std::isnan(lennard::gas_state(T, P, -s, 0.0).V_cm3_per_mol));
+}
+
+TEST(ThirdCommand, PressureWithoutAGasRootWarnsAndWritesNull) {
+  lennard::testing::ScratchDir dir;
+  // Argon-like parameters at 50 bar: no gas root at 100 K, one from 150 K up.
+  const auto run = lennard::testing::run_program(
+      dir, "-e 120 -s 3.4 --pressure 50 -f json -o - --tmin 100 --tmax 300 --step 100", "");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("no tiene raíz gaseosa entre T = 100 K y T = 100 K (1 fila)"), std::string::npos) << run.err;
+  const auto document = nlohmann::json::parse(run.out);
+  EXPECT_EQ(document.at("pressure_bar").get<double>(), 50.0);
+  EXPECT_TRUE(document.at("rows")[0].at("Z").is_null());
+  EXPECT_TRUE(document.at("rows")[0].at("V_cm3_per_mol").is_null());
+  EXPECT_GT(document.at("rows")[2].at("Z").get<double>(), 0.9);
+  const auto csv = lennard::testing::run_program(dir, "-e 120 -s 3.4 --pressure 50 -f csv -o - --tmin 100 --tmax 100", "");
+  EXPECT_EQ(csv.out.substr(csv.out.rfind(',', csv.out.size() - 6)), ",nan,nan\n") << csv.out;
+  const auto bad = lennard::testing::run_program(dir, "-e 120 -s 3.4 --pressure -5", "");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("no es una presión positiva y finita"), std::string::npos) << bad.err;
 }
 
 TEST(ThirdCommand, AddsItsColumnsToEveryFormat) {
