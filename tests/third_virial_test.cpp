@@ -67,6 +67,19 @@ TEST(ThirdVirial, SquareWellClosedFormIsTheExactIntegral) {
   }
 }
 
+TEST(ThirdVirial, LennardJonesMatchesAnIndependentTripleIntegral) {
+  // tests/tools/third_virial_reference.cpp: the triple integral in long double
+  // by 12-point Gauss-Legendre panels, the t integral done directly (5 minutes).
+  struct Value {
+    double T_star, C;
+  };
+  for (const Value& v : {Value{0.5, -176.179199819643955}, Value{1.0, 1.88478748635165229},
+                         Value{3.0, 1.54536449003995969}, Value{30.0, 0.962882912970131059}}) {
+    const double C = reduced_third_virial(lennard::LennardJones{}, v.T_star, false).C;
+    EXPECT_NEAR(C, v.C, 1e-10 * std::fmax(std::fabs(v.C), b0_squared)) << "T* = " << v.T_star;
+  }
+}
+
 TEST(ThirdVirial, SoftPotentialsConvergeToTenDigits) {
   // The rule with half its step and a longer reach: the difference bounds the
   // error of the default rule (it converges spectrally).
