@@ -63,15 +63,18 @@ class NumberOption {
   CLI::Option* option_ = nullptr;
 };
 
-const CLI::Validator positive_finite(
-    [](std::string& input) -> std::string {
-      double value = 0.0;
-      if (!parse_number(input, value) || !std::isfinite(value) || !(value > 0.0)) {
-        return "'" + printable(input) + "' no es una temperatura positiva y finita";
-      }
-      return "";
-    },
-    "K>0");
+// A positive, finite number; what names it in the refusal ("una temperatura").
+CLI::Validator positive_finite(const std::string& what, const std::string& shown) {
+  return CLI::Validator(
+      [what](std::string& input) -> std::string {
+        double value = 0.0;
+        if (!parse_number(input, value) || !std::isfinite(value) || !(value > 0.0)) {
+          return "'" + printable(input) + "' no es " + what + " positiva y finita";
+        }
+        return "";
+      },
+      shown);
+}
 
 // Exactly one of the names of choices. (CLI::CheckedTransformer would also
 // take the values' numbers, "-m 1", and refuse in English.)
@@ -154,11 +157,11 @@ void setup_table(CLI::App& app, TableSetup& s) {
                         ->option_text("ARCHIVO")
                         ->check(file_name);
   s.tmin_option = s.tmin.add(app, "--tmin", "Primera temperatura del barrido, en K (por defecto epsilon/k_B)", "K")
-                      ->check(positive_finite);
+                      ->check(positive_finite("una temperatura", "K>0"));
   s.tmax_option = s.tmax.add(app, "--tmax", "Cota superior del barrido, en K (por defecto 5 epsilon/k_B)", "K")
-                      ->check(positive_finite);
+                      ->check(positive_finite("una temperatura", "K>0"));
   s.step_option = s.step.add(app, "--step", "Paso de temperatura, en K (por defecto (tmax - tmin)/100)", "K")
-                      ->check(positive_finite);
+                      ->check(positive_finite("una temperatura", "K>0"));
   s.method_option = add_choice(app, "-m,--method", s.method,
                                std::map<std::string, Method>{{"trapezoid", Method::trapezoid},
                                                              {"series", Method::series},
@@ -177,15 +180,7 @@ void setup_table(CLI::App& app, TableSetup& s) {
                "Añade el volumen molar V (cm3/mol) y Z = PV/(RT) del gas a esta presión, en bar, según la ecuación "
                "del virial truncada tras C (implica --third)",
                "BAR")
-          ->check(CLI::Validator(
-              [](std::string& input) -> std::string {
-                double value = 0.0;
-                if (!parse_number(input, value) || !std::isfinite(value) || !(value > 0.0)) {
-                  return "'" + printable(input) + "' no es una presión positiva y finita";
-                }
-                return "";
-              },
-              "BAR>0"));
+          ->check(positive_finite("una presión", "BAR>0"));
   add_choice(app, "-f,--format", s.options.format,
              std::map<std::string, Format>{{"dat", Format::dat}, {"csv", Format::csv}, {"json", Format::json}},
              "Formato: dat (por defecto), csv o json", "dat|csv|json");
