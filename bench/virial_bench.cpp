@@ -103,7 +103,7 @@ void BM_ThirdVirialTable(benchmark::State& state) {
   const std::vector<double> temperatures = lennard::temperature_grid(lennard::default_sweep(epsilon_K));
   for (auto _ : state) {
     const lennard::Table table = lennard::compute_table(lennard::LennardJones{}, epsilon_K, sigma_A, temperatures,
-                                                        lennard::Method::trapezoid, lennard::Quantities{false, true, std::nullopt});
+                                                        lennard::Method::trapezoid, lennard::Quantities{false, true, std::nullopt, std::nullopt});
     benchmark::DoNotOptimize(table.columns.back().values.data());
   }
   state.counters["rows"] = static_cast<double>(temperatures.size());

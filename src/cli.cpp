@@ -137,12 +137,13 @@ void spanish_labels(CLI::App& app) {
 // The options of the table as CLI11 leaves them, before the checks that span
 // several options.
 struct TableSetup {
-  NumberOption epsilon, sigma, tmin, tmax, step, pressure;
+  NumberOption epsilon, sigma, tmin, tmax, step, pressure, mass;
   std::string output, plot, potential = "lj";
   Method method = Method::trapezoid;
   TableOptions options;
   CLI::Option *epsilon_option, *sigma_option, *output_option, *tmin_option, *tmax_option, *step_option,
-      *method_option, *derivative_option, *third_option, *pressure_option, *plot_option, *potential_option;
+      *method_option, *derivative_option, *third_option, *pressure_option, *quantum_option, *mass_option,
+      *plot_option, *potential_option;
 };
 
 void setup_table(CLI::App& app, TableSetup& s) {
@@ -181,6 +182,11 @@ void setup_table(CLI::App& app, TableSetup& s) {
                "del virial truncada tras C (implica --third)",
                "BAR")
           ->check(positive_finite("una presión", "BAR>0"));
+  s.quantum_option = app.add_flag("--quantum", s.options.quantum,
+                                  "Añade a B su primera corrección cuántica (Wigner-Kirkwood, orden hbar^2), para gases "
+                                  "ligeros; necesita --mass y un potencial continuo (lj o mie:N,M)");
+  s.mass_option = s.mass.add(app, "--mass", "Masa molar, en g/mol (para --quantum)", "G_POR_MOL")
+                      ->check(positive_finite("una masa", "G/MOL>0"));
   add_choice(app, "-f,--format", s.options.format,
              std::map<std::string, Format>{{"dat", Format::dat}, {"csv", Format::csv}, {"json", Format::json}},
              "Formato: dat (por defecto), csv o json", "dat|csv|json");
@@ -209,6 +215,19 @@ std::optional<std::string> finish_table(TableSetup& s) {
     return std::string(s.epsilon_option->count() > 0 ? "--epsilon requiere --sigma" : "--sigma requiere --epsilon") +
            ": se dan los dos o ninguno (y entonces se preguntan).";
   }
+  if (o.quantum) {
+    if (s.mass_option->count() == 0) return "--quantum necesita la masa molar: --mass G_POR_MOL.";
+    if (!std::holds_alternative<LennardJones>(o.potential) && !std::holds_alternative<Mie>(o.potential)) {
+      return "--quantum necesita un potencial continuo (lj o mie:N,M); con " + potential_name(o.potential) +
+             " la corrección de Wigner-Kirkwood no existe.";
+    }
+    if (s.method_option->count() > 0 && s.method == Method::trapezoid) {
+      return "--quantum se suma a B exacto: use -m series o quadrature, no trapezoid.";
+    }
+    if (s.method_option->count() == 0) o.method = Method::series;
+  } else if (s.mass_option->count() > 0) {
+    return "--mass solo sirve con --quantum.";
+  }
   if (s.method_option->count() > 0) {
     o.method = s.method;
     if (!method_applies(s.method, o.potential)) {
@@ -233,6 +252,7 @@ std::optional<std::string> finish_table(TableSetup& s) {
   o.tmax_K = s.tmax.value();
   o.step_K = s.step.value();
   o.pressure_bar = s.pressure.value();
+  o.molar_mass_g_per_mol = s.mass.value();
   if (s.plot_option->count() > 0) o.plot = s.plot;
   return std::nullopt;
 }

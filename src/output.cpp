@@ -27,6 +27,9 @@ void write_dat(std::FILE* file, const Table& table) {
     std::fprintf(file, "\n#method: %s, N_A = %s 1/mol", std::string(method_name(table.method)).c_str(),
                  shortest(avogadro_of(table.method)).c_str());
   }
+  if (table.de_boer) {
+    std::fprintf(file, "\n#quantum: Wigner-Kirkwood to order hbar^2, Lambda* = %s", shortest(*table.de_boer).c_str());
+  }
   if (table.pressure_bar) std::fprintf(file, "\n#pressure: %s bar", shortest(*table.pressure_bar).c_str());
   if (table.column(C_key) != nullptr) {
     std::fprintf(file, "\n#C: N_A = %s 1/mol", shortest(avogadro_per_mol).c_str());
@@ -72,6 +75,7 @@ nlohmann::ordered_json table_json(const Table& table) {
       {"method", method_name(table.method)},
       {"N_A_per_mol", avogadro_of(table.method)}};
   if (table.pressure_bar) document["pressure_bar"] = *table.pressure_bar;
+  if (table.de_boer) document["de_boer_parameter"] = *table.de_boer;
   // A value that does not exist (NaN) is written as null.
   document["rows"] = std::move(rows);
   return document;

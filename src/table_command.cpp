@@ -13,6 +13,7 @@
 #include "lennard/files.hpp"
 #include "lennard/plot.hpp"
 #include "lennard/progress.hpp"
+#include "lennard/quantum.hpp"
 #include "lennard/sweep.hpp"
 #include "lennard/virial_table.hpp"
 
@@ -48,7 +49,10 @@ int run_summary(const TableOptions& options, double epsilon, double sigma, const
     std::fputs("Error: las temperaturas características requieren epsilon/k_B positivo.\n", err);
     return exit_bad_input;
   }
-  const Characteristics values = characteristics(options.potential, epsilon, sigma);
+  const std::optional<double> de_boer =
+      options.quantum ? std::optional<double>(de_boer_parameter(epsilon, sigma, *options.molar_mass_g_per_mol))
+                      : std::nullopt;
+  const Characteristics values = characteristics(options.potential, epsilon, sigma, de_boer);
   const std::pair<std::optional<double>, const char*> checked[] = {
       {values.boyle_temperature_K, "la temperatura de Boyle"},
       {values.inversion_temperature_K, "la temperatura de inversión"},
@@ -86,6 +90,27 @@ void warn_of_missing_gas_roots(const Table& table, std::FILE* err) {
                "T = %s K (%zu %s): allí V y Z quedan como nan (null en json).\n",
                shortest(*table.pressure_bar).c_str(), shortest(T_lo).c_str(), shortest(T_hi).c_str(), missing,
                missing == 1 ? "fila" : "filas");
+}
+
+// The expansion in hbar^2 is unreliable where its correction is large (helium
+// below some 30 K): one line naming the temperatures where it exceeds 20%.
+void warn_of_large_quantum_corrections(const Table& table, std::FILE* err) {
+  const Column* classical = table.column(B_classical_key);
+  if (classical == nullptr) return;
+  const std::vector<double>& B = table.columns.front().values;
+  std::size_t large = 0;
+  double T_lo = 0.0, T_hi = 0.0;
+  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
+    if (!(std::fabs(B[i] - classical->values[i]) > 0.2 * std::fabs(classical->values[i]))) continue;
+    T_lo = large == 0 ? table.T_K[i] : std::min(T_lo, table.T_K[i]);
+    T_hi = large == 0 ? table.T_K[i] : std::max(T_hi, table.T_K[i]);
+    ++large;
+  }
+  if (large == 0) return;
+  std::fprintf(err,
+               "Aviso: entre T = %s K y T = %s K la corrección cuántica pasa del 20%% de |B clásico|: la expansión "
+               "en hbar^2 no es fiable allí.\n",
+               shortest(T_lo).c_str(), shortest(T_hi).c_str());
 }
 
 int report(const Error& refusal, std::FILE* err) {
@@ -131,7 +156,10 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
     ProgressLine progress(err, temperatures.size(), "filas");
     table = compute_table(options.potential, epsilon, sigma, temperatures,
                           options.method.value_or(default_method(options.potential)),
-                          Quantities{options.derivative, options.third, options.pressure_bar},
+                          Quantities{options.derivative, options.third, options.pressure_bar,
+                                     options.quantum ? std::optional<double>(de_boer_parameter(
+                                                           epsilon, sigma, *options.molar_mass_g_per_mol))
+                                                     : std::nullopt},
                           Parallelism{0, progress.counter()});
   } catch (const Error& refusal) {
     return report(refusal, err);
@@ -147,6 +175,7 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
     return exit_bad_input;
   }
   warn_of_missing_gas_roots(table, err);
+  warn_of_large_quantum_corrections(table, err);
   const int status =
       write_to_path(output, out, err, [&](std::FILE* file) { write_table(file, table, options.format); });
   if (status != exit_success || !options.plot) return status;

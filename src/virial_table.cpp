@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "lennard/compressibility.hpp"
+#include "lennard/quantum.hpp"
 #include "lennard/series.hpp"
 #include "lennard/third_virial.hpp"
 
@@ -20,20 +21,22 @@ Table compute_table(const Potential& potential, double epsilon_K, double sigma_A
                     const Parallelism& parallelism) {
   const std::size_t rows = temperatures_K.size();
   if (quantities.pressure_bar) quantities.third = true;
-  Table table{potential, epsilon_K, sigma_A, method, quantities.pressure_bar, temperatures_K, {}};
+  const double volume = molar_volume_cm3_per_mol(sigma_A);
+  Table table{potential, epsilon_K, sigma_A, method, quantities.pressure_bar, quantities.de_boer, temperatures_K, {}};
   const auto add = [&](std::string_view key, const char* label, bool may_be_missing = false) {
     table.columns.push_back({std::string(key), label, std::vector<double>(rows), may_be_missing});
     return &table.columns.back().values;
   };
-  table.columns.reserve(6);
+  table.columns.reserve(7);
   std::vector<double>* B = add(B_key, "B (cm3/mol)");
+  std::vector<double>* B_classical =
+      quantities.de_boer ? add(B_classical_key, "B clásico, sin la corrección cuántica (cm3/mol)") : nullptr;
   std::vector<double>* dB = quantities.derivative ? add(dB_dT_key, "dB/dT (cm3/(mol K))") : nullptr;
   std::vector<double>* C = quantities.third ? add(C_key, "C (cm6/mol2)") : nullptr;
   std::vector<double>* dC =
       quantities.third && quantities.derivative ? add(dC_dT_key, "dC/dT (cm6/(mol2 K))") : nullptr;
   std::vector<double>* V = quantities.pressure_bar ? add(V_key, "V (cm3/mol)", true) : nullptr;
   std::vector<double>* Z = quantities.pressure_bar ? add(Z_key, "Z = PV/(RT)", true) : nullptr;
-  const double volume = molar_volume_cm3_per_mol(sigma_A);
   // Blocks of about a millisecond of work: a row by the trapezoid costs some
   // 100 us, by the series some 50 ns, a C about a millisecond.
   const std::size_t block = quantities.third ? 1 : (method == Method::series ? 16384 : 16);
@@ -42,6 +45,12 @@ Table compute_table(const Potential& potential, double epsilon_K, double sigma_A
       const double T = temperatures_K[i];
       (*B)[i] = second_virial_B(method, potential, epsilon_K, sigma_A, T);
       if (dB) (*dB)[i] = second_virial_dB_dT(method, potential, epsilon_K, sigma_A, T);
+      if (B_classical) {
+        const ReducedVirial shift = reduced_quantum_shift(potential, T / epsilon_K, *quantities.de_boer);
+        (*B_classical)[i] = (*B)[i];
+        (*B)[i] += shift.B * volume;
+        if (dB) (*dB)[i] += shift.dB_dT * volume / epsilon_K;
+      }
       if (C) {
         const ReducedThirdVirial c = reduced_third_virial(potential, T / epsilon_K, dC != nullptr);
         (*C)[i] = c.C * volume * volume;
@@ -59,7 +68,7 @@ Table compute_table(const Potential& potential, double epsilon_K, double sigma_A
 
 Table compute_table(double epsilon_K, double sigma_A, const std::vector<double>& temperatures_K, Method method,
                     bool with_derivative, const Parallelism& parallelism) {
-  return compute_table(LennardJones{}, epsilon_K, sigma_A, temperatures_K, method, Quantities{with_derivative, false, std::nullopt},
+  return compute_table(LennardJones{}, epsilon_K, sigma_A, temperatures_K, method, Quantities{with_derivative, false, std::nullopt, std::nullopt},
                        parallelism);
 }
 

@@ -20,7 +20,9 @@ struct ReducedCharacteristics {
 
 // Roots bracketed with Boost.Math's bracket_and_solve_root and found by TOMS
 // 748 to full double precision.
-ReducedCharacteristics reduced_characteristics(const Potential& potential);
+// With de_boer (Lambda*), of B with its first quantum correction.
+ReducedCharacteristics reduced_characteristics(const Potential& potential,
+                                               std::optional<double> de_boer = std::nullopt);
 
 struct Characteristics {
   std::optional<double> boyle_temperature_K;
@@ -30,6 +32,7 @@ struct Characteristics {
 };
 
 // For epsilon/k_B > 0 in K and sigma in A.
-Characteristics characteristics(const Potential& potential, double epsilon_K, double sigma_A);
+Characteristics characteristics(const Potential& potential, double epsilon_K, double sigma_A,
+                                std::optional<double> de_boer = std::nullopt);
 
 }  // namespace lennard

@@ -29,6 +29,8 @@ struct TableOptions {
   bool derivative = false;
   bool third = false;  // the third virial coefficient C
   std::optional<double> pressure_bar;  // V and Z of the gas at this pressure (implies third)
+  bool quantum = false;                      // B with its first quantum correction
+  std::optional<double> molar_mass_g_per_mol;  // needed by quantum
   Format format = Format::dat;
   bool summary = false;
   std::optional<std::string> plot;  // picture of B(T): .png, .svg, .pdf, or "-" for text

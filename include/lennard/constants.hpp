@@ -14,6 +14,10 @@ inline constexpr double avogadro_A3_exact_in_cm3_per_mol = 0.602214076;
 inline constexpr double avogadro_A3_in_cm3_per_mol = 0.6022;
 inline constexpr double dialogue_avogadro_per_mol = 6.022e23;
 
+// Planck and Boltzmann constants, exact in the 2019 SI (CODATA 2018).
+inline constexpr double planck_J_s = 6.62607015e-34;
+inline constexpr double boltzmann_J_per_K = 1.380649e-23;
+
 // Molar gas constant R = N_A k_B, exact in the 2019 SI (CODATA 2018):
 // 8.314462618 J/(mol K) = 83.14462618 cm^3 bar/(mol K).
 inline constexpr double gas_constant_cm3_bar_per_mol_K = 83.14462618;

@@ -28,6 +28,7 @@ struct Table {
   double sigma_A;
   Method method;
   std::optional<double> pressure_bar;  // with the V and Z columns
+  std::optional<double> de_boer;       // Lambda*, when B carries the first quantum correction
   std::vector<double> T_K;
   std::vector<Column> columns;  // B first, then the quantities asked for
 
@@ -41,6 +42,7 @@ inline constexpr std::string_view C_key = "C_cm6_per_mol2";
 inline constexpr std::string_view dC_dT_key = "dC_dT_cm6_per_mol2_K";
 inline constexpr std::string_view V_key = "V_cm3_per_mol";
 inline constexpr std::string_view Z_key = "Z";
+inline constexpr std::string_view B_classical_key = "B_classical_cm3_per_mol";
 
 // The columns a table holds besides B.
 struct Quantities {
@@ -49,6 +51,9 @@ struct Quantities {
   // The molar volume and Z = PV/(RT) of the gas at this pressure, from the
   // virial equation truncated after C (which it implies).
   std::optional<double> pressure_bar;
+  // De Boer's parameter Lambda*: B and dB/dT then carry the first quantum
+  // correction, and the classical B gets its own column.
+  std::optional<double> de_boer;
 };
 
 // B and the quantities asked for at each temperature. The rows are

@@ -1,0 +1,92 @@
+// The first quantum correction to B against independent values.
+#include "lennard/quantum.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <numbers>
+#include <sstream>
+#include <string>
+
+#include "test_support.hpp"
+
+namespace {
+
+// tests/tools/quantum_reference.py: mpmath tanh-sinh at 40 digits.
+struct Value {
+  double T_star, B_I;
+};
+constexpr Value lennard_jones_B_I[] = {{0.5, 3.0516061806846180939},
+                                       {1.0, 0.41558235890735513382},
+                                       {3.0, 0.050576901770094220788},
+                                       {10.0, 0.0093164949515217663887},
+                                       {100.0, 0.00061090955701575011598}};
+// epsilon/k_B = 10 K, sigma = 2.5 A, M = 4 g/mol, exact 2019 SI constants.
+constexpr double worked_de_boer = 2.7677052334321280273;
+
+TEST(Quantum, CorrectionIntegralMatchesMpmath) {
+  for (const Value& v : lennard_jones_B_I) {
+    EXPECT_NEAR(lennard::reduced_quantum_correction(lennard::LennardJones{}, v.T_star).B, v.B_I, 1e-13 * v.B_I)
+        << "T* = " << v.T_star;
+  }
+  EXPECT_NEAR(lennard::de_boer_parameter(10.0, 2.5, 4.0), worked_de_boer, 1e-14 * worked_de_boer);
+}
+
+TEST(Quantum, DerivativeMatchesAFourthOrderCentralDifference) {
+  for (const char* spelling : {"lj", "mie:14,6"}) {
+    const lennard::Potential p = lennard::parse_potential(spelling);
+    for (const double T : {0.7, 2.0, 20.0}) {
+      const auto B_I = [&](double t) { return lennard::reduced_quantum_correction(p, t).B; };
+      const double h = 1e-3 * T;
+      const double difference = (8.0 * (B_I(T + h / 2) - B_I(T - h / 2)) - (B_I(T + h) - B_I(T - h))) / (6.0 * h);
+      const double analytic = lennard::reduced_quantum_correction(p, T).dB_dT;
+      EXPECT_NEAR(analytic, difference, 1e-9 * std::fabs(analytic)) << spelling << " T* = " << T;
+    }
+  }
+}
+
+TEST(QuantumCommand, AddsTheCorrectionAndKeepsTheClassicalColumn) {
+  lennard::testing::ScratchDir dir;
+  const auto run = lennard::testing::run_program(
+      dir, "-e 10 -s 2.5 --quantum --mass 4 -f json -o - --tmin 10 --tmax 10", "");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto document = nlohmann::json::parse(run.out);
+  EXPECT_NEAR(document.at("de_boer_parameter").get<double>(), worked_de_boer, 1e-14 * worked_de_boer);
+  const auto& row = document.at("rows")[0];
+  // At T* = 1: B - B_classical = (2 pi/3) N_A sigma^3 Lambda*^2 B_I*(1).
+  const double expected = 2.0 * std::numbers::pi / 3.0 * 0.602214076 * 2.5 * 2.5 * 2.5 * worked_de_boer *
+                          worked_de_boer * 0.41558235890735513382;
+  const double shift = row.at("B_cm3_per_mol").get<double>() - row.at("B_classical_cm3_per_mol").get<double>();
+  EXPECT_NEAR(shift, expected, 1e-12 * expected);
+  // A correction this size (helium-like) is flagged.
+  EXPECT_NE(run.err.find("no es fiable"), std::string::npos) << run.err;
+  // Neither the Boyle point of a B that the first correction keeps positive
+  // nor a garbage root far below T* = 1e-3 is reported.
+  const auto summary =
+      lennard::testing::run_program(dir, "-e 10.22 -s 2.556 --quantum --mass 4 --summary -f json", "");
+  EXPECT_TRUE(nlohmann::json::parse(summary.out).at("boyle_temperature_K").is_null()) << summary.out;
+}
+
+class QuantumUsage : public ::testing::TestWithParam<lennard::testing::Case> {};
+
+TEST_P(QuantumUsage, IsRefusedWithStatusTwo) {
+  lennard::testing::ScratchDir dir;
+  const auto run = lennard::testing::run_program(dir, GetParam().given, "");
+  EXPECT_EQ(run.status, 2) << run.err;
+  EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, QuantumUsage,
+    ::testing::Values(lennard::testing::Case{"NoMass", "-e 10 -s 2.5 --quantum", "necesita la masa molar"},
+                      lennard::testing::Case{"MassAlone", "-e 10 -s 2.5 --mass 4", "solo sirve con --quantum"},
+                      lennard::testing::Case{"SquareWell", "-p sw:1.5 -e 10 -s 2.5 --quantum --mass 4",
+                                             "potencial continuo"},
+                      lennard::testing::Case{"Trapezoid", "-e 10 -s 2.5 --quantum --mass 4 -m trapezoid",
+                                             "no trapezoid"},
+                      lennard::testing::Case{"NegativeMass", "-e 10 -s 2.5 --quantum --mass -4",
+                                             "no es una masa positiva y finita"}),
+    lennard::testing::CaseName{});
+
+}  // namespace
