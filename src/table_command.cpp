@@ -71,25 +71,36 @@ int run_summary(const TableOptions& options, double epsilon, double sigma, const
                        [&](std::FILE* file) { write_characteristics(file, values, options.format); });
 }
 
+// The rows where holds(i) is true: how many, and their lowest and highest T.
+struct Rows {
+  std::size_t count = 0;
+  double T_lo = 0.0, T_hi = 0.0;
+};
+
+template <class Predicate>
+Rows rows_where(const Table& table, Predicate holds) {
+  Rows rows;
+  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
+    if (!holds(i)) continue;
+    rows.T_lo = rows.count == 0 ? table.T_K[i] : std::min(rows.T_lo, table.T_K[i]);
+    rows.T_hi = rows.count == 0 ? table.T_K[i] : std::max(rows.T_hi, table.T_K[i]);
+    ++rows.count;
+  }
+  return rows;
+}
+
 // One line naming the temperatures where the truncated virial equation has no
 // gas root at the pressure asked for; their V and Z stay NaN (null in json).
 void warn_of_missing_gas_roots(const Table& table, std::FILE* err) {
   const Column* Z = table.column(Z_key);
   if (Z == nullptr) return;
-  std::size_t missing = 0;
-  double T_lo = 0.0, T_hi = 0.0;
-  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
-    if (!std::isnan(Z->values[i])) continue;
-    T_lo = missing == 0 ? table.T_K[i] : std::min(T_lo, table.T_K[i]);
-    T_hi = missing == 0 ? table.T_K[i] : std::max(T_hi, table.T_K[i]);
-    ++missing;
-  }
-  if (missing == 0) return;
+  const Rows missing = rows_where(table, [&](std::size_t i) { return std::isnan(Z->values[i]); });
+  if (missing.count == 0) return;
   std::fprintf(err,
                "Aviso: a %s bar la ecuación del virial truncada tras C no tiene raíz gaseosa entre T = %s K y "
                "T = %s K (%zu %s): allí V y Z quedan como nan (null en json).\n",
-               shortest(*table.pressure_bar).c_str(), shortest(T_lo).c_str(), shortest(T_hi).c_str(), missing,
-               missing == 1 ? "fila" : "filas");
+               shortest(*table.pressure_bar).c_str(), shortest(missing.T_lo).c_str(),
+               shortest(missing.T_hi).c_str(), missing.count, missing.count == 1 ? "fila" : "filas");
 }
 
 // The expansion in hbar^2 is unreliable where its correction is large (helium
@@ -98,19 +109,14 @@ void warn_of_large_quantum_corrections(const Table& table, std::FILE* err) {
   const Column* classical = table.column(B_classical_key);
   if (classical == nullptr) return;
   const std::vector<double>& B = table.columns.front().values;
-  std::size_t large = 0;
-  double T_lo = 0.0, T_hi = 0.0;
-  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
-    if (!(std::fabs(B[i] - classical->values[i]) > 0.2 * std::fabs(classical->values[i]))) continue;
-    T_lo = large == 0 ? table.T_K[i] : std::min(T_lo, table.T_K[i]);
-    T_hi = large == 0 ? table.T_K[i] : std::max(T_hi, table.T_K[i]);
-    ++large;
-  }
-  if (large == 0) return;
+  const Rows large = rows_where(table, [&](std::size_t i) {
+    return std::fabs(B[i] - classical->values[i]) > 0.2 * std::fabs(classical->values[i]);
+  });
+  if (large.count == 0) return;
   std::fprintf(err,
                "Aviso: entre T = %s K y T = %s K la corrección cuántica pasa del 20%% de |B clásico|: la expansión "
                "en hbar^2 no es fiable allí.\n",
-               shortest(T_lo).c_str(), shortest(T_hi).c_str());
+               shortest(large.T_lo).c_str(), shortest(large.T_hi).c_str());
 }
 
 int report(const Error& refusal, std::FILE* err) {
