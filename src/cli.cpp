@@ -262,7 +262,9 @@ std::optional<std::string> finish_table(TableSetup& s) {
 struct FitSetup {
   FitOptions options;
   std::string output, plot, potential = "lj";
-  CLI::Option *output_option, *plot_option, *free_option;
+  bool quantum = false;
+  NumberOption mass;
+  CLI::Option *output_option, *plot_option, *free_option, *mass_option;
 };
 
 void setup_fit(CLI::App& fit, FitSetup& s) {
@@ -277,6 +279,10 @@ void setup_fit(CLI::App& fit, FitSetup& s) {
       ->check(potential_spelling);
   s.free_option = fit.add_flag("--free-repulsion", s.options.free_repulsion,
                                "Con mie:N,M, ajusta también el exponente repulsivo, partiendo de N");
+  fit.add_flag("--quantum", s.quantum,
+               "Ajusta B con su primera corrección cuántica (Wigner-Kirkwood); necesita --mass y lj o mie:N,M");
+  s.mass_option = s.mass.add(fit, "--mass", "Masa molar, en g/mol (para --quantum)", "G_POR_MOL")
+                      ->check(positive_finite("una masa", "G/MOL>0"));
   s.output_option = fit.add_option("-o,--output", s.output,
                                    "Escribe la tabla de puntos (con -f json, el objeto entero) en ARCHIVO en lugar "
                                    "de la pantalla")
@@ -298,6 +304,17 @@ std::optional<std::string> finish_fit(FitSetup& s) {
   if (!has_well_depth(o.potential)) return "con hs, B no depende de T: no hay epsilon/k_B ni sigma que ajustar.";
   if (o.free_repulsion && !std::holds_alternative<Mie>(o.potential)) {
     return "--free-repulsion ajusta el exponente N de mie:N,M; no se usa con " + potential_name(o.potential) + ".";
+  }
+  if (s.quantum) {
+    if (s.mass_option->count() == 0) return "--quantum necesita la masa molar: --mass G_POR_MOL.";
+    if (o.free_repulsion) return "--quantum y --free-repulsion no se combinan.";
+    if (std::holds_alternative<SquareWell>(o.potential)) {
+      return "--quantum necesita un potencial continuo (lj o mie:N,M); con " + potential_name(o.potential) +
+             " la corrección de Wigner-Kirkwood no existe.";
+    }
+    o.quantum_molar_mass_g_per_mol = s.mass.value();
+  } else if (s.mass_option->count() > 0) {
+    return "--mass solo sirve con --quantum.";
   }
   if (s.output_option->count() > 0) o.output = s.output;
   if (s.plot_option->count() > 0) o.plot = s.plot;

@@ -15,6 +15,7 @@
 
 #include "lennard/constants.hpp"
 #include "lennard/errors.hpp"
+#include "lennard/quantum.hpp"
 #include "lennard/second_virial.hpp"
 #include "lennard/series.hpp"
 #include "lennard/shortest.hpp"
@@ -26,6 +27,14 @@ double model_B(const Potential& potential, double epsilon_K, double sigma_A, dou
 }
 
 double model_B(double epsilon_K, double sigma_A, double T_K) { return virial_B_series(epsilon_K, sigma_A, T_K); }
+
+double fitted_B(const FitResult& fit, double T_K) {
+  double B = model_B(fit.potential, fit.epsilon_K, fit.sigma_A, T_K);
+  if (fit.de_boer) {
+    B += reduced_quantum_shift(fit.potential, T_K / fit.epsilon_K, *fit.de_boer).B * molar_volume_cm3_per_mol(fit.sigma_A);
+  }
+  return B;
+}
 
 // ---- The fit ----------------------------------------------------------------
 
@@ -348,7 +357,148 @@ FitResult fit_free_repulsion(const DataSet& data, const Mie& start, const Parall
   return result;
 }
 
+// The quantum fit at one epsilon: g_i and c_i = (L/epsilon) q_i at every point.
+struct QuantumModel {
+  std::vector<double> g, c;
+};
+
+QuantumModel quantum_model(const DataSet& data, const Potential& potential, double epsilon, double L,
+                           const Parallelism& parallelism) {
+  const std::size_t n = data.points.size();
+  QuantumModel model{std::vector<double>(n), std::vector<double>(n)};
+  const double unit = molar_volume_cm3_per_mol(1.0);
+  for_each_block(n, 64, parallelism, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+      const double T_star = data.points[i].T_K / epsilon;
+      model.g[i] = reduced_virial_exact(potential, T_star).B * unit;
+      model.c[i] = L / epsilon * unit * two_pi_over_3 * reduced_quantum_correction(potential, T_star).B;
+    }
+  });
+  return model;
+}
+
+// The best sigma for one epsilon and the chi^2 left: Newton's method on
+// d(chi^2)/d(sigma) = -2 sum w r (3 sigma^2 g + c), from the classical sigma.
+std::pair<double, double> best_sigma(const DataSet& data, const QuantumModel& model) {
+  double gb = 0.0, gg = 0.0;
+  for (std::size_t i = 0; i < data.points.size(); ++i) {
+    const double w = weight(data, data.points[i]);
+    gb += w * model.g[i] * data.points[i].B_cm3_per_mol;
+    gg += w * model.g[i] * model.g[i];
+  }
+  double sigma = gb > 0.0 && gg > 0.0 ? std::cbrt(gb / gg) : 1.0;
+  for (int step = 0; step < 50; ++step) {
+    double slope = 0.0, curvature = 0.0;
+    for (std::size_t i = 0; i < data.points.size(); ++i) {
+      const double w = weight(data, data.points[i]);
+      const double g = model.g[i], c = model.c[i];
+      const double r = data.points[i].B_cm3_per_mol - sigma * sigma * sigma * g - sigma * c;
+      const double dB = 3.0 * sigma * sigma * g + c;
+      slope += w * r * dB;
+      curvature += w * (dB * dB - r * 6.0 * sigma * g);
+    }
+    if (!(curvature > 0.0)) break;
+    const double next = sigma + slope / curvature;
+    if (!(next > 0.0)) break;
+    const bool converged = std::fabs(next - sigma) <= 1e-15 * sigma;
+    sigma = next;
+    if (converged) break;
+  }
+  double chi2 = 0.0;
+  for (std::size_t i = 0; i < data.points.size(); ++i) {
+    const double r = data.points[i].B_cm3_per_mol - sigma * sigma * sigma * model.g[i] - sigma * model.c[i];
+    chi2 += weight(data, data.points[i]) * r * r;
+  }
+  return {sigma, std::isfinite(chi2) ? chi2 : std::numeric_limits<double>::infinity()};
+}
+
 }  // namespace
+
+FitResult fit_virial_quantum(const DataSet& data, const Potential& potential, double molar_mass_g_per_mol,
+                             const Parallelism& parallelism) {
+  if (!std::holds_alternative<LennardJones>(potential) && !std::holds_alternative<Mie>(potential)) {
+    throw UsageError("--quantum necesita un potencial continuo (lj o mie:N,M).");
+  }
+  // Lambda*^2 = L / (sigma^2 epsilon), sigma in A and epsilon/k_B in K.
+  const double L = de_boer_parameter(1.0, 1.0, molar_mass_g_per_mol) * de_boer_parameter(1.0, 1.0, molar_mass_g_per_mol);
+  // The classical fit finds the valley; the quantum one is searched around it.
+  const FitResult classical = fit_fixed_shape(data, potential, 2, parallelism);
+  const auto chi2_at = [&](double log_epsilon) {
+    const double epsilon = std::exp(log_epsilon);
+    return best_sigma(data, quantum_model(data, potential, epsilon, L, parallelism)).second;
+  };
+  const double center = std::log(classical.epsilon_K);
+  constexpr int half_width = 10;
+  const double step = 0.05;
+  int best = 0;
+  double best_chi2 = std::numeric_limits<double>::infinity();
+  for (int k = -half_width; k <= half_width; ++k) {
+    const double chi2 = chi2_at(center + step * k);
+    if (chi2 < best_chi2) {
+      best = k;
+      best_chi2 = chi2;
+    }
+  }
+  if (best == -half_width || best == half_width) {
+    throw InputError("con la corrección cuántica, el mínimo de chi^2 queda lejos del ajuste clásico: la corrección "
+                     "de primer orden no describe estos datos.");
+  }
+  constexpr std::uintmax_t max_iterations = 100;
+  std::uintmax_t iterations = max_iterations;
+  const auto minimum = boost::math::tools::brent_find_minima(chi2_at, center + step * (best - 1),
+                                                            center + step * (best + 1),
+                                                            std::numeric_limits<double>::digits / 2, iterations);
+  if (iterations >= max_iterations) throw InputError("el ajuste con la corrección cuántica no converge.");
+
+  const double epsilon = std::exp(minimum.first);
+  const QuantumModel model = quantum_model(data, potential, epsilon, L, parallelism);
+  const auto [sigma, chi2] = best_sigma(data, model);
+  // The covariance of (epsilon, sigma) from the Jacobian; dB/d(epsilon) by a
+  // central difference at fixed sigma.
+  const double de = 1e-6 * epsilon;
+  const QuantumModel above = quantum_model(data, potential, epsilon + de, L, parallelism);
+  const QuantumModel below = quantum_model(data, potential, epsilon - de, L, parallelism);
+  const std::size_t n = data.points.size();
+  FitResult result{};
+  result.potential = potential;
+  result.B_fit_cm3_per_mol.resize(n);
+  double m11 = 0.0, m12 = 0.0, m22 = 0.0, sum_squares = 0.0;
+  const double s3 = sigma * sigma * sigma;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double w = weight(data, data.points[i]);
+    const double B_fit = s3 * model.g[i] + sigma * model.c[i];
+    result.B_fit_cm3_per_mol[i] = B_fit;
+    const double r = data.points[i].B_cm3_per_mol - B_fit;
+    sum_squares += r * r;
+    const double d_epsilon =
+        (s3 * (above.g[i] - below.g[i]) + sigma * (above.c[i] - below.c[i])) / (2.0 * de);
+    const double d_sigma = 3.0 * sigma * sigma * model.g[i] + model.c[i];
+    m11 += w * d_epsilon * d_epsilon;
+    m12 += w * d_epsilon * d_sigma;
+    m22 += w * d_sigma * d_sigma;
+  }
+  result.dof = n - 2;
+  result.chi2 = chi2;
+  result.reduced_chi2 = chi2 / static_cast<double>(result.dof);
+  if (data.has_uncertainties) {
+    result.chi2_probability = boost::math::cdf(boost::math::complement(
+        boost::math::chi_squared_distribution<double>(static_cast<double>(result.dof)), chi2));
+  }
+  const double scale = data.has_uncertainties ? 1.0 : result.reduced_chi2;
+  const double determinant = m11 * m22 - m12 * m12;
+  result.epsilon_K = epsilon;
+  result.sigma_A = sigma;
+  result.epsilon_K_stderr = std::sqrt(scale * m22 / determinant);
+  result.sigma_A_stderr = std::sqrt(scale * m11 / determinant);
+  result.rms_cm3_per_mol = std::sqrt(sum_squares / static_cast<double>(n));
+  result.de_boer = de_boer_parameter(epsilon, sigma, molar_mass_g_per_mol);
+  for (const double value : {result.epsilon_K_stderr, result.sigma_A_stderr, result.chi2, result.rms_cm3_per_mol}) {
+    if (!std::isfinite(value) || !(determinant > 0.0)) {
+      throw InputError("estos datos no determinan epsilon/k_B y sigma con la corrección cuántica.");
+    }
+  }
+  return result;
+}
 
 FitResult fit_virial(const DataSet& data, const Potential& potential, bool free_repulsion,
                      const Parallelism& parallelism) {

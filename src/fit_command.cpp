@@ -32,7 +32,9 @@ int run_fit(const FitOptions& options, std::FILE* in, std::FILE* out, std::FILE*
   FitResult fit;
   try {
     data = read_data_file(path);
-    fit = fit_virial(data, options.potential, options.free_repulsion);
+    fit = options.quantum_molar_mass_g_per_mol
+              ? fit_virial_quantum(data, options.potential, *options.quantum_molar_mass_g_per_mol)
+              : fit_virial(data, options.potential, options.free_repulsion);
   } catch (const Error& refusal) {
     std::fprintf(err, "Error: %s\n", refusal.what());
     return refusal.kind() == ErrorKind::usage ? exit_usage : exit_bad_input;

@@ -155,6 +155,9 @@ void write_fit_summary(std::FILE* file, const std::string& source, const DataSet
                data.has_uncertainties ? ", con sus incertidumbres" : "");
   std::fprintf(file, "epsilon/k_B = %s K\n", with_uncertainty(fit.epsilon_K, fit.epsilon_K_stderr).c_str());
   std::fprintf(file, "sigma = %s A\n", with_uncertainty(fit.sigma_A, fit.sigma_A_stderr).c_str());
+  if (fit.de_boer) {
+    std::fprintf(file, "con la corrección cuántica de primer orden: Lambda* = %s\n", four_digits(*fit.de_boer).c_str());
+  }
   if (fit.repulsive_exponent) {
     std::fprintf(file, "exponente repulsivo N = %s\n",
                  with_uncertainty(*fit.repulsive_exponent, *fit.repulsive_exponent_stderr).c_str());
@@ -208,6 +211,7 @@ void write_fit_json(std::FILE* file, const DataSet& data, const FitResult& fit) 
     document["repulsive_exponent"] = *fit.repulsive_exponent;
     document["repulsive_exponent_stderr"] = *fit.repulsive_exponent_stderr;
   }
+  if (fit.de_boer) document["de_boer_parameter"] = *fit.de_boer;
   document["rms_cm3_per_mol"] = fit.rms_cm3_per_mol;
   document["chi2"] = fit.chi2;
   document["dof"] = fit.dof;

@@ -141,7 +141,7 @@ std::string fit_plot_script(const DataSet& data, const FitResult& fit, const std
   const double to = std::log(T_hi * 1.1);
   for (int k = 0; k <= samples; ++k) {
     const double T = std::exp(from + (to - from) * k / samples);
-    script += number(T) + " " + number(model_B(fit.potential, fit.epsilon_K, fit.sigma_A, T)) + "\n";
+    script += number(T) + " " + number(fitted_B(fit, T)) + "\n";
   }
   script += "EOD\n";
   // The curve first, so the points are drawn over it.

@@ -68,6 +68,31 @@ TEST(QuantumCommand, AddsTheCorrectionAndKeepsTheClassicalColumn) {
   EXPECT_TRUE(nlohmann::json::parse(summary.out).at("boyle_temperature_K").is_null()) << summary.out;
 }
 
+TEST(QuantumCommand, FitRecoversTheParametersOfANeonLikeTable) {
+  // The program's own quantum-corrected table (epsilon/k_B = 35.6 K, sigma =
+  // 2.75 A, M = 20.18 g/mol) fitted back with and without the correction.
+  lennard::testing::ScratchDir dir;
+  const auto table = lennard::testing::run_program(
+      dir, "-e 35.6 -s 2.75 --quantum --mass 20.18 -f csv -o - --tmin 40 --tmax 600 --step 40", "");
+  ASSERT_EQ(table.status, 0) << table.err;
+  std::istringstream rows(table.out.substr(table.out.find('\n') + 1));
+  std::string points;
+  for (std::string line; std::getline(rows, line);) {
+    const std::size_t first = line.find(','), second = line.find(',', first + 1), third = line.find(',', second + 1);
+    points += line.substr(0, first) + " " + line.substr(second + 1, third - second - 1) + "\n";  // T and B
+  }
+  lennard::testing::write_file(dir / "neon.dat", points);
+  const auto quantum = lennard::testing::run_program(dir, "fit neon.dat --quantum --mass 20.18 -f json", "");
+  ASSERT_EQ(quantum.status, 0) << quantum.err;
+  const auto fit = nlohmann::json::parse(quantum.out);
+  EXPECT_NEAR(fit.at("epsilon_K").get<double>(), 35.6, 1e-6 * 35.6);
+  EXPECT_NEAR(fit.at("sigma_A").get<double>(), 2.75, 1e-6 * 2.75);
+  EXPECT_NEAR(fit.at("de_boer_parameter").get<double>(), lennard::de_boer_parameter(35.6, 2.75, 20.18), 1e-6);
+  // Without the correction the same data give an epsilon a few per cent low.
+  const auto classical = lennard::testing::run_program(dir, "fit neon.dat -f json", "");
+  EXPECT_LT(nlohmann::json::parse(classical.out).at("epsilon_K").get<double>(), 35.6 * 0.99);
+}
+
 class QuantumUsage : public ::testing::TestWithParam<lennard::testing::Case> {};
 
 TEST_P(QuantumUsage, IsRefusedWithStatusTwo) {
@@ -86,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
                       lennard::testing::Case{"Trapezoid", "-e 10 -s 2.5 --quantum --mass 4 -m trapezoid",
                                              "no trapezoid"},
                       lennard::testing::Case{"NegativeMass", "-e 10 -s 2.5 --quantum --mass -4",
-                                             "no es una masa positiva y finita"}),
+                                             "no es una masa positiva y finita"},
+                      lennard::testing::Case{"FitWithoutMass", "fit d.dat --quantum", "necesita la masa molar"}),
     lennard::testing::CaseName{});
 
 }  // namespace

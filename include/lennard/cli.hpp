@@ -43,6 +43,7 @@ struct FitOptions {
   std::optional<std::string> plot;
   Potential potential = LennardJones{};
   bool free_repulsion = false;
+  std::optional<double> quantum_molar_mass_g_per_mol;  // fit B with its first quantum correction
 };
 
 struct ParseResult {

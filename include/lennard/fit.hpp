@@ -37,6 +37,7 @@ struct FitResult {
   double sigma_A_stderr;
   std::optional<double> repulsive_exponent;  // only when it was fitted
   std::optional<double> repulsive_exponent_stderr;
+  std::optional<double> de_boer;  // Lambda* at the fitted epsilon and sigma, when fitted with the quantum correction
   double rms_cm3_per_mol;  // root mean square of B - B_fit
   double chi2;             // weighted sum of squared residuals (unweighted without uncertainties)
   std::size_t dof;         // degrees of freedom: points - fitted parameters
@@ -56,8 +57,22 @@ struct FitResult {
 FitResult fit_virial(const DataSet& data, const Potential& potential, bool free_repulsion = false,
                      const Parallelism& parallelism = {});
 
+// The fit of epsilon and sigma to B with its first quantum correction, for
+// molecules of this molar mass (g/mol):
+//   B = sigma^3 g(T*) + sigma (L/epsilon) q(T*),  q = N_A 1 A^3 (2 pi/3) B_I*,
+// L = h^2 / (1e-20 m k_B), so Lambda*^2 = L / (sigma^2 epsilon). sigma is no
+// longer a linear least-squares value: for each epsilon it is the root of
+// d(chi^2)/d(sigma) found by Newton's method from the classical sigma, and
+// the chi^2 left is minimised over ln(epsilon) by Brent's method. Smooth
+// potentials only (UsageError otherwise).
+FitResult fit_virial_quantum(const DataSet& data, const Potential& potential, double molar_mass_g_per_mol,
+                             const Parallelism& parallelism = {});
+
 // The Lennard-Jones fit.
 FitResult fit_lennard_jones(const DataSet& data, const Parallelism& parallelism = {});
+
+// B of the fitted model at T (with its quantum correction when it has one).
+double fitted_B(const FitResult& fit, double T_K);
 
 // B by the exact series, the model of the fit.
 double model_B(const Potential& potential, double epsilon_K, double sigma_A, double T_K);
