@@ -117,6 +117,20 @@ constexpr const char* potential_help =
     "Potencial: lj (Lennard-Jones 12-6, por defecto), mie:N,M (Mie N-M, N > M > 3), sw:LAMBDA (pozo cuadrado de "
     "anchura LAMBDA > 1) o hs (esferas duras, sin epsilon)";
 
+// The checks --quantum and --mass share in the table and in fit.
+std::optional<std::string> quantum_refusal(bool quantum, bool mass_given, const Potential& potential) {
+  if (!quantum) {
+    if (mass_given) return "--mass solo sirve con --quantum.";
+    return std::nullopt;
+  }
+  if (!mass_given) return "--quantum necesita la masa molar: --mass G_POR_MOL.";
+  if (!std::holds_alternative<LennardJones>(potential) && !std::holds_alternative<Mie>(potential)) {
+    return "--quantum necesita un potencial continuo (lj o mie:N,M); con " + potential_name(potential) +
+           " la corrección de Wigner-Kirkwood no existe.";
+  }
+  return std::nullopt;
+}
+
 void spanish_labels(CLI::App& app) {
   auto formatter = app.get_formatter();
   formatter->label("Usage", "Uso");
@@ -215,18 +229,12 @@ std::optional<std::string> finish_table(TableSetup& s) {
     return std::string(s.epsilon_option->count() > 0 ? "--epsilon requiere --sigma" : "--sigma requiere --epsilon") +
            ": se dan los dos o ninguno (y entonces se preguntan).";
   }
+  if (auto refusal = quantum_refusal(o.quantum, s.mass_option->count() > 0, o.potential)) return refusal;
   if (o.quantum) {
-    if (s.mass_option->count() == 0) return "--quantum necesita la masa molar: --mass G_POR_MOL.";
-    if (!std::holds_alternative<LennardJones>(o.potential) && !std::holds_alternative<Mie>(o.potential)) {
-      return "--quantum necesita un potencial continuo (lj o mie:N,M); con " + potential_name(o.potential) +
-             " la corrección de Wigner-Kirkwood no existe.";
-    }
     if (s.method_option->count() > 0 && s.method == Method::trapezoid) {
       return "--quantum se suma a B exacto: use -m series o quadrature, no trapezoid.";
     }
     if (s.method_option->count() == 0) o.method = Method::series;
-  } else if (s.mass_option->count() > 0) {
-    return "--mass solo sirve con --quantum.";
   }
   if (s.method_option->count() > 0) {
     o.method = s.method;
@@ -305,16 +313,10 @@ std::optional<std::string> finish_fit(FitSetup& s) {
   if (o.free_repulsion && !std::holds_alternative<Mie>(o.potential)) {
     return "--free-repulsion ajusta el exponente N de mie:N,M; no se usa con " + potential_name(o.potential) + ".";
   }
+  if (auto refusal = quantum_refusal(s.quantum, s.mass_option->count() > 0, o.potential)) return refusal;
   if (s.quantum) {
-    if (s.mass_option->count() == 0) return "--quantum necesita la masa molar: --mass G_POR_MOL.";
     if (o.free_repulsion) return "--quantum y --free-repulsion no se combinan.";
-    if (std::holds_alternative<SquareWell>(o.potential)) {
-      return "--quantum necesita un potencial continuo (lj o mie:N,M); con " + potential_name(o.potential) +
-             " la corrección de Wigner-Kirkwood no existe.";
-    }
     o.quantum_molar_mass_g_per_mol = s.mass.value();
-  } else if (s.mass_option->count() > 0) {
-    return "--mass solo sirve con --quantum.";
   }
   if (s.output_option->count() > 0) o.output = s.output;
   if (s.plot_option->count() > 0) o.plot = s.plot;

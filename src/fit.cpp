@@ -287,6 +287,31 @@ std::optional<std::array<std::array<double, 3>, 3>> inverse(const std::array<std
   return c;
 }
 
+// The minimum of f over x on a grid of 2 half_width + 1 steps around center,
+// refined by Brent's method in the best step's neighbourhood; refused with
+// edge_message when the grid's best point is at its edge.
+template <class F>
+double minimum_near(F f, double center, double step, int half_width, const std::string& edge_message) {
+  int best = -half_width;
+  double best_value = std::numeric_limits<double>::infinity();
+  for (int k = -half_width; k <= half_width; ++k) {
+    const double value = f(center + step * k);
+    if (value < best_value) {
+      best = k;
+      best_value = value;
+    }
+  }
+  if (best == -half_width || best == half_width) throw InputError(edge_message);
+  constexpr std::uintmax_t max_iterations = 100;
+  std::uintmax_t iterations = max_iterations;
+  const auto minimum = boost::math::tools::brent_find_minima(f, center + step * (best - 1), center + step * (best + 1),
+                                                            std::numeric_limits<double>::digits / 2, iterations);
+  if (iterations >= max_iterations) {
+    throw InputError("el ajuste no converge en " + std::to_string(max_iterations) + " iteraciones.");
+  }
+  return minimum.first;
+}
+
 // epsilon, sigma and the repulsive exponent n of mie:n,m: the chi^2 left
 // after fitting epsilon and sigma is minimised over s = ln(n - m), first on a
 // coarse grid around the given n, then by Brent's method.
@@ -303,26 +328,12 @@ FitResult fit_free_repulsion(const DataSet& data, const Mie& start, const Parall
   const double s0 = std::log(start.n() - m);
   constexpr int half_width = 8;
   const double step = std::log(2.0) / 2.0;  // n - m from 1/16 to 16 times the given one
-  int best = -half_width;
-  double best_chi2 = std::numeric_limits<double>::infinity();
-  for (int k = -half_width; k <= half_width; ++k) {
-    const double chi2 = chi2_at(s0 + step * k);
-    if (chi2 < best_chi2) {
-      best = k;
-      best_chi2 = chi2;
-    }
-  }
-  if (best == -half_width || best == half_width) {
-    throw InputError("no hay un mínimo de chi^2 para el exponente repulsivo entre " +
-                     shortest(m + std::exp(s0 - step * half_width)) + " y " +
-                     shortest(m + std::exp(s0 + step * half_width)) + ": pruebe con otro N de partida.");
-  }
-  constexpr std::uintmax_t max_iterations = 100;
-  std::uintmax_t iterations = max_iterations;
-  const auto minimum = boost::math::tools::brent_find_minima(chi2_at, s0 + step * (best - 1), s0 + step * (best + 1),
-                                                            std::numeric_limits<double>::digits / 2, iterations);
-  if (iterations >= max_iterations) throw InputError("el ajuste del exponente repulsivo no converge.");
-  const Mie fitted = shape(minimum.first);
+  const double s_best = minimum_near(chi2_at, s0, step, half_width,
+                                     "no hay un mínimo de chi^2 para el exponente repulsivo entre " +
+                                         shortest(m + std::exp(s0 - step * half_width)) + " y " +
+                                         shortest(m + std::exp(s0 + step * half_width)) +
+                                         ": pruebe con otro N de partida.");
+  const Mie fitted = shape(s_best);
   FitResult result = fit_fixed_shape(data, fitted, 3, parallelism);
 
   // The covariance of (epsilon, a = sigma^3, n) from the Jacobian, with dB/dn
@@ -427,30 +438,11 @@ FitResult fit_virial_quantum(const DataSet& data, const Potential& potential, do
     const double epsilon = std::exp(log_epsilon);
     return best_sigma(data, quantum_model(data, potential, epsilon, L, parallelism)).second;
   };
-  const double center = std::log(classical.epsilon_K);
-  constexpr int half_width = 10;
-  const double step = 0.05;
-  int best = 0;
-  double best_chi2 = std::numeric_limits<double>::infinity();
-  for (int k = -half_width; k <= half_width; ++k) {
-    const double chi2 = chi2_at(center + step * k);
-    if (chi2 < best_chi2) {
-      best = k;
-      best_chi2 = chi2;
-    }
-  }
-  if (best == -half_width || best == half_width) {
-    throw InputError("con la corrección cuántica, el mínimo de chi^2 queda lejos del ajuste clásico: la corrección "
-                     "de primer orden no describe estos datos.");
-  }
-  constexpr std::uintmax_t max_iterations = 100;
-  std::uintmax_t iterations = max_iterations;
-  const auto minimum = boost::math::tools::brent_find_minima(chi2_at, center + step * (best - 1),
-                                                            center + step * (best + 1),
-                                                            std::numeric_limits<double>::digits / 2, iterations);
-  if (iterations >= max_iterations) throw InputError("el ajuste con la corrección cuántica no converge.");
-
-  const double epsilon = std::exp(minimum.first);
+  const double log_epsilon =
+      minimum_near(chi2_at, std::log(classical.epsilon_K), 0.05, 10,
+                   "con la corrección cuántica, el mínimo de chi^2 queda lejos del ajuste clásico: la corrección de "
+                   "primer orden no describe estos datos.");
+  const double epsilon = std::exp(log_epsilon);
   const QuantumModel model = quantum_model(data, potential, epsilon, L, parallelism);
   const auto [sigma, chi2] = best_sigma(data, model);
   // The covariance of (epsilon, sigma) from the Jacobian; dB/d(epsilon) by a
