@@ -14,6 +14,7 @@
 #include "lennard/plot.hpp"
 #include "lennard/progress.hpp"
 #include "lennard/quantum.hpp"
+#include "lennard/series.hpp"
 #include "lennard/sweep.hpp"
 #include "lennard/virial_table.hpp"
 
@@ -104,17 +105,20 @@ void warn_of_missing_gas_roots(const Table& table, std::FILE* err) {
 }
 
 // The expansion in hbar^2 is unreliable where its correction is large (helium
-// below some 30 K): one line naming the temperatures where it exceeds 20%.
+// below some 30 K): one line naming the temperatures where it exceeds 20% of
+// |B_classical|, or of b0 where B_classical passes through zero (near the
+// Boyle point any correction would otherwise look large).
 void warn_of_large_quantum_corrections(const Table& table, std::FILE* err) {
   const Column* classical = table.column(B_classical_key);
   if (classical == nullptr) return;
   const std::vector<double>& B = table.columns.front().values;
+  const double b0 = two_pi_over_3 * molar_volume_cm3_per_mol(table.sigma_A);
   const Rows large = rows_where(table, [&](std::size_t i) {
-    return std::fabs(B[i] - classical->values[i]) > 0.2 * std::fabs(classical->values[i]);
+    return std::fabs(B[i] - classical->values[i]) > 0.2 * std::max(std::fabs(classical->values[i]), b0);
   });
   if (large.count == 0) return;
   std::fprintf(err,
-               "Aviso: entre T = %s K y T = %s K la corrección cuántica pasa del 20%% de |B clásico|: la expansión "
+               "Aviso: entre T = %s K y T = %s K la corrección cuántica pasa del 20%% de |B clásico| (o de b0): la expansión "
                "en hbar^2 no es fiable allí.\n",
                shortest(large.T_lo).c_str(), shortest(large.T_hi).c_str());
 }

@@ -59,8 +59,12 @@ TEST(QuantumCommand, AddsTheCorrectionAndKeepsTheClassicalColumn) {
                           worked_de_boer * 0.41558235890735513382;
   const double shift = row.at("B_cm3_per_mol").get<double>() - row.at("B_classical_cm3_per_mol").get<double>();
   EXPECT_NEAR(shift, expected, 1e-12 * expected);
-  // A correction this size (helium-like) is flagged.
+  // A correction this size (helium-like) is flagged; a neon-like one is not,
+  // even where its classical B passes through zero.
   EXPECT_NE(run.err.find("no es fiable"), std::string::npos) << run.err;
+  const auto neon = lennard::testing::run_program(
+      dir, "-e 35.6 -s 2.75 --quantum --mass 20.18 -o neon.dat --tmin 100 --tmax 140 --step 1", "");
+  EXPECT_EQ(neon.err, "");
   // Neither the Boyle point of a B that the first correction keeps positive
   // nor a garbage root far below T* = 1e-3 is reported.
   const auto summary =
