@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "lennard/fit.hpp"
+#include "lennard/gas_library.hpp"
+#include "lennard/mixture.hpp"
 #include "lennard/potential.hpp"
 #include "lennard/second_virial.hpp"
 #include "lennard/third_virial.hpp"
@@ -180,5 +182,22 @@ void BM_SeriesCsv200k(benchmark::State& state) {
   state.counters["rows"] = static_cast<double>(temperatures.size());
 }
 BENCHMARK(BM_SeriesCsv200k)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+// One B of a five-component mixture of library gases: 15 pair coefficients
+// by the exact series (against about 15 times one LJ B by the series).
+void BM_MixtureB_FiveComponents(benchmark::State& state) {
+  lennard::Mixture mixture;
+  for (const char* name : {"argon", "krypton", "xenon", "nitrogen", "methane"}) {
+    const lennard::Gas& gas = lennard::find_gas(name);
+    mixture.components.push_back(
+        {gas.name, gas.potential, gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol, 0.2});
+  }
+  double T = 300.0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(lennard::mixture_second_virial(mixture, T, false).B);
+    T = T == 300.0 ? 300.5 : 300.0;
+  }
+}
+BENCHMARK(BM_MixtureB_FiveComponents)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

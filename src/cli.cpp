@@ -16,6 +16,7 @@
 #include "lennard/console.hpp"
 #include "lennard/errors.hpp"
 #include "lennard/files.hpp"
+#include "lennard/gas_library.hpp"
 #include "lennard/plot.hpp"
 
 namespace lennard {
@@ -151,14 +152,36 @@ void spanish_labels(CLI::App& app) {
 // The options of the table as CLI11 leaves them, before the checks that span
 // several options.
 struct TableSetup {
-  NumberOption epsilon, sigma, tmin, tmax, step, pressure, mass;
-  std::string output, plot, potential = "lj";
+  NumberOption epsilon, sigma, tmin, tmax, step, pressure, mass, kij;
+  std::string output, plot, potential = "lj", gas, mix;
   Method method = Method::trapezoid;
   TableOptions options;
   CLI::Option *epsilon_option, *sigma_option, *output_option, *tmin_option, *tmax_option, *step_option,
       *method_option, *derivative_option, *third_option, *pressure_option, *quantum_option, *mass_option,
-      *plot_option, *potential_option;
+      *plot_option, *potential_option, *gas_option, *mix_option, *kij_option, *summary_option;
 };
+
+// "argon:0.3,Kr:0.7": library gases (names or aliases) and their mole fractions.
+Mixture parse_mixture(const std::string& text, std::optional<double> kij) {
+  Mixture mixture;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    const std::string part = text.substr(start, comma - start);
+    const std::size_t colon = part.rfind(':');
+    double fraction = 0.0;
+    if (colon == std::string::npos || !parse_number(part.substr(colon + 1), fraction)) {
+      throw UsageError("--mix espera GAS:FRACCIÓN separados por comas; '" + printable(part) + "' no lo es.");
+    }
+    const Gas& gas = find_gas(part.substr(0, colon));
+    mixture.components.push_back(
+        {gas.name, gas.potential, gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol, fraction});
+    start = comma + 1;
+  }
+  mixture.kij = kij.value_or(0.0);
+  check_mixture(mixture);
+  return mixture;
+}
 
 void setup_table(CLI::App& app, TableSetup& s) {
   s.epsilon_option = s.epsilon.add(app, "-e,--epsilon", "Profundidad del pozo epsilon/k_B, en K (con -s)", "K");
@@ -166,6 +189,16 @@ void setup_table(CLI::App& app, TableSetup& s) {
   s.potential_option = app.add_option("-p,--potential", s.potential, potential_help)
                            ->option_text("POTENCIAL")
                            ->check(potential_spelling);
+  s.gas_option = app.add_option("--gas", s.gas,
+                                "Un gas de la biblioteca ('lennard gases'): fija el potencial, epsilon/k_B, sigma y "
+                                "la masa; sin -e, -s ni -p")
+                     ->option_text("NOMBRE");
+  s.mix_option = app.add_option("--mix", s.mix,
+                                "Una mezcla de gases de la biblioteca con sus fracciones molares, p. ej. "
+                                "\"argon:0.3,krypton:0.7\" (serie exacta, reglas de Lorentz-Berthelot)")
+                     ->option_text("GAS:X,...");
+  s.kij_option = s.kij.add(app, "--kij", "Parámetro k_ij de epsilon_12 = (1 - k_ij) sqrt(epsilon_1 epsilon_2), "
+                                         "para una mezcla binaria (por defecto 0)", "K_IJ");
   s.output_option = app.add_option("-o,--output", s.output,
                                    "Archivo de resultados ('-': la salida estándar); por defecto 'Lennard.dat' "
                                    "(con --summary, la salida estándar)")
@@ -204,7 +237,7 @@ void setup_table(CLI::App& app, TableSetup& s) {
   add_choice(app, "-f,--format", s.options.format,
              std::map<std::string, Format>{{"dat", Format::dat}, {"csv", Format::csv}, {"json", Format::json}},
              "Formato: dat (por defecto), csv o json", "dat|csv|json");
-  app.add_flag("--summary", s.options.summary,
+  s.summary_option = app.add_flag("--summary", s.options.summary,
                "En lugar de la tabla, las temperaturas características (serie exacta): Boyle, inversión de "
                "Joule-Thomson y máximo de B, donde existen; sin --tmin, --tmax, --step, -m, --derivative, --third, "
                "--pressure ni --plot");
@@ -215,9 +248,49 @@ void setup_table(CLI::App& app, TableSetup& s) {
 }
 
 // The checks that span several options; a sentence for the user when they fail.
+// --gas and --mix stand for -e, -s, -p and --mass; the sentence when they clash.
+std::optional<std::string> gas_refusal(const TableSetup& s) {
+  const CLI::Option* chosen = s.mix_option->count() > 0 ? s.mix_option : s.gas_option;
+  if (chosen->count() == 0) {
+    if (s.kij_option->count() > 0) return "--kij es el parámetro de una mezcla: va con --mix.";
+    return std::nullopt;
+  }
+  if (s.mix_option->count() > 0 && s.gas_option->count() > 0) return "--gas y --mix no se combinan: un gas o una mezcla.";
+  for (const CLI::Option* excluded : {s.epsilon_option, s.sigma_option, s.potential_option, s.mass_option}) {
+    if (excluded->count() > 0) {
+      return chosen->get_name() + " ya fija el potencial, epsilon/k_B, sigma y la masa: no se combina con " +
+             excluded->get_name() + ".";
+    }
+  }
+  if (chosen == s.gas_option && s.kij_option->count() > 0) return "--kij es el parámetro de una mezcla: va con --mix.";
+  if (chosen == s.mix_option) {
+    if (s.summary_option->count() > 0) return "--summary es para un gas, no para una mezcla.";
+    if (s.method_option->count() > 0 && s.method != Method::series) {
+      return "las mezclas se calculan con la serie exacta: -m " + std::string(method_name(s.method)) +
+             " no se usa con --mix.";
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> finish_table(TableSetup& s) {
   TableOptions& o = s.options;
-  o.potential = parse_potential(s.potential);
+  if (auto refusal = gas_refusal(s)) return refusal;
+  if (s.gas_option->count() > 0) {
+    const Gas& gas = find_gas(s.gas);
+    o.gas = gas.name;
+    o.potential = gas.potential;
+    o.epsilon_K = gas.epsilon_K;
+    o.sigma_A = gas.sigma_A;
+    if (o.quantum) o.molar_mass_g_per_mol = gas.molar_mass_g_per_mol;
+  } else if (s.mix_option->count() > 0) {
+    o.mixture = parse_mixture(s.mix, s.kij.value());
+    o.potential = o.mixture->components.front().potential;
+    o.method = Method::series;
+  } else {
+    o.potential = parse_potential(s.potential);
+  }
+  const bool from_library = s.gas_option->count() > 0 || s.mix_option->count() > 0;
   const bool hard_spheres = !has_well_depth(o.potential);
   if (hard_spheres) {
     if (s.epsilon_option->count() > 0) return "con hs no hay epsilon/k_B: dé solo -s.";
@@ -229,7 +302,10 @@ std::optional<std::string> finish_table(TableSetup& s) {
     return std::string(s.epsilon_option->count() > 0 ? "--epsilon requiere --sigma" : "--sigma requiere --epsilon") +
            ": se dan los dos o ninguno (y entonces se preguntan).";
   }
-  if (auto refusal = quantum_refusal(o.quantum, s.mass_option->count() > 0, o.potential)) return refusal;
+  if (auto refusal =
+          quantum_refusal(o.quantum, s.mass_option->count() > 0 || (from_library && o.quantum), o.potential)) {
+    return refusal;
+  }
   if (o.quantum) {
     if (s.method_option->count() > 0 && s.method == Method::trapezoid) {
       return "--quantum se suma a B exacto: use -m series o quadrature, no trapezoid.";
@@ -253,14 +329,16 @@ std::optional<std::string> finish_table(TableSetup& s) {
     }
     if (o.format == Format::csv) return "--summary se escribe como texto (-f dat) o como JSON (-f json), no como csv.";
   }
-  o.epsilon_K = s.epsilon.value();
-  o.sigma_A = s.sigma.value();
+  if (!from_library) {
+    o.epsilon_K = s.epsilon.value();
+    o.sigma_A = s.sigma.value();
+    o.molar_mass_g_per_mol = s.mass.value();
+  }
   if (s.output_option->count() > 0) o.output = s.output;
   o.tmin_K = s.tmin.value();
   o.tmax_K = s.tmax.value();
   o.step_K = s.step.value();
   o.pressure_bar = s.pressure.value();
-  o.molar_mass_g_per_mol = s.mass.value();
   if (s.plot_option->count() > 0) o.plot = s.plot;
   return std::nullopt;
 }
@@ -272,7 +350,8 @@ struct FitSetup {
   std::string output, plot, potential = "lj";
   bool quantum = false;
   NumberOption mass;
-  CLI::Option *output_option, *plot_option, *free_option, *mass_option;
+  std::string gas;
+  CLI::Option *output_option, *plot_option, *free_option, *mass_option, *gas_option, *potential_option;
 };
 
 void setup_fit(CLI::App& fit, FitSetup& s) {
@@ -282,7 +361,10 @@ void setup_fit(CLI::App& fit, FitSetup& s) {
                  "decimal es '.'; '#' inicia un comentario")
       ->option_text("ARCHIVO")
       ->required();
-  fit.add_option("-p,--potential", s.potential, std::string(potential_help) + "; hs no se ajusta")
+  s.gas_option = fit.add_option("--gas", s.gas,
+                                "Un gas de la biblioteca: su potencial y, con --quantum, su masa; sin -p ni --mass")
+                     ->option_text("NOMBRE");
+  s.potential_option = fit.add_option("-p,--potential", s.potential, std::string(potential_help) + "; hs no se ajusta")
       ->option_text("POTENCIAL")
       ->check(potential_spelling);
   s.free_option = fit.add_flag("--free-repulsion", s.options.free_repulsion,
@@ -308,15 +390,30 @@ void setup_fit(CLI::App& fit, FitSetup& s) {
 
 std::optional<std::string> finish_fit(FitSetup& s) {
   FitOptions& o = s.options;
-  o.potential = parse_potential(s.potential);
+  const bool from_library = s.gas_option->count() > 0;
+  if (from_library) {
+    for (const CLI::Option* excluded : {s.potential_option, s.mass_option}) {
+      if (excluded->count() > 0) {
+        return "--gas ya fija el potencial y la masa: no se combina con " + excluded->get_name() + ".";
+      }
+    }
+    const Gas& gas = find_gas(s.gas);
+    o.gas = gas.name;
+    o.potential = gas.potential;
+  } else {
+    o.potential = parse_potential(s.potential);
+  }
   if (!has_well_depth(o.potential)) return "con hs, B no depende de T: no hay epsilon/k_B ni sigma que ajustar.";
   if (o.free_repulsion && !std::holds_alternative<Mie>(o.potential)) {
     return "--free-repulsion ajusta el exponente N de mie:N,M; no se usa con " + potential_name(o.potential) + ".";
   }
-  if (auto refusal = quantum_refusal(s.quantum, s.mass_option->count() > 0, o.potential)) return refusal;
+  if (auto refusal = quantum_refusal(s.quantum, s.mass_option->count() > 0 || (from_library && s.quantum),
+                                     o.potential)) {
+    return refusal;
+  }
   if (s.quantum) {
     if (o.free_repulsion) return "--quantum y --free-repulsion no se combinan.";
-    o.quantum_molar_mass_g_per_mol = s.mass.value();
+    o.quantum_molar_mass_g_per_mol = from_library ? find_gas(s.gas).molar_mass_g_per_mol : *s.mass.value();
   }
   if (s.output_option->count() > 0) o.output = s.output;
   if (s.plot_option->count() > 0) o.plot = s.plot;
@@ -381,6 +478,14 @@ ParseResult parse_command_line(int argc, const char* const argv[]) {
   FitSetup fitting;
   setup_fit(*fit, fitting);
 
+  CLI::App* gases = app.add_subcommand("gases", "Lista la biblioteca de gases: fórmula, epsilon/k_B, sigma, masa y fuente");
+  gases->group("Subórdenes");
+  spanish_labels(*gases);
+  GasesOptions listing;
+  add_choice(*gases, "-f,--format", listing.format,
+             std::map<std::string, Format>{{"dat", Format::dat}, {"json", Format::json}},
+             "Formato: dat (texto, por defecto) o json", "dat|json");
+
   ParseResult result;
   try {
     app.parse(argc, argv);
@@ -393,21 +498,31 @@ ParseResult parse_command_line(int argc, const char* const argv[]) {
   } catch (const CLI::ParseError& error) {
     return usage_error(spanish(error), fit->parsed());
   }
-  if (fit->parsed()) {
+  for (CLI::App* command : {fit, gases}) {
+    if (!command->parsed()) continue;
     for (const CLI::Option* table_option : app.get_options()) {
       if (table_option->count() > 0) {
-        return usage_error(table_option->get_name() + " no se usa con 'fit'; las opciones de 'fit' van tras su nombre.",
-                           true);
+        return usage_error(table_option->get_name() + " no se usa con '" + command->get_name() + "'; las opciones de '" +
+                               command->get_name() + "' van tras su nombre.",
+                           command == fit);
       }
     }
-    if (const auto extra = leftover(fit->remaining())) return usage_error(*extra, true);
-    if (const auto refusal = finish_fit(fitting)) return usage_error(*refusal, true);
-    result.fit = fitting.options;
-    return result;
+    if (const auto extra = leftover(command->remaining())) return usage_error(*extra, command == fit);
   }
-  if (const auto extra = leftover(app.remaining())) return usage_error(*extra, false);
-  if (const auto refusal = finish_table(table)) return usage_error(*refusal, false);
-  result.table = table.options;
+  try {
+    if (gases->parsed()) {
+      result.gases = listing;
+    } else if (fit->parsed()) {
+      if (const auto refusal = finish_fit(fitting)) return usage_error(*refusal, true);
+      result.fit = fitting.options;
+    } else {
+      if (const auto extra = leftover(app.remaining())) return usage_error(*extra, false);
+      if (const auto refusal = finish_table(table)) return usage_error(*refusal, false);
+      result.table = table.options;
+    }
+  } catch (const UsageError& refusal) {
+    return usage_error(refusal.what(), fit->parsed());
+  }
   return result;
 }
 
@@ -428,6 +543,7 @@ int dispatch(int argc, const char* const argv[], std::FILE* in, std::FILE* out, 
   if (argc <= 1) return run_table(TableOptions{}, in, out, err);  // the dialogue and the default table
   const ParseResult parsed = parse_command_line(argc, argv);
   if (parsed.fit) return run_fit(*parsed.fit, in, out, err);
+  if (parsed.gases) return run_gases(*parsed.gases, out, err);
   if (parsed.table) return run_table(*parsed.table, in, out, err);
   std::fputs(parsed.text.c_str(), parsed.exit_status == exit_success ? out : err);
   return parsed.exit_status;

@@ -16,8 +16,20 @@ namespace {
 
 bool is_lennard_jones(const Table& table) { return std::holds_alternative<LennardJones>(table.potential); }
 
+// "argon 0.3, krypton 0.7"
+std::string mixture_text(const Table& table) {
+  std::string text;
+  for (const MixturePart& part : table.mixture) {
+    text += (text.empty() ? "" : ", ") + part.gas + " " + shortest(part.mole_fraction);
+  }
+  return text;
+}
+
 void write_dat(std::FILE* file, const Table& table) {
-  if (has_well_depth(table.potential)) {
+  if (!table.mixture.empty()) {
+    std::fprintf(file, "#mixture: %s", mixture_text(table).c_str());
+    if (table.kij != 0.0) std::fprintf(file, "\n#kij: %s", shortest(table.kij).c_str());
+  } else if (has_well_depth(table.potential)) {
     write_dat_title(file, table.epsilon_K, table.sigma_A);
   } else {
     std::fprintf(file, "#sigma: %lf (A)", table.sigma_A);
@@ -29,6 +41,8 @@ void write_dat(std::FILE* file, const Table& table) {
   }
   if (table.de_boer) {
     std::fprintf(file, "\n#quantum: Wigner-Kirkwood to order hbar^2, Lambda* = %s", shortest(*table.de_boer).c_str());
+  } else if (table.column(B_classical_key) != nullptr) {
+    std::fprintf(file, "\n#quantum: Wigner-Kirkwood to order hbar^2, each pair with its reduced mass");
   }
   if (table.pressure_bar) std::fprintf(file, "\n#pressure: %s bar", shortest(*table.pressure_bar).c_str());
   if (table.column(C_key) != nullptr) {
@@ -68,12 +82,22 @@ nlohmann::ordered_json table_json(const Table& table) {
     for (const Column& c : table.columns) item[c.key] = c.values[i];
     rows.push_back(std::move(item));
   }
-  nlohmann::ordered_json document = {
-      {"potential", potential_name(table.potential)},
-      {"epsilon_K", has_well_depth(table.potential) ? nlohmann::ordered_json(table.epsilon_K) : nullptr},
-      {"sigma_A", table.sigma_A},
-      {"method", method_name(table.method)},
-      {"N_A_per_mol", avogadro_of(table.method)}};
+  nlohmann::ordered_json document;
+  if (!table.gas.empty()) document["gas"] = table.gas;
+  if (!table.mixture.empty()) {
+    nlohmann::ordered_json parts = nlohmann::ordered_json::array();
+    for (const MixturePart& part : table.mixture) {
+      parts.push_back({{"gas", part.gas}, {"mole_fraction", part.mole_fraction}});
+    }
+    document["mixture"] = std::move(parts);
+    document["kij"] = table.kij;
+  }
+  const bool pure_with_well = table.mixture.empty() && has_well_depth(table.potential);
+  document["potential"] = potential_name(table.potential);
+  document["epsilon_K"] = pure_with_well ? nlohmann::ordered_json(table.epsilon_K) : nullptr;
+  document["sigma_A"] = table.mixture.empty() ? nlohmann::ordered_json(table.sigma_A) : nullptr;
+  document["method"] = method_name(table.method);
+  document["N_A_per_mol"] = avogadro_of(table.method);
   if (table.pressure_bar) document["pressure_bar"] = *table.pressure_bar;
   if (table.de_boer) document["de_boer_parameter"] = *table.de_boer;
   // A value that does not exist (NaN) is written as null.

@@ -89,7 +89,14 @@ std::optional<std::string> plot_terminal(const std::string& path) {
 }
 
 std::string table_plot_script(const Table& table, const std::string& path) {
-  std::string script = preamble(path, title(table.potential, table.epsilon_K, table.sigma_A, ""));
+  std::string heading;
+  if (table.mixture.empty()) {
+    heading = title(table.potential, table.epsilon_K, table.sigma_A, "");
+  } else {
+    heading = "B(T) de la mezcla";
+    for (const MixturePart& part : table.mixture) heading += " " + part.gas + " " + shortest(part.mole_fraction);
+  }
+  std::string script = preamble(path, heading);
   std::string points;
   std::size_t drawn = 0;
   double T_lo = 0.0;

@@ -11,6 +11,7 @@
 #include "lennard/console.hpp"
 #include "lennard/errors.hpp"
 #include "lennard/files.hpp"
+#include "lennard/gas_library.hpp"
 #include "lennard/plot.hpp"
 #include "lennard/progress.hpp"
 #include "lennard/quantum.hpp"
@@ -123,6 +124,39 @@ void warn_of_large_quantum_corrections(const Table& table, std::FILE* err) {
                shortest(large.T_lo).c_str(), shortest(large.T_hi).c_str());
 }
 
+// A mixture's sweep: from the smallest epsilon/k_B of its components to five
+// times the largest, unless the options ask for another.
+std::vector<double> mixture_temperatures(const TableOptions& options, const Mixture& mixture) {
+  double lowest = mixture.components.front().epsilon_K;
+  double highest = lowest;
+  for (const Component& c : mixture.components) {
+    lowest = std::min(lowest, c.epsilon_K);
+    highest = std::max(highest, c.epsilon_K);
+  }
+  TableOptions sweep = options;
+  sweep.tmin_K = options.tmin_K.value_or(lowest);
+  sweep.tmax_K = options.tmax_K.value_or(5.0 * highest);
+  return requested_temperatures(sweep, lowest);
+}
+
+// Parameters fitted with the quantum correction describe B only with it.
+void warn_of_quantum_fitted_gases(const TableOptions& options, std::FILE* err) {
+  if (options.quantum) return;
+  std::vector<std::string> names;
+  if (!options.gas.empty()) names.push_back(options.gas);
+  if (options.mixture) {
+    for (const Component& c : options.mixture->components) names.push_back(c.name);
+  }
+  for (const std::string& name : names) {
+    if (find_gas(name).fitted_with_quantum) {
+      std::fprintf(err,
+                   "Aviso: los parámetros de %s se ajustaron con la corrección cuántica; sin --quantum, B se aleja "
+                   "de los datos a temperaturas bajas.\n",
+                   name.c_str());
+    }
+  }
+}
+
 int report(const Error& refusal, std::FILE* err) {
   if (refusal.kind() == ErrorKind::usage) {
     std::fputs(usage_message(refusal.what(), false).c_str(), err);
@@ -130,6 +164,44 @@ int report(const Error& refusal, std::FILE* err) {
   }
   std::fprintf(err, "Error: %s\n", refusal.what());
   return exit_bad_input;
+}
+
+// Checks that every value is finite, warns where they need it, and writes the
+// table (and its plot).
+int write_checked_table(const TableOptions& options, const Table& table, const std::string& output, std::FILE* out,
+                        std::FILE* err) {
+  if (const std::size_t bad = first_non_finite_row(table); bad < table.T_K.size()) {
+    const double T = table.T_K[bad];
+    std::string values = "1/T = " + shortest(1.0 / T);
+    for (const Column& c : table.columns) values += ", " + c.key + " = " + shortest(c.values[bad]);
+    const std::string reduced = table.mixture.empty() ? " (T/epsilon = " + shortest(T / table.epsilon_K) + ")" : "";
+    std::fprintf(err,
+                 "Error: a T = %s K%s el resultado no es un número finito (%s): queda fuera del "
+                 "alcance del método; no se escribió nada.\n",
+                 shortest(T).c_str(), reduced.c_str(), values.c_str());
+    return exit_bad_input;
+  }
+  warn_of_quantum_fitted_gases(options, err);
+  warn_of_missing_gas_roots(table, err);
+  warn_of_large_quantum_corrections(table, err);
+  const int status =
+      write_to_path(output, out, err, [&](std::FILE* file) { write_table(file, table, options.format); });
+  if (status != exit_success || !options.plot) return status;
+  if (table.T_K.empty()) {
+    std::fputs("Error: la tabla no tiene filas: no hay nada que dibujar.\n", err);
+    return exit_bad_input;
+  }
+  return run_gnuplot(table_plot_script(table, *options.plot), *options.plot, out, err);
+}
+
+
+int run_mixture_table(const TableOptions& options, const std::string& output, std::FILE* out, std::FILE* err) {
+  const std::vector<double> temperatures = mixture_temperatures(options, *options.mixture);
+  ProgressLine progress(err, temperatures.size(), "filas");
+  const Table table = compute_mixture_table(*options.mixture, temperatures,
+                                            Quantities{options.derivative, options.third, options.pressure_bar, std::nullopt},
+                                            options.quantum, Parallelism{0, progress.counter()});
+  return write_checked_table(options, table, output, out, err);
 }
 
 }  // namespace
@@ -143,6 +215,14 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
     if (const auto clash = clashing_outputs(outputs, std::nullopt)) {
       std::fputs(usage_message(*clash, false).c_str(), err);
       return exit_usage;
+    }
+  }
+
+  if (options.mixture) {
+    try {
+      return run_mixture_table(options, output, out, err);
+    } catch (const Error& refusal) {
+      return report(refusal, err);
     }
   }
 
@@ -171,29 +251,11 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
                                                            epsilon, sigma, *options.molar_mass_g_per_mol))
                                                      : std::nullopt},
                           Parallelism{0, progress.counter()});
+    table.gas = options.gas;
   } catch (const Error& refusal) {
     return report(refusal, err);
   }
-  if (const std::size_t bad = first_non_finite_row(table); bad < table.T_K.size()) {
-    const double T = table.T_K[bad];
-    std::string values = "1/T = " + shortest(1.0 / T);
-    for (const Column& c : table.columns) values += ", " + c.key + " = " + shortest(c.values[bad]);
-    std::fprintf(err,
-                 "Error: a T = %s K (T/epsilon = %s) el resultado no es un número finito (%s): queda fuera del "
-                 "alcance del método; no se escribió nada.\n",
-                 shortest(T).c_str(), shortest(T / epsilon).c_str(), values.c_str());
-    return exit_bad_input;
-  }
-  warn_of_missing_gas_roots(table, err);
-  warn_of_large_quantum_corrections(table, err);
-  const int status =
-      write_to_path(output, out, err, [&](std::FILE* file) { write_table(file, table, options.format); });
-  if (status != exit_success || !options.plot) return status;
-  if (table.T_K.empty()) {
-    std::fputs("Error: la tabla no tiene filas: no hay nada que dibujar.\n", err);
-    return exit_bad_input;
-  }
-  return run_gnuplot(table_plot_script(table, *options.plot), *options.plot, out, err);
+  return write_checked_table(options, table, output, out, err);
 }
 
 }  // namespace lennard

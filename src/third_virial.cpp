@@ -41,25 +41,65 @@ double reach(double m) { return std::max(25.0, std::pow(10.0, 12.0 / (2.0 * m - 
 // steps across the core keep the rule at 1e-10 (0.02 in sigma at most).
 double grid_step(double C, double n, double T) { return std::min(0.02, std::pow(C / T, 1.0 / n) / 50.0); }
 
+// u/epsilon at r = x sigma.
+double reduced_soft_potential(double C, double n, double m, double x) {
+  if (n == 12.0 && m == 6.0) {
+    const double x6 = 1.0 / (x * x * x * x * x * x);
+    return C * x6 * (x6 - 1.0);
+  }
+  const double log_x = std::log(x);
+  return C * std::exp(-m * log_x) * (std::exp((m - n) * log_x) - 1.0);
+}
+
+// The Mayer function of a pair at r (A) and its temperature derivative (1/K);
+// at r = 0 (and wherever u overflows) f = -1 and f' = 0.
+double mayer(const SoftPair& p, double T, double r) {
+  return r == 0.0 ? -1.0 : std::expm1(-reduced_soft_potential(p.C, p.n, p.m, r / p.sigma_A) * p.epsilon_K / T);
+}
+double mayer_T(const SoftPair& p, double T, double r) {
+  if (r == 0.0) return 0.0;
+  const double u = reduced_soft_potential(p.C, p.n, p.m, r / p.sigma_A) * p.epsilon_K;
+  return std::isinf(u) ? 0.0 : std::exp(-u / T) * u / (T * T);
+}
+
 ReducedThirdVirial soft(double C, double n, double m, double T, bool with_derivative) {
-  const bool twelve_six = n == 12.0 && m == 6.0;
-  const auto u = [=](double x) {
-    if (twelve_six) {
-      const double x6 = 1.0 / (x * x * x * x * x * x);
-      return C * x6 * (x6 - 1.0);
-    }
-    const double log_x = std::log(x);
-    return C * std::exp(-m * log_x) * (std::exp((m - n) * log_x) - 1.0);
-  };
-  // At r = 0 (and wherever u overflows) f = -1 and f' = 0.
-  const auto f = [&](double x) { return x == 0.0 ? -1.0 : std::expm1(-u(x) / T); };
-  const auto f_T = [&](double x) {
-    if (x == 0.0) return 0.0;
-    const double ux = u(x);
-    return std::isinf(ux) ? 0.0 : std::exp(-ux / T) * ux / (T * T);
-  };
+  const SoftPair unit{C, n, m, 1.0, 1.0};
+  const auto f = [&](double x) { return mayer(unit, T, x); };
+  const auto f_T = [&](double x) { return mayer_T(unit, T, x); };
   return detail::third_virial_on_grid(f, with_derivative ? std::function<double(double)>(f_T) : nullptr,
                                       grid_step(C, n, T), reach(m));
+}
+
+// -(8 pi^2/3) Int Int r s a(r) b(s) [F_c(r+s) - F_c(|r-s|)] on the grid of
+// third_virial_on_grid, for three different Mayer functions.
+double triangle_on_grid(const std::function<double(double)>& a, const std::function<double(double)>& b,
+                        const std::function<double(double)>& c, double h, double R) {
+  const std::size_t N = static_cast<std::size_t>(std::lround(R / h));
+  std::vector<double> ra(N + 1), sb(N + 1), F(2 * N + 1);
+  for (std::size_t k = 0; k <= N; ++k) {
+    const double r = static_cast<double>(k) * h;
+    ra[k] = r * a(r);
+    sb[k] = r * b(r);
+  }
+  ra[N] *= 0.5;
+  sb[N] *= 0.5;
+  F[0] = 0.0;
+  for (std::size_t k = 0; k < 2 * N; ++k) {
+    const double lo = static_cast<double>(k) * h;
+    double cell = 0.0;
+    for (std::size_t q = 0; q < gauss8_x.size(); ++q) {
+      const double t = lo + gauss8_x[q] * h;
+      cell += gauss8_w[q] * c(t) * t;
+    }
+    F[k + 1] = F[k] + cell * h;
+  }
+  double sum = 0.0;
+  for (std::size_t i = 1; i <= N; ++i) {
+    double row = 0.0;
+    for (std::size_t j = 1; j <= N; ++j) row += sb[j] * (F[i + j] - F[i > j ? i - j : j - i]);
+    sum += ra[i] * row;
+  }
+  return -(8.0 * pi2 / 3.0) * h * h * sum;
 }
 
 // ---- The square well: exact --------------------------------------------------------
@@ -213,6 +253,25 @@ ReducedThirdVirial third_virial_on_grid(const std::function<double(double)>& f,
 }
 
 }  // namespace detail
+
+ReducedThirdVirial triangle_third_virial(const SoftPair& ij, const SoftPair& ik, const SoftPair& jk, double T,
+                                         bool with_derivative) {
+  double h = std::numeric_limits<double>::infinity();
+  double R = 0.0;
+  for (const SoftPair* p : {&ij, &ik, &jk}) {
+    h = std::min(h, p->sigma_A * grid_step(p->C, p->n, T / p->epsilon_K));
+    R = std::max(R, p->sigma_A * reach(p->m));
+  }
+  h = R / std::ceil(R / h);  // a whole number of steps
+  const auto f = [T](const SoftPair& p) { return [&p, T](double r) { return mayer(p, T, r); }; };
+  const auto f_T = [T](const SoftPair& p) { return [&p, T](double r) { return mayer_T(p, T, r); }; };
+  const double C = triangle_on_grid(f(ij), f(ik), f(jk), h, R);
+  if (!with_derivative) return {C, not_asked};
+  // C is trilinear in the three Mayer functions: one derivative per side.
+  const double dC = triangle_on_grid(f_T(ij), f(ik), f(jk), h, R) + triangle_on_grid(f_T(ik), f(ij), f(jk), h, R) +
+                    triangle_on_grid(f_T(jk), f(ij), f(ik), h, R);
+  return {C, dC};
+}
 
 ReducedThirdVirial reduced_third_virial(const Potential& potential, double T_star, bool with_derivative) {
   return std::visit(

@@ -1,6 +1,7 @@
 #include "lennard/virial_table.hpp"
 
 #include <cmath>
+#include <limits>
 
 #include "lennard/compressibility.hpp"
 #include "lennard/quantum.hpp"
@@ -22,7 +23,8 @@ Table compute_table(const Potential& potential, double epsilon_K, double sigma_A
   const std::size_t rows = temperatures_K.size();
   if (quantities.pressure_bar) quantities.third = true;
   const double volume = molar_volume_cm3_per_mol(sigma_A);
-  Table table{potential, epsilon_K, sigma_A, method, quantities.pressure_bar, quantities.de_boer, temperatures_K, {}};
+  Table table{potential, epsilon_K, sigma_A, method, quantities.pressure_bar, quantities.de_boer, {}, {}, 0.0,
+              temperatures_K, {}};
   const auto add = [&](std::string_view key, const char* label, bool may_be_missing = false) {
     table.columns.push_back({std::string(key), label, std::vector<double>(rows), may_be_missing});
     return &table.columns.back().values;
@@ -55,6 +57,60 @@ Table compute_table(const Potential& potential, double epsilon_K, double sigma_A
         const ReducedThirdVirial c = reduced_third_virial(potential, T / epsilon_K, dC != nullptr);
         (*C)[i] = c.C * volume * volume;
         if (dC) (*dC)[i] = c.dC_dT * volume * volume / epsilon_K;
+      }
+      if (V) {
+        const GasState gas = gas_state(T, *quantities.pressure_bar, (*B)[i], (*C)[i]);
+        (*V)[i] = gas.V_cm3_per_mol;
+        (*Z)[i] = gas.Z;
+      }
+    }
+  });
+  return table;
+}
+
+Table compute_mixture_table(const Mixture& mixture, const std::vector<double>& temperatures_K, Quantities quantities,
+                            bool quantum, const Parallelism& parallelism) {
+  const std::size_t rows = temperatures_K.size();
+  if (quantities.pressure_bar) quantities.third = true;
+  const std::vector<Component>& parts = mixture.components;
+  double sigma3 = 0.0;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    for (std::size_t j = 0; j < parts.size(); ++j) {
+      const double s = pair_interaction(parts[i], parts[j], 0.0).sigma_A;
+      sigma3 += parts[i].mole_fraction * parts[j].mole_fraction * s * s * s;
+    }
+  }
+  Table table{parts.front().potential, std::numeric_limits<double>::quiet_NaN(), std::cbrt(sigma3), Method::series,
+              quantities.pressure_bar, std::nullopt, {}, {}, mixture.kij, temperatures_K, {}};
+  for (const Component& c : parts) table.mixture.push_back({c.name, c.mole_fraction});
+  const auto add = [&](std::string_view key, const char* label, bool may_be_missing = false) {
+    table.columns.push_back({std::string(key), label, std::vector<double>(rows), may_be_missing});
+    return &table.columns.back().values;
+  };
+  table.columns.reserve(8);
+  std::vector<double>* B = add(B_key, "B de la mezcla (cm3/mol)");
+  std::vector<double>* B_classical =
+      quantum ? add(B_classical_key, "B clásico, sin la corrección cuántica (cm3/mol)") : nullptr;
+  std::vector<double>* B12 = parts.size() == 2 ? add(B12_key, "B12, coeficiente cruzado (cm3/mol)") : nullptr;
+  std::vector<double>* dB = quantities.derivative ? add(dB_dT_key, "dB/dT (cm3/(mol K))") : nullptr;
+  std::vector<double>* C = quantities.third ? add(C_key, "C (cm6/mol2)") : nullptr;
+  std::vector<double>* dC =
+      quantities.third && quantities.derivative ? add(dC_dT_key, "dC/dT (cm6/(mol2 K))") : nullptr;
+  std::vector<double>* V = quantities.pressure_bar ? add(V_key, "V (cm3/mol)", true) : nullptr;
+  std::vector<double>* Z = quantities.pressure_bar ? add(Z_key, "Z = PV/(RT)", true) : nullptr;
+  const std::size_t block = quantities.third ? 1 : 1024;
+  for_each_block(rows, block, parallelism, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+      const double T = temperatures_K[i];
+      const MixtureSecondVirial b = mixture_second_virial(mixture, T, quantum);
+      (*B)[i] = b.B;
+      if (B_classical) (*B_classical)[i] = b.B_classical;
+      if (B12) (*B12)[i] = b.B12;
+      if (dB) (*dB)[i] = b.dB_dT;
+      if (C) {
+        const MixtureThirdVirial c = mixture_third_virial(mixture, T, dC != nullptr);
+        (*C)[i] = c.C;
+        if (dC) (*dC)[i] = c.dC_dT;
       }
       if (V) {
         const GasState gas = gas_state(T, *quantities.pressure_bar, (*B)[i], (*C)[i]);

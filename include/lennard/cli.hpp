@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "lennard/mixture.hpp"
 #include "lennard/output.hpp"
 #include "lennard/potential.hpp"
 #include "lennard/second_virial.hpp"
@@ -34,6 +35,8 @@ struct TableOptions {
   Format format = Format::dat;
   bool summary = false;
   std::optional<std::string> plot;  // picture of B(T): .png, .svg, .pdf, or "-" for text
+  std::string gas;                  // the library gas that set potential, epsilon, sigma and mass, if any
+  std::optional<Mixture> mixture;   // a mixture of library gases instead of one gas
 };
 
 struct FitOptions {
@@ -44,11 +47,18 @@ struct FitOptions {
   Potential potential = LennardJones{};
   bool free_repulsion = false;
   std::optional<double> quantum_molar_mass_g_per_mol;  // fit B with its first quantum correction
+  std::string gas;  // the library gas that set the potential (and the mass), if any
+};
+
+// 'lennard gases': the library, as a text table or as JSON.
+struct GasesOptions {
+  Format format = Format::dat;
 };
 
 struct ParseResult {
   std::optional<TableOptions> table;  // the command to run, if any
   std::optional<FitOptions> fit;
+  std::optional<GasesOptions> gases;
   int exit_status = 0;
   std::string text;  // help or version (for stdout), or the error (for stderr)
 };
@@ -64,6 +74,7 @@ std::string usage_message(const std::string& sentence, bool about_fit);
 // The commands; each returns the exit status.
 int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::FILE* err);
 int run_fit(const FitOptions& options, std::FILE* in, std::FILE* out, std::FILE* err);
+int run_gases(const GasesOptions& options, std::FILE* out, std::FILE* err);
 
 // Runs the program for these arguments; returns the exit status. Whatever
 // went to out is flushed and checked before it returns.

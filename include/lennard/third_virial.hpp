@@ -29,6 +29,20 @@ struct ReducedThirdVirial {
 // converges spectrally (relative error about 1e-12).
 ReducedThirdVirial reduced_third_virial(const Potential& potential, double T_star, bool with_derivative = true);
 
+// A smooth pair potential u(r) = C epsilon [(sigma/r)^n - (sigma/r)^m] in
+// laboratory units (epsilon/k_B in K, sigma in A): a side of a mixture's triangle.
+struct SoftPair {
+  double C, n, m;
+  double epsilon_K, sigma_A;
+};
+
+// C_ijk = -(1/3) Int Int f_ij(r12) f_ik(r13) f_jk(r23) d3r2 d3r3 per molecule
+// squared, in A^6, for three molecules whose pairs interact by ij, ik and jk,
+// and its derivative with respect to T (A^6/K) when asked; the same grid rule,
+// with the step of the narrowest pair and the reach of the widest.
+ReducedThirdVirial triangle_third_virial(const SoftPair& ij, const SoftPair& ik, const SoftPair& jk, double T_K,
+                                         bool with_derivative);
+
 namespace detail {
 
 // The grid rule for any smooth Mayer function f(r) (and its temperature

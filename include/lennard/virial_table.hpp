@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "lennard/mixture.hpp"
 #include "lennard/parallel.hpp"
 #include "lennard/potential.hpp"
 #include "lennard/second_virial.hpp"
@@ -22,6 +23,11 @@ struct Column {
   bool may_be_missing = false;
 };
 
+struct MixturePart {
+  std::string gas;
+  double mole_fraction;
+};
+
 struct Table {
   Potential potential;
   double epsilon_K;  // ignored for hard spheres
@@ -29,6 +35,12 @@ struct Table {
   Method method;
   std::optional<double> pressure_bar;  // with the V and Z columns
   std::optional<double> de_boer;       // Lambda*, when B carries the first quantum correction
+  std::string gas;                     // the library gas it was made for, if any
+  // A mixture's components (empty for a pure gas); its potential is the
+  // components', epsilon_K is NaN and sigma_A the one-fluid diameter,
+  // sigma_x^3 = Sum x_i x_j sigma_ij^3.
+  std::vector<MixturePart> mixture;
+  double kij = 0.0;
   std::vector<double> T_K;
   std::vector<Column> columns;  // B first, then the quantities asked for
 
@@ -43,6 +55,7 @@ inline constexpr std::string_view dC_dT_key = "dC_dT_cm6_per_mol2_K";
 inline constexpr std::string_view V_key = "V_cm3_per_mol";
 inline constexpr std::string_view Z_key = "Z";
 inline constexpr std::string_view B_classical_key = "B_classical_cm3_per_mol";
+inline constexpr std::string_view B12_key = "B12_cm3_per_mol";
 
 // The columns a table holds besides B.
 struct Quantities {
@@ -62,6 +75,11 @@ struct Quantities {
 Table compute_table(const Potential& potential, double epsilon_K, double sigma_A,
                     const std::vector<double>& temperatures_K, Method method, Quantities quantities,
                     const Parallelism& parallelism = {});
+
+// A mixture's table, by the exact series: B (with B12 for a binary) and the
+// quantities asked for; quantum adds each pair's first quantum correction.
+Table compute_mixture_table(const Mixture& mixture, const std::vector<double>& temperatures_K, Quantities quantities,
+                            bool quantum, const Parallelism& parallelism = {});
 
 // The Lennard-Jones table.
 Table compute_table(double epsilon_K, double sigma_A, const std::vector<double>& temperatures_K, Method method,
