@@ -179,6 +179,15 @@ TEST(Mixture, BinaryCombinesThePairsByTheirMoleFractions) {
   }
 }
 
+TEST(Mixture, CombinesOnlyPotentialsOfOneShape) {
+  Component argon = library_component("argon", 0.5);
+  Component other = library_component("krypton", 0.5);
+  other.potential = Mie(14.0, 6.0);
+  EXPECT_THROW(check_mixture(Mixture{{argon, other}}), UsageError);
+  argon.potential = Mie(14.0, 6.0);
+  EXPECT_NO_THROW(check_mixture(Mixture{{argon, other}}));
+}
+
 // C_ijk is the integral over a triangle: which pair sits on which side does not matter.
 TEST(Mixture, TriangleIntegralDoesNotDependOnTheOrderOfItsSides) {
   const SoftPair a{4.0, 12.0, 6.0, 119.78, 3.4147}, b{4.0, 12.0, 6.0, 141.4, 3.54}, c{4.0, 12.0, 6.0, 166.84, 3.659};
