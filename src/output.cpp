@@ -8,6 +8,7 @@
 
 #include "lennard/constants.hpp"
 #include "lennard/exit_status.hpp"
+#include "lennard/gas_library.hpp"
 #include "lennard/table.hpp"
 
 namespace lennard {
@@ -269,6 +270,42 @@ int write_to_path(const std::string& path, std::FILE* out, std::FILE* err,
     status = exit_write_failed;
   }
   return status;
+}
+
+void write_gas_library(std::FILE* file, Format format) {
+  const bool json = format == Format::json;
+  if (json) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const Gas& gas : gas_library()) {
+      list.push_back({{"name", gas.name},
+                      {"formula", gas.formula},
+                      {"aliases", gas.aliases},
+                      {"molar_mass_g_per_mol", gas.molar_mass_g_per_mol},
+                      {"potential", potential_name(gas.potential)},
+                      {"epsilon_K", gas.epsilon_K},
+                      {"sigma_A", gas.sigma_A},
+                      {"fitted_with_quantum_correction", gas.fitted_with_quantum},
+                      {"source", gas.source}});
+    }
+    const std::string text = list.dump(2) + "\n";
+    std::fwrite(text.data(), 1, text.size(), file);
+    return;
+  }
+  std::fputs("# Biblioteca de gases: potencial de Lennard-Jones 12-6 ajustado a B(T) de ecuaciones de estado de "
+             "referencia.\n# (*) ajustado con la corrección cuántica de primer orden: úsese con --quantum.\n",
+             file);
+  // "fórmula" takes one byte more than it shows.
+  std::fprintf(file, "# %-21s %-9s %15s %10s %13s\n", "nombre", "fórmula", "epsilon/k_B (K)", "sigma (A)",
+               "M (g/mol)");
+  for (const Gas& gas : gas_library()) {
+    const std::string name = gas.name + (gas.fitted_with_quantum ? " (*)" : "");
+    std::fprintf(file, "%-23s %-8s %15s %10s %13s\n", name.c_str(), gas.formula.c_str(),
+                 shortest(gas.epsilon_K).c_str(), shortest(gas.sigma_A).c_str(),
+                 shortest(gas.molar_mass_g_per_mol).c_str());
+    std::fprintf(file, "    alias: ");
+    for (std::size_t i = 0; i < gas.aliases.size(); ++i) std::fprintf(file, "%s%s", i ? ", " : "", gas.aliases[i].c_str());
+    std::fprintf(file, "\n    fuente: %s\n", gas.source.c_str());
+  }
 }
 
 }  // namespace lennard

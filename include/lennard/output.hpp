@@ -22,6 +22,12 @@ enum class Format { dat, csv, json };
 // that reads back to the same double.
 void write_table(std::FILE* file, const Table& table, Format format);
 
+// The gas library as a text table (name, formula, epsilon/k_B, sigma, M and the
+// source of each) or as a JSON array of objects with the keys name, formula,
+// aliases, molar_mass_g_per_mol, potential, epsilon_K, sigma_A,
+// fitted_with_quantum_correction and source.
+void write_gas_library(std::FILE* file, Format format);
+
 // The characteristic temperatures: labelled Spanish text lines (dat) or a JSON
 // object, where one that does not exist is said so, or null.
 void write_characteristics(std::FILE* file, const Characteristics& values, Format format);
