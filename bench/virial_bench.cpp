@@ -200,4 +200,19 @@ void BM_MixtureB_FiveComponents(benchmark::State& state) {
 }
 BENCHMARK(BM_MixtureB_FiveComponents)->Unit(benchmark::kMicrosecond);
 
+// The loop the Python module runs for lennard.second_virial(T) on 10^6
+// temperatures, for bench/python_bench.py to compare against.
+void BM_SeriesLoop1M(benchmark::State& state) {
+  std::vector<double> T(1000000);
+  for (std::size_t i = 0; i < T.size(); ++i) T[i] = 100.0 + 900.0 * static_cast<double>(i) / 999999.0;
+  std::vector<double> B(T.size());
+  for (auto _ : state) {
+    for (std::size_t i = 0; i < T.size(); ++i) {
+      B[i] = lennard::second_virial_B(lennard::Method::series, lennard::LennardJones{}, epsilon_K, sigma_A, T[i]);
+    }
+    benchmark::DoNotOptimize(B.data());
+  }
+}
+BENCHMARK(BM_SeriesLoop1M)->Unit(benchmark::kMillisecond);
+
 }  // namespace

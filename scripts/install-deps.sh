@@ -12,6 +12,8 @@ packages=(
   libgtest-dev           # unit and end-to-end tests
   libbenchmark-dev       # benchmarks under bench/
   locales                # a decimal-comma locale for the locale-independence test
+  python3-dev pybind11-dev python3-pybind11  # the Python module
+  python3-numpy python3-pytest               # its arrays and its tests
 )
 
 as_root=()

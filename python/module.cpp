@@ -1,0 +1,251 @@
+// The compiled core of the Python module: loops over contiguous float64
+// arrays with the GIL released, on the physics library alone. The package's
+// __init__.py checks the arguments (with English messages), broadcasts and
+// shapes the results; these functions trust what it hands them.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "lennard/characteristic.hpp"
+#include "lennard/compressibility.hpp"
+#include "lennard/errors.hpp"
+#include "lennard/fit.hpp"
+#include "lennard/gas_library.hpp"
+#include "lennard/mixture.hpp"
+#include "lennard/potential.hpp"
+#include "lennard/quantum.hpp"
+#include "lennard/second_virial.hpp"
+#include "lennard/series.hpp"
+#include "lennard/third_virial.hpp"
+
+namespace py = pybind11;
+using Array = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
+namespace {
+
+using namespace lennard;
+
+Method method_named(const std::string& name) {
+  if (name == "trapezoid") return Method::trapezoid;
+  if (name == "quadrature") return Method::quadrature;
+  return Method::series;
+}
+
+// Applies value(T) to every element of T, with the GIL released.
+template <class Value>
+Array map_temperatures(const Array& T, Value value) {
+  Array result(T.size());
+  const double* in = T.data();
+  double* out = result.mutable_data();
+  const py::ssize_t n = T.size();
+  {
+    py::gil_scoped_release unlocked;
+    for (py::ssize_t i = 0; i < n; ++i) out[i] = value(in[i]);
+  }
+  return result;
+}
+
+// A pure gas with its first quantum correction when asked for (mass in g/mol).
+struct Pure {
+  Potential potential;
+  double epsilon_K, sigma_A;
+  Method method;
+  std::optional<double> de_boer;
+
+  double B(double T) const {
+    double b = second_virial_B(method, potential, epsilon_K, sigma_A, T);
+    if (de_boer) b += reduced_quantum_shift(potential, T / epsilon_K, *de_boer).B * molar_volume_cm3_per_mol(sigma_A);
+    return b;
+  }
+  double dB_dT(double T) const {
+    double d = second_virial_dB_dT(method, potential, epsilon_K, sigma_A, T);
+    if (de_boer) {
+      d += reduced_quantum_shift(potential, T / epsilon_K, *de_boer).dB_dT * molar_volume_cm3_per_mol(sigma_A) /
+           epsilon_K;
+    }
+    return d;
+  }
+};
+
+Pure pure(const std::string& potential, double epsilon_K, double sigma_A, const std::string& method, bool quantum,
+          double molar_mass) {
+  Pure gas{parse_potential(potential), epsilon_K, sigma_A, method_named(method), std::nullopt};
+  if (quantum) gas.de_boer = de_boer_parameter(epsilon_K, sigma_A, molar_mass);
+  return gas;
+}
+
+py::dict gas_dict(const Gas& gas) {
+  py::dict d;
+  d["name"] = gas.name;
+  d["formula"] = gas.formula;
+  d["aliases"] = gas.aliases;
+  d["molar_mass_g_per_mol"] = gas.molar_mass_g_per_mol;
+  d["potential"] = potential_name(gas.potential);
+  d["epsilon_K"] = gas.epsilon_K;
+  d["sigma_A"] = gas.sigma_A;
+  d["fitted_with_quantum_correction"] = gas.fitted_with_quantum;
+  d["source"] = gas.source;
+  return d;
+}
+
+const Gas& gas_named(const std::string& name) {
+  try {
+    return find_gas(name);
+  } catch (const UsageError&) {
+    std::string close;
+    for (const std::string& n : closest_gas_names(name, 3)) close += (close.empty() ? "" : ", ") + n;
+    throw py::value_error("gas: unknown gas '" + name + "'; the closest are " + close +
+                          " (lennard.gases() lists them all)");
+  }
+}
+
+py::object maybe(const std::optional<double>& value) {
+  return value ? py::object(py::float_(*value)) : py::object(py::none());
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_lennard, m) {
+  m.doc() = "Compiled core of the lennard package; use the functions of lennard itself.";
+  py::register_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const lennard::Error& e) {
+      PyErr_SetString(PyExc_ValueError, e.what());
+    }
+  });
+
+  m.def("check_potential", [](const std::string& spec) {
+    try {
+      return potential_name(parse_potential(spec));
+    } catch (const lennard::Error&) {
+      throw py::value_error("potential: '" + spec + "' is not lj, mie:N,M (N > M > 3), sw:LAMBDA (LAMBDA > 1) or hs");
+    }
+  });
+
+  m.def("second_virial", [](const Array& T, const std::string& potential, double epsilon_K, double sigma_A,
+                            const std::string& method, bool quantum, double molar_mass, int derivative) {
+    const Pure gas = pure(potential, epsilon_K, sigma_A, method, quantum, molar_mass);
+    if (derivative == 1) return map_temperatures(T, [&](double t) { return gas.dB_dT(t); });
+    return map_temperatures(T, [&](double t) { return gas.B(t); });
+  });
+
+  m.def("third_virial", [](const Array& T, const std::string& potential, double epsilon_K, double sigma_A,
+                           int derivative) {
+    const Potential p = parse_potential(potential);
+    const double volume = molar_volume_cm3_per_mol(sigma_A);
+    return map_temperatures(T, [&](double t) {
+      const ReducedThirdVirial c = reduced_third_virial(p, t / epsilon_K, derivative == 1);
+      return derivative == 1 ? c.dC_dT * volume * volume / epsilon_K : c.C * volume * volume;
+    });
+  });
+
+  m.def("compressibility", [](const Array& T, const Array& P, const std::string& potential, double epsilon_K,
+                              double sigma_A, const std::string& method, bool quantum, double molar_mass) {
+    const Pure gas = pure(potential, epsilon_K, sigma_A, method, quantum, molar_mass);
+    const double volume = molar_volume_cm3_per_mol(sigma_A);
+    Array Z(T.size()), V(T.size());
+    const double* t = T.data();
+    const double* p = P.data();
+    double* z = Z.mutable_data();
+    double* v = V.mutable_data();
+    {
+      py::gil_scoped_release unlocked;
+      for (py::ssize_t i = 0; i < T.size(); ++i) {
+        const double C = reduced_third_virial(gas.potential, t[i] / epsilon_K, false).C * volume * volume;
+        const GasState state = gas_state(t[i], p[i], gas.B(t[i]), C);
+        z[i] = state.Z;
+        v[i] = state.V_cm3_per_mol;
+      }
+    }
+    return py::make_tuple(Z, V);
+  });
+
+  m.def("mixture_second_virial", [](const Array& T, const std::vector<std::string>& names,
+                                    const std::vector<double>& fractions, double kij, bool quantum, int derivative) {
+    Mixture mixture;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const Gas& gas = gas_named(names[i]);
+      mixture.components.push_back(
+          {gas.name, gas.potential, gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol, fractions[i]});
+    }
+    mixture.kij = kij;
+    check_mixture(mixture);
+    return map_temperatures(T, [&](double t) {
+      const MixtureSecondVirial b = mixture_second_virial(mixture, t, quantum);
+      return derivative == 1 ? b.dB_dT : b.B;
+    });
+  });
+
+  m.def("characteristic_temperatures", [](const std::string& potential, double epsilon_K, double sigma_A,
+                                          bool quantum, double molar_mass) {
+    const std::optional<double> de_boer =
+        quantum ? std::optional<double>(de_boer_parameter(epsilon_K, sigma_A, molar_mass)) : std::nullopt;
+    Characteristics c;
+    {
+      py::gil_scoped_release unlocked;
+      c = characteristics(parse_potential(potential), epsilon_K, sigma_A, de_boer);
+    }
+    py::dict d;
+    d["boyle_temperature_K"] = maybe(c.boyle_temperature_K);
+    d["inversion_temperature_K"] = maybe(c.inversion_temperature_K);
+    d["max_B_temperature_K"] = maybe(c.max_B_temperature_K);
+    d["max_B_cm3_per_mol"] = maybe(c.max_B_cm3_per_mol);
+    return d;
+  });
+
+  m.def("fit", [](const Array& T, const Array& B, const std::optional<Array>& u, const std::string& potential,
+                  bool free_repulsion, bool quantum, double molar_mass) {
+    DataSet data;
+    data.has_uncertainties = u.has_value();
+    for (py::ssize_t i = 0; i < T.size(); ++i) {
+      data.points.push_back({T.data()[i], B.data()[i], u ? u->data()[i] : 0.0, static_cast<std::size_t>(i + 1)});
+    }
+    const Potential shape = parse_potential(potential);
+    FitResult fit;
+    {
+      py::gil_scoped_release unlocked;
+      fit = quantum ? fit_virial_quantum(data, shape, molar_mass) : fit_virial(data, shape, free_repulsion);
+    }
+    // The keys of 'lennard fit -f json', in its order.
+    py::dict d;
+    d["potential"] = potential_name(fit.potential);
+    d["epsilon_K"] = fit.epsilon_K;
+    d["epsilon_K_stderr"] = fit.epsilon_K_stderr;
+    d["sigma_A"] = fit.sigma_A;
+    d["sigma_A_stderr"] = fit.sigma_A_stderr;
+    if (fit.repulsive_exponent) {
+      d["repulsive_exponent"] = *fit.repulsive_exponent;
+      d["repulsive_exponent_stderr"] = *fit.repulsive_exponent_stderr;
+    }
+    if (fit.de_boer) d["de_boer_parameter"] = *fit.de_boer;
+    d["rms_cm3_per_mol"] = fit.rms_cm3_per_mol;
+    d["chi2"] = fit.chi2;
+    d["dof"] = fit.dof;
+    d["reduced_chi2"] = fit.reduced_chi2;
+    py::list points;
+    for (std::size_t i = 0; i < data.points.size(); ++i) {
+      py::dict point;
+      point["T_K"] = data.points[i].T_K;
+      point["B_cm3_per_mol"] = data.points[i].B_cm3_per_mol;
+      point["B_fit_cm3_per_mol"] = fit.B_fit_cm3_per_mol[i];
+      point["residual_cm3_per_mol"] = data.points[i].B_cm3_per_mol - fit.B_fit_cm3_per_mol[i];
+      points.append(point);
+    }
+    d["points"] = points;
+    return d;
+  });
+
+  m.def("gases", [] {
+    py::list list;
+    for (const Gas& gas : gas_library()) list.append(gas_dict(gas));
+    return list;
+  });
+  m.def("gas", [](const std::string& name) { return gas_dict(gas_named(name)); });
+}

@@ -1,0 +1,134 @@
+"""The Python module against the command line's json (to the last bit), its
+broadcasting, its refusals, threads and a fit round trip."""
+import json
+import os
+import pathlib
+import subprocess
+import threading
+
+import numpy as np
+import pytest
+
+import lennard
+
+LENNARD = os.environ["LENNARD_EXE"]
+SOURCE = pathlib.Path(os.environ["LENNARD_SOURCE_DIR"])
+
+
+def program_json(*args):
+    out = subprocess.run([LENNARD, *args, "-f", "json", "-o", "-"], check=True, capture_output=True, text=True).stdout
+    return json.loads(out)
+
+
+def column(table, key):
+    return np.array([row[key] for row in table["rows"]])
+
+
+# Each case: the program's arguments, and the same quantity asked of the module.
+CASES = [
+    (["-e", "120", "-s", "3.4", "-m", "series", "--derivative"], "B_cm3_per_mol",
+     lambda T: lennard.second_virial(T, 120, 3.4)),
+    (["-e", "120", "-s", "3.4", "-m", "series", "--derivative"], "dB_dT_cm3_per_mol_K",
+     lambda T: lennard.second_virial(T, 120, 3.4, derivative=1)),
+    (["-e", "120", "-s", "3.4"], "B_cm3_per_mol",
+     lambda T: lennard.second_virial(T, 120, 3.4, method="trapezoid")),
+    (["-e", "120", "-s", "3.4", "-p", "mie:14,6", "-m", "quadrature"], "B_cm3_per_mol",
+     lambda T: lennard.second_virial(T, 120, 3.4, potential="mie:14,6", method="quadrature")),
+    (["--gas", "neon", "--quantum", "--derivative"], "dB_dT_cm3_per_mol_K",
+     lambda T: lennard.second_virial(T, gas="neon", quantum=True, derivative=1)),
+    (["--gas", "argon", "--third", "--derivative", "--step", "20"], "dC_dT_cm6_per_mol2_K",
+     lambda T: lennard.third_virial(T, gas="argon", derivative=1)),
+    (["--gas", "nitrogen", "-m", "series", "--pressure", "50", "--step", "20"], "Z",
+     lambda T: lennard.compressibility(T, 50, gas="nitrogen")[0]),
+    (["--gas", "nitrogen", "-m", "series", "--pressure", "50", "--step", "20"], "V_cm3_per_mol",
+     lambda T: lennard.compressibility(T, 50, gas="nitrogen")[1]),
+    (["--mix", "Ar:0.3,Kr:0.7", "--kij", "0.02"], "B_cm3_per_mol",
+     lambda T: lennard.mixture_second_virial(T, ["argon", "krypton"], [0.3, 0.7], kij=0.02)),
+]
+
+
+@pytest.mark.parametrize("args,key,module", CASES)
+def test_agrees_with_the_program_to_the_last_bit(args, key, module):
+    table = program_json(*args)
+    T = column(table, "T_K")
+    assert np.array_equal(module(T), column(table, key))
+
+
+def test_summary_and_library_agree_with_the_program():
+    assert lennard.characteristic_temperatures(120, 3.4) == program_json("-e", "120", "-s", "3.4", "--summary")
+    assert lennard.characteristic_temperatures(gas="helium", quantum=True) == \
+        program_json("--gas", "helium", "--quantum", "--summary")
+    listed = json.loads(subprocess.run([LENNARD, "gases", "-f", "json"], check=True, capture_output=True,
+                                       text=True).stdout)
+    assert lennard.gases() == listed
+    assert lennard.gas("ARGÓN") == listed[2]
+
+
+def test_fit_agrees_with_the_program():
+    data = SOURCE / "examples" / "argon_B2.dat"
+    expected = json.loads(subprocess.run([LENNARD, "fit", str(data), "-f", "json"], check=True,
+                                         capture_output=True, text=True).stdout)
+    points = np.loadtxt(data, comments="#", ndmin=2)
+    u = points[:, 2] if points.shape[1] > 2 else None
+    assert lennard.fit(points[:, 0], points[:, 1], u) == expected
+
+
+def test_fit_round_trip():
+    T = np.geomspace(150, 900, 25)
+    B = lennard.second_virial(T, 143.2, 3.35, potential="mie:14,6")
+    result = lennard.fit(T, B, potential="mie:14,6")
+    assert result["epsilon_K"] == pytest.approx(143.2, rel=1e-9)
+    assert result["sigma_A"] == pytest.approx(3.35, rel=1e-9)
+
+
+def test_shapes_broadcast_and_scalars_are_floats():
+    assert isinstance(lennard.second_virial(300, 120, 3.4), float)
+    assert isinstance(lennard.second_virial(np.float64(300), 120, 3.4), float)
+    grid = np.linspace(150, 600, 12).reshape(3, 4)
+    B = lennard.second_virial(grid, 120, 3.4)
+    assert B.shape == (3, 4) and B.dtype == np.float64
+    assert np.array_equal(B.ravel(), lennard.second_virial(grid.ravel(), 120, 3.4))
+    Z, V = lennard.compressibility(grid[:, :1], [1.0, 10.0, 100.0, 200.0], 120, 3.4)
+    assert Z.shape == V.shape == (3, 4)
+    assert lennard.third_virial([300], gas="argon").shape == (1,)
+
+
+@pytest.mark.parametrize("call,argument", [
+    (lambda: lennard.second_virial(300, 120, 3.4, potential="mie:6,12"), "potential"),
+    (lambda: lennard.second_virial(300, gas="argn"), "gas"),
+    (lambda: lennard.second_virial(300, 0.0, 3.4), "epsilon_K"),
+    (lambda: lennard.second_virial(300, 120, float("nan")), "sigma_A"),
+    (lambda: lennard.second_virial([300, -1], 120, 3.4), "T_K"),
+    (lambda: lennard.second_virial(300, 120, 3.4, quantum=True), "molar_mass_g_per_mol"),
+    (lambda: lennard.second_virial(300, 120, 3.4, potential="sw:1.5", quantum=True, molar_mass_g_per_mol=4),
+     "quantum"),
+    (lambda: lennard.second_virial(300, 120, 3.4, potential="hs", method="trapezoid"), "method"),
+    (lambda: lennard.second_virial(300, 120, 3.4, derivative=2), "derivative"),
+    (lambda: lennard.second_virial(300, 120, 3.4, gas="argon"), "gas"),
+    (lambda: lennard.compressibility([300, 400], [1, 2, 3], 120, 3.4), "T_K and pressure_bar"),
+    (lambda: lennard.mixture_second_virial(300, ["argon", "krypton"], [0.3, 0.6]), "mole_fractions"),
+    (lambda: lennard.mixture_second_virial(300, ["ar", "kr", "xe"], [0.2, 0.3, 0.5], kij=0.1), "kij"),
+    (lambda: lennard.fit([300, 400, 500], [1.0, 2.0]), "T_K and B_cm3_per_mol"),
+    (lambda: lennard.fit([300, 300, 300], [-10.0, -10.0, -10.0]), "T_K, B_cm3_per_mol"),
+    (lambda: lennard.gas("unobtainium"), "gas"),
+])
+def test_bad_arguments_raise_value_error_naming_them(call, argument):
+    with pytest.raises(ValueError) as refusal:
+        call()
+    assert str(refusal.value).startswith(argument)
+
+
+def test_threads_get_the_values_of_one_thread():
+    T = np.linspace(100, 1000, 200_000)
+    expected = lennard.second_virial(T, 120, 3.4, potential="mie:14,6")
+    results = [None] * 4
+
+    def work(i):
+        results[i] = lennard.second_virial(T, 120, 3.4, potential="mie:14,6")
+
+    threads = [threading.Thread(target=work, args=(i,)) for i in range(4)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert all(np.array_equal(r, expected) for r in results)
