@@ -106,10 +106,18 @@ def second_virial(T_K, epsilon_K=None, sigma_A=None, *, potential="lj", gas=None
     return _shaped(result, T.shape)
 
 
-def third_virial(T_K, epsilon_K=None, sigma_A=None, *, potential="lj", gas=None, derivative=0):
-    """C in cm^6/mol^2 (or dC/dT in cm^6/(mol^2 K) with derivative=1), relative error about 1e-12."""
+def third_virial(T_K, epsilon_K=None, sigma_A=None, *, potential="lj", gas=None, method="series", quantum=False,
+                 molar_mass_g_per_mol=None, derivative=0):
+    """C in cm^6/mol^2 (or dC/dT in cm^6/(mol^2 K) with derivative=1), relative error about 1e-12.
+
+    C is always computed by its own exact rule (method only has to be a valid
+    name) and without quantum correction, which is computed for B alone.
+    """
     T = _array("T_K", T_K)
-    spec, epsilon, sigma, _ = _gas_model(epsilon_K, sigma_A, potential, gas, False, None)
+    if quantum:
+        raise ValueError("quantum: the first quantum correction is computed for B only, not for C")
+    spec, epsilon, sigma, _ = _gas_model(epsilon_K, sigma_A, potential, gas, False, molar_mass_g_per_mol)
+    _method(method, spec, False)
     return _shaped(_lennard.third_virial(T.ravel(), spec, epsilon, sigma, _derivative(derivative)), T.shape)
 
 
@@ -132,8 +140,8 @@ def compressibility(T_K, pressure_bar, epsilon_K=None, sigma_A=None, *, potentia
 def mixture_second_virial(T_K, gases, mole_fractions, kij=0.0, *, quantum=False, derivative=0):
     """B of a mixture of library gases in cm^3/mol (Lorentz-Berthelot, exact series)."""
     T = _array("T_K", T_K)
-    if isinstance(gases, str):
-        raise ValueError("gases: expected a list of gas names")
+    if isinstance(gases, str) or not hasattr(gases, "__iter__"):
+        raise ValueError(f"gases: expected a list of gas names, got {gases!r}")
     names = [str(g) for g in gases]
     fractions = [float(x) for x in np.atleast_1d(np.asarray(mole_fractions, dtype=np.float64))]
     if len(names) == 0 or len(names) != len(fractions):
@@ -159,8 +167,6 @@ def characteristic_temperatures(epsilon_K=None, sigma_A=None, *, potential="lj",
     """Boyle, Joule-Thomson inversion and maximum-of-B temperatures (K) and the maximum of B, as
     'lennard --summary -f json' gives them; None where one does not exist."""
     spec, epsilon, sigma, mass = _gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol)
-    if spec == "hs":
-        raise ValueError("potential: hard spheres have no characteristic temperatures")
     return _lennard.characteristic_temperatures(spec, epsilon, sigma, bool(quantum), mass)
 
 

@@ -56,6 +56,8 @@ def test_agrees_with_the_program_to_the_last_bit(args, key, module):
 
 def test_summary_and_library_agree_with_the_program():
     assert lennard.characteristic_temperatures(120, 3.4) == program_json("-e", "120", "-s", "3.4", "--summary")
+    assert lennard.characteristic_temperatures(sigma_A=3.0, potential="hs") == \
+        program_json("-s", "3", "-p", "hs", "--summary")
     assert lennard.characteristic_temperatures(gas="helium", quantum=True) == \
         program_json("--gas", "helium", "--quantum", "--summary")
     listed = json.loads(subprocess.run([LENNARD, "gases", "-f", "json"], check=True, capture_output=True,
@@ -106,6 +108,8 @@ def test_shapes_broadcast_and_scalars_are_floats():
     (lambda: lennard.second_virial(300, 120, 3.4, derivative=2), "derivative"),
     (lambda: lennard.second_virial(300, 120, 3.4, gas="argon"), "gas"),
     (lambda: lennard.compressibility([300, 400], [1, 2, 3], 120, 3.4), "T_K and pressure_bar"),
+    (lambda: lennard.third_virial(300, gas="argon", quantum=True), "quantum"),
+    (lambda: lennard.mixture_second_virial(300, None, [1.0]), "gases"),
     (lambda: lennard.mixture_second_virial(300, ["argon", "krypton"], [0.3, 0.6]), "mole_fractions"),
     (lambda: lennard.mixture_second_virial(300, ["ar", "kr", "xe"], [0.2, 0.3, 0.5], kij=0.1), "kij"),
     (lambda: lennard.fit([300, 400, 500], [1.0, 2.0]), "T_K and B_cm3_per_mol"),
