@@ -231,7 +231,7 @@ void setup_table(CLI::App& app, TableSetup& s) {
           ->check(positive_finite("una presión", "BAR>0"));
   s.quantum_option = app.add_flag("--quantum", s.options.quantum,
                                   "Añade a B su primera corrección cuántica (Wigner-Kirkwood, orden hbar^2), para gases "
-                                  "ligeros; necesita --mass y un potencial continuo (lj o mie:N,M)");
+                                  "ligeros; necesita --mass (o --gas o --mix, que dan la masa) y un potencial continuo (lj o mie:N,M)");
   s.mass_option = s.mass.add(app, "--mass", "Masa molar, en g/mol (para --quantum)", "G_POR_MOL")
                       ->check(positive_finite("una masa", "G/MOL>0"));
   add_choice(app, "-f,--format", s.options.format,
