@@ -121,11 +121,11 @@ PYBIND11_MODULE(_lennard, m) {
     }
   });
 
-  m.def("check_potential", [](const std::string& spec) {
+  m.def("check_potential", [](const std::string& spelling) {
     try {
-      return potential_name(parse_potential(spec));
+      return potential_name(parse_potential(spelling));
     } catch (const lennard::Error&) {
-      throw py::value_error("potential: '" + spec + "' is not lj, mie:N,M (N > M > 3), sw:LAMBDA (LAMBDA > 1) or hs");
+      throw py::value_error("potential: '" + spelling + "' is not lj, mie:N,M (N > M > 3), sw:LAMBDA (LAMBDA > 1) or hs");
     }
   });
 

@@ -70,12 +70,29 @@ ReducedThirdVirial soft(double C, double n, double m, double T, bool with_deriva
                                       grid_step(C, n, T), reach(m));
 }
 
+// F(x_k) = Int_0^x_k f(t) t dt at x_k = k h for k up to 2N, from 8-point
+// Gauss rules on each cell: every r + s and |r - s| of the grid.
+std::vector<double> antiderivative_on_grid(const std::function<double(double)>& f, double h, std::size_t N) {
+  std::vector<double> F(2 * N + 1);
+  F[0] = 0.0;
+  for (std::size_t k = 0; k < 2 * N; ++k) {
+    const double lo = static_cast<double>(k) * h;
+    double cell = 0.0;
+    for (std::size_t q = 0; q < gauss8_x.size(); ++q) {
+      const double t = lo + gauss8_x[q] * h;
+      cell += gauss8_w[q] * f(t) * t;
+    }
+    F[k + 1] = F[k] + cell * h;
+  }
+  return F;
+}
+
 // -(8 pi^2/3) Int Int r s a(r) b(s) [F_c(r+s) - F_c(|r-s|)] on the grid of
 // third_virial_on_grid, for three different Mayer functions.
 double triangle_on_grid(const std::function<double(double)>& a, const std::function<double(double)>& b,
                         const std::function<double(double)>& c, double h, double R) {
   const std::size_t N = static_cast<std::size_t>(std::lround(R / h));
-  std::vector<double> ra(N + 1), sb(N + 1), F(2 * N + 1);
+  std::vector<double> ra(N + 1), sb(N + 1);
   for (std::size_t k = 0; k <= N; ++k) {
     const double r = static_cast<double>(k) * h;
     ra[k] = r * a(r);
@@ -83,16 +100,7 @@ double triangle_on_grid(const std::function<double(double)>& a, const std::funct
   }
   ra[N] *= 0.5;
   sb[N] *= 0.5;
-  F[0] = 0.0;
-  for (std::size_t k = 0; k < 2 * N; ++k) {
-    const double lo = static_cast<double>(k) * h;
-    double cell = 0.0;
-    for (std::size_t q = 0; q < gauss8_x.size(); ++q) {
-      const double t = lo + gauss8_x[q] * h;
-      cell += gauss8_w[q] * c(t) * t;
-    }
-    F[k + 1] = F[k] + cell * h;
-  }
+  const std::vector<double> F = antiderivative_on_grid(c, h, N);
   double sum = 0.0;
   for (std::size_t i = 1; i <= N; ++i) {
     double row = 0.0;
@@ -210,19 +218,10 @@ namespace detail {
 ReducedThirdVirial third_virial_on_grid(const std::function<double(double)>& f,
                                         const std::function<double(double)>& f_T, double h, double R) {
   const std::size_t N = static_cast<std::size_t>(std::lround(R / h));
-  // r f(r) at the nodes, and F(x_k) for x_k up to 2R from 8-point Gauss rules on each cell.
-  std::vector<double> rf(N + 1), F(2 * N + 1);
+  // r f(r) at the nodes, and F on the grid up to 2R.
+  std::vector<double> rf(N + 1);
   for (std::size_t k = 0; k <= N; ++k) rf[k] = static_cast<double>(k) * h * f(static_cast<double>(k) * h);
-  F[0] = 0.0;
-  for (std::size_t k = 0; k < 2 * N; ++k) {
-    const double a = static_cast<double>(k) * h;
-    double cell = 0.0;
-    for (std::size_t q = 0; q < gauss8_x.size(); ++q) {
-      const double t = a + gauss8_x[q] * h;
-      cell += gauss8_w[q] * f(t) * t;
-    }
-    F[k + 1] = F[k] + cell * h;
-  }
+  const std::vector<double> F = antiderivative_on_grid(f, h, N);
   // a_i = w_i r_i f(r_i) with the trapezoid's weights w (half at both ends;
   // at r = 0 the term vanishes). The integrand is even about r = 0 and
   // negligible at R, so the rule converges spectrally.

@@ -17,6 +17,38 @@ const Column* Table::column(std::string_view key) const {
   return nullptr;
 }
 
+namespace {
+
+// The value vectors of a table's columns, nullptr for those it does not hold.
+struct Columns {
+  std::vector<double>*B, *B_classical, *B12, *dB, *C, *dC, *V, *Z;
+};
+
+// B first, then the classical B, the cross coefficient of a binary mixture
+// and the quantities asked for, in the order the writers print them.
+Columns add_columns(Table& table, const Quantities& quantities, bool classical, bool cross, const char* B_label) {
+  const std::size_t rows = table.T_K.size();
+  const auto add = [&](bool wanted, std::string_view key, const char* label, bool may_be_missing = false) {
+    if (!wanted) return static_cast<std::vector<double>*>(nullptr);
+    table.columns.push_back({std::string(key), label, std::vector<double>(rows), may_be_missing});
+    return &table.columns.back().values;
+  };
+  table.columns.reserve(8);  // the pointers stay valid
+  const bool pressure = quantities.pressure_bar.has_value();
+  Columns c{};
+  c.B = add(true, B_key, B_label);
+  c.B_classical = add(classical, B_classical_key, "B clásico, sin la corrección cuántica (cm3/mol)");
+  c.B12 = add(cross, B12_key, "B12, coeficiente cruzado (cm3/mol)");
+  c.dB = add(quantities.derivative, dB_dT_key, "dB/dT (cm3/(mol K))");
+  c.C = add(quantities.third, C_key, "C (cm6/mol2)");
+  c.dC = add(quantities.third && quantities.derivative, dC_dT_key, "dC/dT (cm6/(mol2 K))");
+  c.V = add(pressure, V_key, "V (cm3/mol)", true);
+  c.Z = add(pressure, Z_key, "Z = PV/(RT)", true);
+  return c;
+}
+
+}  // namespace
+
 Table compute_table(const Potential& potential, double epsilon_K, double sigma_A,
                     const std::vector<double>& temperatures_K, Method method, Quantities quantities,
                     const Parallelism& parallelism) {
@@ -25,20 +57,8 @@ Table compute_table(const Potential& potential, double epsilon_K, double sigma_A
   const double volume = molar_volume_cm3_per_mol(sigma_A);
   Table table{potential, epsilon_K, sigma_A, method, quantities.pressure_bar, quantities.de_boer, {}, {}, 0.0,
               temperatures_K, {}};
-  const auto add = [&](std::string_view key, const char* label, bool may_be_missing = false) {
-    table.columns.push_back({std::string(key), label, std::vector<double>(rows), may_be_missing});
-    return &table.columns.back().values;
-  };
-  table.columns.reserve(7);
-  std::vector<double>* B = add(B_key, "B (cm3/mol)");
-  std::vector<double>* B_classical =
-      quantities.de_boer ? add(B_classical_key, "B clásico, sin la corrección cuántica (cm3/mol)") : nullptr;
-  std::vector<double>* dB = quantities.derivative ? add(dB_dT_key, "dB/dT (cm3/(mol K))") : nullptr;
-  std::vector<double>* C = quantities.third ? add(C_key, "C (cm6/mol2)") : nullptr;
-  std::vector<double>* dC =
-      quantities.third && quantities.derivative ? add(dC_dT_key, "dC/dT (cm6/(mol2 K))") : nullptr;
-  std::vector<double>* V = quantities.pressure_bar ? add(V_key, "V (cm3/mol)", true) : nullptr;
-  std::vector<double>* Z = quantities.pressure_bar ? add(Z_key, "Z = PV/(RT)", true) : nullptr;
+  const Columns columns = add_columns(table, quantities, quantities.de_boer.has_value(), false, "B (cm3/mol)");
+  auto [B, B_classical, B12, dB, C, dC, V, Z] = columns;
   // Blocks of about a millisecond of work: a row by the trapezoid costs some
   // 100 us, by the series some 50 ns, a C about a millisecond.
   const std::size_t block = quantities.third ? 1 : (method == Method::series ? 16384 : 16);
@@ -83,21 +103,8 @@ Table compute_mixture_table(const Mixture& mixture, const std::vector<double>& t
   Table table{parts.front().potential, std::numeric_limits<double>::quiet_NaN(), std::cbrt(sigma3), Method::series,
               quantities.pressure_bar, std::nullopt, {}, {}, mixture.kij, temperatures_K, {}};
   for (const Component& c : parts) table.mixture.push_back({c.name, c.mole_fraction});
-  const auto add = [&](std::string_view key, const char* label, bool may_be_missing = false) {
-    table.columns.push_back({std::string(key), label, std::vector<double>(rows), may_be_missing});
-    return &table.columns.back().values;
-  };
-  table.columns.reserve(8);
-  std::vector<double>* B = add(B_key, "B de la mezcla (cm3/mol)");
-  std::vector<double>* B_classical =
-      quantum ? add(B_classical_key, "B clásico, sin la corrección cuántica (cm3/mol)") : nullptr;
-  std::vector<double>* B12 = parts.size() == 2 ? add(B12_key, "B12, coeficiente cruzado (cm3/mol)") : nullptr;
-  std::vector<double>* dB = quantities.derivative ? add(dB_dT_key, "dB/dT (cm3/(mol K))") : nullptr;
-  std::vector<double>* C = quantities.third ? add(C_key, "C (cm6/mol2)") : nullptr;
-  std::vector<double>* dC =
-      quantities.third && quantities.derivative ? add(dC_dT_key, "dC/dT (cm6/(mol2 K))") : nullptr;
-  std::vector<double>* V = quantities.pressure_bar ? add(V_key, "V (cm3/mol)", true) : nullptr;
-  std::vector<double>* Z = quantities.pressure_bar ? add(Z_key, "Z = PV/(RT)", true) : nullptr;
+  const Columns columns = add_columns(table, quantities, quantum, parts.size() == 2, "B de la mezcla (cm3/mol)");
+  auto [B, B_classical, B12, dB, C, dC, V, Z] = columns;
   const std::size_t block = quantities.third ? 1 : 1024;
   for_each_block(rows, block, parallelism, [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {

@@ -59,11 +59,11 @@ def _gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol
         if _lennard.check_potential(potential) != entry["potential"]:
             raise ValueError(f"potential: the gas {entry['name']} sets the potential {entry['potential']}")
         return entry["potential"], entry["epsilon_K"], entry["sigma_A"], entry["molar_mass_g_per_mol"]
-    spec = _lennard.check_potential(potential)
+    kind = _lennard.check_potential(potential)
     if sigma_A is None:
         raise ValueError("sigma_A: required (or give gas)")
     sigma = _positive("sigma_A", sigma_A)
-    if spec == "hs":
+    if kind == "hs":
         epsilon = 1.0 if epsilon_K is None else _positive("epsilon_K", epsilon_K)
     elif epsilon_K is None:
         raise ValueError("epsilon_K: required (or give gas)")
@@ -76,16 +76,16 @@ def _gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol
         mass = _positive("molar_mass_g_per_mol", molar_mass_g_per_mol)
     elif molar_mass_g_per_mol is not None:
         raise ValueError("molar_mass_g_per_mol: used only with quantum=True")
-    if quantum and not (spec == "lj" or spec.startswith("mie:")):
-        raise ValueError(f"quantum: the expansion needs a smooth potential (lj or mie:N,M), not {spec}")
-    return spec, epsilon, sigma, mass
+    if quantum and not (kind == "lj" or kind.startswith("mie:")):
+        raise ValueError(f"quantum: the expansion needs a smooth potential (lj or mie:N,M), not {kind}")
+    return kind, epsilon, sigma, mass
 
 
-def _method(method, spec, quantum):
+def _method(method, kind, quantum):
     if method not in _METHODS:
         raise ValueError(f"method: expected one of {', '.join(_METHODS)}, got {method!r}")
-    if method == "trapezoid" and spec != "lj":
-        raise ValueError(f"method: trapezoid is the Lennard-Jones 12-6 rule; use series or quadrature with {spec}")
+    if method == "trapezoid" and kind != "lj":
+        raise ValueError(f"method: trapezoid is the Lennard-Jones 12-6 rule; use series or quadrature with {kind}")
     if method == "trapezoid" and quantum:
         raise ValueError("method: the quantum correction is added to an exact B; use series or quadrature")
     return method
@@ -99,9 +99,9 @@ def second_virial(T_K, epsilon_K=None, sigma_A=None, *, potential="lj", gas=None
     1e-12; trapezoid is the program's own 12-6 rule with N_A = 6.022e23.
     """
     T = _array("T_K", T_K)
-    spec, epsilon, sigma, mass = _gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol)
-    _method(method, spec, quantum)
-    result = _lennard.second_virial(T.ravel(), spec, epsilon, sigma, method, bool(quantum), mass,
+    kind, epsilon, sigma, mass = _gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol)
+    _method(method, kind, quantum)
+    result = _lennard.second_virial(T.ravel(), kind, epsilon, sigma, method, bool(quantum), mass,
                                     _derivative(derivative))
     return _shaped(result, T.shape)
 
@@ -116,9 +116,9 @@ def third_virial(T_K, epsilon_K=None, sigma_A=None, *, potential="lj", gas=None,
     T = _array("T_K", T_K)
     if quantum:
         raise ValueError("quantum: the first quantum correction is computed for B only, not for C")
-    spec, epsilon, sigma, _ = _gas_model(epsilon_K, sigma_A, potential, gas, False, molar_mass_g_per_mol)
-    _method(method, spec, False)
-    return _shaped(_lennard.third_virial(T.ravel(), spec, epsilon, sigma, _derivative(derivative)), T.shape)
+    kind, epsilon, sigma, _ = _gas_model(epsilon_K, sigma_A, potential, gas, False, molar_mass_g_per_mol)
+    _method(method, kind, False)
+    return _shaped(_lennard.third_virial(T.ravel(), kind, epsilon, sigma, _derivative(derivative)), T.shape)
 
 
 def compressibility(T_K, pressure_bar, epsilon_K=None, sigma_A=None, *, potential="lj", gas=None,
@@ -130,9 +130,9 @@ def compressibility(T_K, pressure_bar, epsilon_K=None, sigma_A=None, *, potentia
         T, P = np.broadcast_arrays(T, P)
     except ValueError:
         raise ValueError(f"T_K and pressure_bar: shapes {np.shape(T)} and {np.shape(P)} do not broadcast") from None
-    spec, epsilon, sigma, mass = _gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol)
-    _method(method, spec, quantum)
-    Z, V = _lennard.compressibility(np.ascontiguousarray(T).ravel(), np.ascontiguousarray(P).ravel(), spec,
+    kind, epsilon, sigma, mass = _gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol)
+    _method(method, kind, quantum)
+    Z, V = _lennard.compressibility(np.ascontiguousarray(T).ravel(), np.ascontiguousarray(P).ravel(), kind,
                                     epsilon, sigma, method, bool(quantum), mass)
     return _shaped(Z, T.shape), _shaped(V, T.shape)
 
@@ -166,8 +166,8 @@ def characteristic_temperatures(epsilon_K=None, sigma_A=None, *, potential="lj",
                                 molar_mass_g_per_mol=None):
     """Boyle, Joule-Thomson inversion and maximum-of-B temperatures (K) and the maximum of B, as
     'lennard --summary -f json' gives them; None where one does not exist."""
-    spec, epsilon, sigma, mass = _gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol)
-    return _lennard.characteristic_temperatures(spec, epsilon, sigma, bool(quantum), mass)
+    kind, epsilon, sigma, mass = _gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol)
+    return _lennard.characteristic_temperatures(kind, epsilon, sigma, bool(quantum), mass)
 
 
 def fit(T_K, B_cm3_per_mol, u_cm3_per_mol=None, *, potential="lj", free_repulsion=False, quantum=False,
@@ -188,17 +188,17 @@ def fit(T_K, B_cm3_per_mol, u_cm3_per_mol=None, *, potential="lj", free_repulsio
         if u.shape != T.shape:
             raise ValueError(f"u_cm3_per_mol: expected shape {T.shape}, got {u.shape}")
         _array("u_cm3_per_mol", u)
-    spec = _lennard.check_potential(potential)
-    if spec == "hs":
+    kind = _lennard.check_potential(potential)
+    if kind == "hs":
         raise ValueError("potential: B of hard spheres does not depend on T; there is nothing to fit")
-    if free_repulsion and not spec.startswith("mie:"):
+    if free_repulsion and not kind.startswith("mie:"):
         raise ValueError("free_repulsion: fits the N of mie:N,M; give potential='mie:N,M'")
     mass = math.nan
     if quantum:
         if free_repulsion:
             raise ValueError("quantum: not with free_repulsion")
-        if not (spec == "lj" or spec.startswith("mie:")):
-            raise ValueError(f"quantum: the expansion needs a smooth potential (lj or mie:N,M), not {spec}")
+        if not (kind == "lj" or kind.startswith("mie:")):
+            raise ValueError(f"quantum: the expansion needs a smooth potential (lj or mie:N,M), not {kind}")
         if molar_mass_g_per_mol is None:
             raise ValueError("molar_mass_g_per_mol: required with quantum=True")
         mass = _positive("molar_mass_g_per_mol", molar_mass_g_per_mol)
@@ -206,7 +206,7 @@ def fit(T_K, B_cm3_per_mol, u_cm3_per_mol=None, *, potential="lj", free_repulsio
         raise ValueError("molar_mass_g_per_mol: used only with quantum=True")
     try:
         return _lennard.fit(np.ascontiguousarray(T), np.ascontiguousarray(B),
-                            None if u is None else np.ascontiguousarray(u), spec, bool(free_repulsion),
+                            None if u is None else np.ascontiguousarray(u), kind, bool(free_repulsion),
                             bool(quantum), mass)
     except ValueError as refusal:
         raise ValueError(f"T_K, B_cm3_per_mol: the data cannot determine a fit ({refusal})") from None
