@@ -3,14 +3,17 @@
 #include <CLI/CLI.hpp>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <regex>
+#include <thread>
 #include <vector>
 
 #include "lennard/console.hpp"
@@ -91,6 +94,25 @@ CLI::Option* add_choice(CLI::App& app, const std::string& names, T& target, cons
             return choices.count(input) != 0 ? "" : "'" + printable(input) + "' no es válido; opciones: " + shown;
           },
           shown));
+}
+
+// --threads N, the same for the table and fit.
+CLI::Option* add_threads(CLI::App& app, unsigned& threads) {
+  return app
+      .add_option_function<std::string>(
+          "--threads", [&threads](const std::string& text) { threads = static_cast<unsigned>(std::stoul(text)); },
+          "Número de hilos de cálculo (por defecto, uno por CPU disponible); el resultado no depende de él")
+      ->option_text("N")
+      ->check(CLI::Validator(
+          [](std::string& input) -> std::string {
+            const bool digits = !input.empty() && input.size() <= 4 &&
+                                input.find_first_not_of("0123456789") == std::string::npos;
+            if (!digits || std::stoul(input) < 1 || std::stoul(input) > 1024) {
+              return "'" + printable(input) + "' no es un número de hilos (un entero de 1 a 1024)";
+            }
+            return "";
+          },
+          "N"));
 }
 
 const CLI::Validator file_name(
@@ -245,6 +267,7 @@ void setup_table(CLI::App& app, TableSetup& s) {
                                  "Dibuja B(T) con gnuplot en ARCHIVO (.png, .svg o .pdf; '-': en el terminal)")
                       ->option_text("ARCHIVO")
                       ->check(plot_path);
+  add_threads(app, s.options.threads);
 }
 
 // The checks that span several options; a sentence for the user when they fail.
@@ -386,6 +409,7 @@ void setup_fit(CLI::App& fit, FitSetup& s) {
                                  "'-': en el terminal)")
                       ->option_text("ARCHIVO")
                       ->check(plot_path);
+  add_threads(fit, s.options.threads);
 }
 
 std::optional<std::string> finish_fit(FitSetup& s) {
@@ -535,16 +559,26 @@ int checked_standard_output(std::FILE* out, std::FILE* err, int status) {
   if (flushed && std::ferror(out) == 0) return status;
   if (status != exit_success) return status;  // the failure that came first is already reported
   std::fprintf(err, "Error: no se pudo escribir en la salida estándar: %s\n",
-               errno != 0 ? std::strerror(errno) : "error de escritura");
+               errno != 0 ? system_error_text(errno).c_str() : "error de escritura");
   return exit_write_failed;
 }
 
 int dispatch(int argc, const char* const argv[], std::FILE* in, std::FILE* out, std::FILE* err) {
-  if (argc <= 1) return run_table(TableOptions{}, in, out, err);  // the dialogue and the default table
-  const ParseResult parsed = parse_command_line(argc, argv);
-  if (parsed.fit) return run_fit(*parsed.fit, in, out, err);
+  if (argc <= 1) {  // the dialogue and the default table
+    TableOptions dialogue;
+    dialogue.threads = available_cpus();
+    return run_table(dialogue, in, out, err);
+  }
+  ParseResult parsed = parse_command_line(argc, argv);
+  if (parsed.fit) {
+    if (parsed.fit->threads == 0) parsed.fit->threads = available_cpus();
+    return run_fit(*parsed.fit, in, out, err);
+  }
   if (parsed.gases) return run_gases(*parsed.gases, out, err);
-  if (parsed.table) return run_table(*parsed.table, in, out, err);
+  if (parsed.table) {
+    if (parsed.table->threads == 0) parsed.table->threads = available_cpus();
+    return run_table(*parsed.table, in, out, err);
+  }
   std::fputs(parsed.text.c_str(), parsed.exit_status == exit_success ? out : err);
   return parsed.exit_status;
 }
@@ -553,6 +587,13 @@ int dispatch(int argc, const char* const argv[], std::FILE* in, std::FILE* out, 
 
 int run(int argc, const char* const argv[], std::FILE* in, std::FILE* out, std::FILE* err) {
   return checked_standard_output(out, err, dispatch(argc, argv, in, out, err));
+}
+
+unsigned available_cpus() {
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return std::max(1u, std::thread::hardware_concurrency());
+  return static_cast<unsigned>(std::max(1, CPU_COUNT(&allowed)));
 }
 
 void guard_standard_descriptors() {

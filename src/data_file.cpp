@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "lennard/errors.hpp"
+#include "lennard/files.hpp"
 #include "lennard/text.hpp"
 
 namespace lennard {
@@ -154,7 +155,7 @@ DataSet read_data_file(const std::string& path) {
   std::error_code ignored;
   if (std::filesystem::is_directory(path, ignored)) throw InputError("no se puede leer " + shown + ": es una carpeta.");
   std::ifstream file(path, std::ios::binary);
-  if (!file) throw InputError("no se puede leer " + shown + ": " + std::strerror(errno));
+  if (!file) throw InputError("no se puede leer " + shown + ": " + system_error_text(errno));
   return read_data(file, shown);
 }
 

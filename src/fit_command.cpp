@@ -10,6 +10,8 @@
 #include "lennard/files.hpp"
 #include "lennard/fit.hpp"
 #include "lennard/plot.hpp"
+#include "lennard/progress.hpp"
+#include "lennard/staged_files.hpp"
 
 namespace lennard {
 
@@ -32,25 +34,34 @@ int run_fit(const FitOptions& options, std::FILE* in, std::FILE* out, std::FILE*
   FitResult fit;
   try {
     data = read_data_file(path);
+    ProgressLine progress(err, 0, "evaluaciones de B");
+    const Parallelism parallelism{options.threads, progress.counter()};
     fit = options.quantum_molar_mass_g_per_mol
-              ? fit_virial_quantum(data, options.potential, *options.quantum_molar_mass_g_per_mol)
-              : fit_virial(data, options.potential, options.free_repulsion);
+              ? fit_virial_quantum(data, options.potential, *options.quantum_molar_mass_g_per_mol, parallelism)
+              : fit_virial(data, options.potential, options.free_repulsion, parallelism);
   } catch (const Error& refusal) {
     std::fprintf(err, "Error: %s\n", refusal.what());
     return refusal.kind() == ErrorKind::usage ? exit_usage : exit_bad_input;
   }
   const std::string source = path == "-" ? "la entrada estándar" : quoted_name(path);
+  // The results and the plot replace earlier files once both are drawn: an
+  // interruption before then leaves every file as it was.
+  StagedFiles files;
   int status = exit_success;
   if (options.format == Format::json) {
-    status = write_to_path(options.output.value_or("-"), out, err,
-                           [&](std::FILE* file) { write_fit_json(file, data, fit); });
+    status = files.write(options.output.value_or("-"), out, err,
+                         [&](std::FILE* file) { write_fit_json(file, data, fit); });
   } else {
     write_fit_summary(out, source, data, fit);
-    status = write_to_path(options.output.value_or("-"), out, err,
-                           [&](std::FILE* file) { write_fit_points(file, data, fit); });
+    status = files.write(options.output.value_or("-"), out, err,
+                         [&](std::FILE* file) { write_fit_points(file, data, fit); });
   }
-  if (status != exit_success || !options.plot) return status;
-  return run_gnuplot(fit_plot_script(data, fit, *options.plot), *options.plot, out, err);
+  if (status == exit_success && options.plot) {
+    status = run_gnuplot(fit_plot_script(data, fit, *options.plot), *options.plot, out, err, files);
+  }
+  // A plot that fails leaves the table to be put in place all the same.
+  const int committed = files.commit(err);
+  return status != exit_success ? status : committed;
 }
 
 }  // namespace lennard

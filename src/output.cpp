@@ -1,13 +1,10 @@
 #include "lennard/output.hpp"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <nlohmann/json.hpp>
 
 #include "lennard/constants.hpp"
-#include "lennard/exit_status.hpp"
 #include "lennard/gas_library.hpp"
 #include "lennard/table.hpp"
 
@@ -246,31 +243,6 @@ void write_fit_json(std::FILE* file, const DataSet& data, const FitResult& fit) 
 }
 
 
-
-int write_to_path(const std::string& path, std::FILE* out, std::FILE* err,
-                  const std::function<void(std::FILE*)>& write) {
-  const bool to_stdout = path == "-";
-  std::FILE* file = to_stdout ? out : std::fopen(path.c_str(), "w");
-  const char* name = to_stdout ? "la salida estándar" : path.c_str();
-  if (file == nullptr) {
-    std::fprintf(err, "Error: no se puede crear '%s': %s\n", path.c_str(), std::strerror(errno));
-    return exit_bad_input;
-  }
-  write(file);
-
-  // Buffered writes fail at the latest when flushed: check before closing.
-  int status = exit_success;
-  if (std::fflush(file) != 0 || std::ferror(file) != 0) {
-    std::fprintf(err, "Error: no se pudo escribir en %s%s%s: %s\n", to_stdout ? "" : "'", name,
-                 to_stdout ? "" : "'", std::strerror(errno));
-    status = exit_write_failed;
-  }
-  if (!to_stdout && std::fclose(file) != 0 && status == 0) {
-    std::fprintf(err, "Error: no se pudo cerrar '%s': %s\n", name, std::strerror(errno));
-    status = exit_write_failed;
-  }
-  return status;
-}
 
 void write_gas_library(std::FILE* file, Format format) {
   const bool json = format == Format::json;

@@ -16,6 +16,7 @@
 
 #include "lennard/exit_status.hpp"
 #include "lennard/files.hpp"
+#include "lennard/staged_files.hpp"
 
 extern char** environ;
 
@@ -191,13 +192,16 @@ bool copy_picture(std::FILE* temporary, std::FILE* destination) {
   return std::ferror(temporary) == 0 && std::fflush(destination) == 0 && std::ferror(destination) == 0;
 }
 
+std::string shown_plot(const std::string& path) { return path == "-" ? "la salida estándar" : quoted_name(path); }
+
 // Plots to standard output or to a device (a link to /dev/full, a pipe):
 // drawn into an anonymous file first, so that a gnuplot that fails writes
 // nothing, and copied with every write checked.
 int draw_and_copy(const std::string& script, const std::string& path, std::FILE* out, std::FILE* err) {
   std::FILE* temporary = std::tmpfile();
   if (temporary == nullptr) {
-    std::fprintf(err, "Error: no se puede crear un archivo temporal para el gráfico: %s\n", std::strerror(errno));
+    std::fprintf(err, "Error: no se puede crear un archivo temporal para el gráfico: %s\n",
+                 system_error_text(errno).c_str());
     return exit_bad_input;
   }
   int status = draw(script, temporary, err);
@@ -205,16 +209,20 @@ int draw_and_copy(const std::string& script, const std::string& path, std::FILE*
     const bool to_stdout = path == "-";
     std::FILE* destination = to_stdout ? out : std::fopen(path.c_str(), "wb");
     if (destination == nullptr) {
-      std::fprintf(err, "Error: no se puede crear el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
+      std::fprintf(err, "Error: no se puede crear el gráfico %s: %s\n", shown_plot(path).c_str(),
+                   system_error_text(errno).c_str());
       status = exit_bad_input;
     } else {
+      errno = 0;
       bool written = copy_picture(temporary, destination);
-      const int write_errno = errno;
-      if (!to_stdout && std::fclose(destination) != 0) written = false;
+      int write_errno = errno;
+      if (!to_stdout && std::fclose(destination) != 0 && written) {
+        written = false;
+        write_errno = errno;
+      }
       if (!written) {
-        std::fprintf(err, "Error: no se pudo escribir el gráfico en %s: %s\n",
-                     to_stdout ? "la salida estándar" : ("'" + path + "'").c_str(),
-                     std::strerror(written ? errno : write_errno));
+        std::fprintf(err, "Error: no se pudo escribir el gráfico en %s: %s\n", shown_plot(path).c_str(),
+                     write_errno != 0 ? system_error_text(write_errno).c_str() : "error de escritura");
         status = exit_write_failed;
       }
     }
@@ -223,56 +231,24 @@ int draw_and_copy(const std::string& script, const std::string& path, std::FILE*
   return status;
 }
 
-// Plots to a regular file: drawn into a temporary file beside it and renamed
-// into place only when complete, so that a failure leaves the earlier plot whole.
-int draw_and_rename(const std::string& script, const std::string& path, std::FILE* err) {
-  const std::filesystem::path target = resolve_links(path);
-  std::string hidden_name = target.filename().string();
-  hidden_name.insert(0, 1, '.');
-  hidden_name += ".XXXXXX";
-  std::string temporary_name = (target.parent_path() / hidden_name).string();
-  const int fd = mkstemp(temporary_name.data());
-  if (fd < 0) {
-    std::fprintf(err, "Error: no se puede crear el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
-    return exit_bad_input;
-  }
-  // The new file gets the permissions the old one had, or those of a new file.
-  struct stat previous {};
-  if (stat(target.c_str(), &previous) == 0) {
-    fchmod(fd, previous.st_mode & 07777);
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-  }
-  std::FILE* picture = fdopen(fd, "wb");
-  if (picture == nullptr) {
-    close(fd);
-    unlink(temporary_name.c_str());
-    std::fprintf(err, "Error: no se puede crear el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
-    return exit_bad_input;
-  }
-  int status = draw(script, picture, err);
-  const bool closed = std::fclose(picture) == 0;
-  if (status == 0 && (!closed || std::rename(temporary_name.c_str(), target.c_str()) != 0)) {
-    std::fprintf(err, "Error: no se pudo escribir el gráfico '%s': %s\n", path.c_str(), std::strerror(errno));
-    status = exit_write_failed;
-  }
-  if (status != 0) unlink(temporary_name.c_str());
-  return status;
-}
-
 }  // namespace
 
-int run_gnuplot(const std::string& script, const std::string& path, std::FILE* out, std::FILE* err) {
+int run_gnuplot(const std::string& script, const std::string& path, std::FILE* out, std::FILE* err,
+                StagedFiles& files) {
   if (!on_path("gnuplot")) {
     std::fputs("Error: no se encontró gnuplot; instálelo con: apt-get install gnuplot-nox\n", err);
     return exit_bad_input;
   }
-  struct stat status {};
-  const bool device = path != "-" && stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
-  if (path == "-" || device) return draw_and_copy(script, path, out, err);
-  return draw_and_rename(script, path, err);
+  if (!replaceable_file(path)) return draw_and_copy(script, path, out, err);
+  // A regular file is drawn into a staged file, put in place with the rest of
+  // the command's results: a failure leaves the earlier plot whole.
+  std::FILE* picture = files.open_for_drawing(path, err);
+  if (picture == nullptr) return exit_bad_input;
+  const int status = draw(script, picture, err);
+  if (!files.finish_drawing(picture, status == exit_success, err)) {
+    return status == exit_success ? exit_write_failed : status;
+  }
+  return exit_success;
 }
 
 namespace {
@@ -283,7 +259,7 @@ int draw(const std::string& script, std::FILE* picture, std::FILE* err) {
 
   int pipe_fds[2];
   if (pipe(pipe_fds) != 0) {
-    std::fprintf(err, "Error: no se pudo crear la tubería hacia gnuplot: %s\n", std::strerror(errno));
+    std::fprintf(err, "Error: no se pudo crear la tubería hacia gnuplot: %s\n", system_error_text(errno).c_str());
     return exit_bad_input;
   }
   posix_spawn_file_actions_t actions;
@@ -292,15 +268,24 @@ int draw(const std::string& script, std::FILE* picture, std::FILE* err) {
   posix_spawn_file_actions_adddup2(&actions, fileno(picture), STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, fileno(err), STDERR_FILENO);
   posix_spawn_file_actions_addclose(&actions, pipe_fds[1]);
+  // In a process group of its own, so that Ctrl-C on the terminal reaches
+  // only this program, which stops gnuplot itself: gnuplot would otherwise
+  // drop the command it is reading and take the rest of the data for commands.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
   char program[] = "gnuplot";
   char* argv[] = {program, nullptr};
   pid_t child = 0;
-  const int spawned = posix_spawnp(&child, "gnuplot", &actions, nullptr, argv, environ);
+  const int spawned = posix_spawnp(&child, "gnuplot", &actions, &attributes, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  if (spawned == 0) register_child_process(child);
   close(pipe_fds[0]);
   if (spawned != 0) {
     close(pipe_fds[1]);
-    std::fprintf(err, "Error: no se pudo ejecutar gnuplot: %s\n", std::strerror(spawned));
+    std::fprintf(err, "Error: no se pudo ejecutar gnuplot: %s\n", system_error_text(spawned).c_str());
     return exit_bad_input;
   }
 
@@ -321,6 +306,7 @@ int draw(const std::string& script, std::FILE* picture, std::FILE* err) {
   int status = 0;  // gnuplot's wait status
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
+  register_child_process(0);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || written < script.size()) {
     std::fputs("Error: gnuplot no pudo dibujar el gráfico (véase su mensaje arriba); no se escribió nada.\n", err);
     return exit_write_failed;

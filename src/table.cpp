@@ -1,6 +1,7 @@
 #include "lennard/table.hpp"
 
 #include "lennard/output.hpp"
+#include "lennard/staged_files.hpp"
 
 namespace lennard {
 

@@ -16,6 +16,7 @@
 #include "lennard/progress.hpp"
 #include "lennard/quantum.hpp"
 #include "lennard/series.hpp"
+#include "lennard/staged_files.hpp"
 #include "lennard/sweep.hpp"
 #include "lennard/virial_table.hpp"
 
@@ -184,14 +185,20 @@ int write_checked_table(const TableOptions& options, const Table& table, const s
   warn_of_quantum_fitted_gases(options, err);
   warn_of_missing_gas_roots(table, err);
   warn_of_large_quantum_corrections(table, err);
-  const int status =
-      write_to_path(output, out, err, [&](std::FILE* file) { write_table(file, table, options.format); });
-  if (status != exit_success || !options.plot) return status;
-  if (table.T_K.empty()) {
+  if (options.plot && table.T_K.empty()) {
     std::fputs("Error: la tabla no tiene filas: no hay nada que dibujar.\n", err);
     return exit_bad_input;
   }
-  return run_gnuplot(table_plot_script(table, *options.plot), *options.plot, out, err);
+  // The table and its plot replace earlier files once both are drawn: an
+  // interruption before then leaves every file as it was.
+  StagedFiles files;
+  int status = files.write(output, out, err, [&](std::FILE* file) { write_table(file, table, options.format); });
+  if (status == exit_success && options.plot) {
+    status = run_gnuplot(table_plot_script(table, *options.plot), *options.plot, out, err, files);
+  }
+  // A plot that fails leaves the table to be put in place all the same.
+  const int committed = files.commit(err);
+  return status != exit_success ? status : committed;
 }
 
 
@@ -200,7 +207,7 @@ int run_mixture_table(const TableOptions& options, const std::string& output, st
   ProgressLine progress(err, temperatures.size(), "filas");
   const Table table = compute_mixture_table(*options.mixture, temperatures,
                                             Quantities{options.derivative, options.third, options.pressure_bar, std::nullopt},
-                                            options.quantum, Parallelism{0, progress.counter()});
+                                            options.quantum, Parallelism{options.threads, progress.counter()});
   return write_checked_table(options, table, output, out, err);
 }
 
@@ -250,7 +257,7 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
                                      options.quantum ? std::optional<double>(de_boer_parameter(
                                                            epsilon, sigma, *options.molar_mass_g_per_mol))
                                                      : std::nullopt},
-                          Parallelism{0, progress.counter()});
+                          Parallelism{options.threads, progress.counter()});
     table.gas = options.gas;
   } catch (const Error& refusal) {
     return report(refusal, err);

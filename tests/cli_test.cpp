@@ -288,7 +288,7 @@ TEST(CommandLine, WriteFailureToAFullDiskIsReported) {
   ScratchDir dir;
   const auto run = run_program(dir, "-e 120 -s 3.4 -f json -o /dev/full", "");
   EXPECT_EQ(run.status, 255);
-  EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("no queda espacio en el dispositivo"), std::string::npos) << run.err;
 }
 
 }  // namespace

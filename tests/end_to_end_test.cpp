@@ -100,7 +100,7 @@ TEST(ResultsFile, ThatIsADirectoryIsReportedWithTheSystemsReason) {
   std::filesystem::create_directory(dir / "Lennard.dat");
   const auto run = run_program(dir, "", "120 3.4\n");
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("Is a directory"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("es un directorio"), std::string::npos) << run.err;
   EXPECT_TRUE(std::filesystem::is_directory(dir / "Lennard.dat"));
 }
 
@@ -109,7 +109,7 @@ TEST(ResultsFile, OnAFullDiskIsAFailureNotASuccess) {
   std::filesystem::create_symlink("/dev/full", dir / "Lennard.dat");
   const auto run = run_program(dir, "", "120 3.4\n");
   EXPECT_EQ(run.status, 255);  // -1 from main
-  EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("no queda espacio en el dispositivo"), std::string::npos) << run.err;
 }
 
 TEST(ResultsFile, DoesNotDependOnTheLocale) {

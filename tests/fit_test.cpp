@@ -359,7 +359,7 @@ TEST(FitCommand, BadDataExitsWithOneAndWritesNoOutput) {
 
   const auto missing = run_program(dir, "fit nowhere.dat", "");
   EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("No such file or directory"), std::string::npos) << missing.err;
+  EXPECT_NE(missing.err.find("no existe el archivo o el directorio"), std::string::npos) << missing.err;
   const auto folder = run_program(dir, "fit .", "");
   EXPECT_EQ(folder.status, 1);
 }
@@ -419,7 +419,7 @@ TEST(Plot, UnwritablePlotPathIsReportedAfterTheOutput) {
   ScratchDir dir;
   const auto run = run_program(dir, "-e 120 -s 3.4 --plot missing-folder/table.svg", "");
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("missing-folder/table.svg': No such file or directory"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("missing-folder/table.svg': no existe el archivo o el directorio"), std::string::npos) << run.err;
   EXPECT_EQ(read_file(dir / "Lennard.dat"), golden("lennard_120_3.4.dat"));
 }
 

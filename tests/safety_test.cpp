@@ -70,13 +70,13 @@ TEST_P(FailedWrite, ExitsWith255AndSaysWhy) {
 INSTANTIATE_TEST_SUITE_P(
     Streams, FailedWrite,
     ::testing::Values(
-        Case{"PlotToAFullDisk", "-e 120 -s 3.4 --plot full.png >.stdout", "No space left on device"},
-        Case{"TextPlotToAFullStdout", "-e 120 -s 3.4 --plot - >/dev/full", "No space left on device"},
-        Case{"TextPlotToAClosedStdout", "-e 120 -s 3.4 --plot - >&-", "Bad file descriptor"},
-        Case{"FitSummaryToAFullStdout", "fit data.dat -o pts.txt >/dev/full", "salida estándar: No space"},
-        Case{"HelpToAFullStdout", "--help >/dev/full", "salida estándar: No space"},
-        Case{"VersionToAClosedStdout", "--version >&-", "salida estándar: Bad file descriptor"},
-        Case{"SummaryToAClosedStdout", "-e 120 -s 3.4 --summary >&-", "salida estándar: Bad file descriptor"}),
+        Case{"PlotToAFullDisk", "-e 120 -s 3.4 --plot full.png >.stdout", "no queda espacio en el dispositivo"},
+        Case{"TextPlotToAFullStdout", "-e 120 -s 3.4 --plot - >/dev/full", "no queda espacio en el dispositivo"},
+        Case{"TextPlotToAClosedStdout", "-e 120 -s 3.4 --plot - >&-", "descriptor de archivo no válido"},
+        Case{"FitSummaryToAFullStdout", "fit data.dat -o pts.txt >/dev/full", "salida estándar: no queda espacio"},
+        Case{"HelpToAFullStdout", "--help >/dev/full", "salida estándar: no queda espacio"},
+        Case{"VersionToAClosedStdout", "--version >&-", "salida estándar: descriptor de archivo no válido"},
+        Case{"SummaryToAClosedStdout", "-e 120 -s 3.4 --summary >&-", "salida estándar: descriptor de archivo no válido"}),
     lennard::testing::CaseName{});
 
 TEST(FailedWrite, ClosedStdoutDoesNotLetTheResultsFileTakeItsPlace) {

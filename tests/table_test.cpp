@@ -70,7 +70,7 @@ TEST(DatTable, ReportsAFileThatCannotBeCreated) {
   std::rewind(err);
   char message[256] = {};
   ASSERT_NE(std::fgets(message, sizeof message, err), nullptr);
-  EXPECT_NE(std::string(message).find("No such file or directory"), std::string::npos) << message;
+  EXPECT_NE(std::string(message).find("no existe el archivo o el directorio"), std::string::npos) << message;
   std::fclose(err);
 }
 
@@ -80,7 +80,7 @@ TEST(DatTable, ReportsAFailedWriteAsFailure) {
   std::rewind(err);
   char message[256] = {};
   ASSERT_NE(std::fgets(message, sizeof message, err), nullptr);
-  EXPECT_NE(std::string(message).find("No space left on device"), std::string::npos) << message;
+  EXPECT_NE(std::string(message).find("no queda espacio en el dispositivo"), std::string::npos) << message;
   std::fclose(err);
 }
 

@@ -37,6 +37,7 @@ struct TableOptions {
   std::optional<std::string> plot;  // picture of B(T): .png, .svg, .pdf, or "-" for text
   std::string gas;                  // the library gas that set potential, epsilon, sigma and mass, if any
   std::optional<Mixture> mixture;   // a mixture of library gases instead of one gas
+  unsigned threads = 0;             // 0: one per CPU the process may run on
 };
 
 struct FitOptions {
@@ -48,6 +49,7 @@ struct FitOptions {
   bool free_repulsion = false;
   std::optional<double> quantum_molar_mass_g_per_mol;  // fit B with its first quantum correction
   std::string gas;  // the library gas that set the potential (and the mass), if any
+  unsigned threads = 0;  // 0: one per CPU the process may run on
 };
 
 // 'lennard gases': the library, as a text table or as JSON.
@@ -79,6 +81,10 @@ int run_gases(const GasesOptions& options, std::FILE* out, std::FILE* err);
 // Runs the program for these arguments; returns the exit status. Whatever
 // went to out is flushed and checked before it returns.
 int run(int argc, const char* const argv[], std::FILE* in, std::FILE* out, std::FILE* err);
+
+// The number of CPUs this process may run on (its affinity mask), at least 1:
+// the default number of threads.
+unsigned available_cpus();
 
 // Gives each closed standard descriptor (0, 1, 2) a stand-in that fails every
 // transfer, so that files opened later never take their numbers and writes to

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdio>
-#include <functional>
 #include <string>
 
 #include "lennard/characteristic.hpp"
@@ -41,11 +40,5 @@ void write_fit_json(std::FILE* file, const DataSet& data, const FitResult& fit);
 // A value and its standard uncertainty, the uncertainty to two significant
 // digits and the value to the same decimal place.
 std::string with_uncertainty(double value, double u);
-
-// Opens path for writing ("-" is standard output), runs write, flushes and
-// closes. Returns exit_success; exit_bad_input when the file cannot be
-// created; exit_write_failed when a write or the close fails. Failures are reported on err.
-int write_to_path(const std::string& path, std::FILE* out, std::FILE* err,
-                  const std::function<void(std::FILE*)>& write);
 
 }  // namespace lennard

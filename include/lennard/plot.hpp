@@ -8,6 +8,7 @@
 
 #include "lennard/fit.hpp"
 #include "lennard/output.hpp"
+#include "lennard/staged_files.hpp"
 
 namespace lennard {
 
@@ -20,11 +21,12 @@ std::optional<std::string> plot_terminal(const std::string& path);
 std::string table_plot_script(const Table& table, const std::string& path);
 std::string fit_plot_script(const DataSet& data, const FitResult& fit, const std::string& path);
 
-// Runs gnuplot on script, drawing into the file at path (created here, so a
-// path that cannot be written is reported as such), or on out for "-".
-// Returns exit_success; exit_bad_input, with a message on err, when gnuplot
-// is missing or the plot cannot be created; exit_write_failed when gnuplot
-// fails or the plot cannot be written (an earlier plot is then left whole).
-int run_gnuplot(const std::string& script, const std::string& path, std::FILE* out, std::FILE* err);
+// Runs gnuplot on script, drawing into the file at path, staged in files to
+// be committed with the command's other results, or on out for "-" (or a
+// device). Returns exit_success; exit_bad_input, with a message on err, when
+// gnuplot is missing or the plot cannot be created; exit_write_failed when
+// gnuplot fails or the plot cannot be written (an earlier plot is then left whole).
+int run_gnuplot(const std::string& script, const std::string& path, std::FILE* out, std::FILE* err,
+                StagedFiles& files);
 
 }  // namespace lennard

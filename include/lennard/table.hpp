@@ -15,8 +15,8 @@ void write_dat_column_header(std::FILE* file);
 // One row: T, 1/T and B.
 void write_dat_row(std::FILE* file, double T, double B);
 
-// Creates (or truncates) the file at path and writes the table of B by the
-// trapezoidal rule at the given temperatures. Returns the exit status:
+// Writes the table of B by the trapezoidal rule at the given temperatures to
+// the file at path, replacing it only once the table is complete. Returns the exit status:
 // exit_success after a clean close; exit_bad_input when the file cannot be
 // created; exit_write_failed when a write or the close fails. Failures are
 // reported on err.
