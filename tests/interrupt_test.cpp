@@ -4,6 +4,7 @@
 // interruption is sent once the program is known to be blocked (at the
 // dialogue's prompt, or with a stand-in gnuplot that never finishes).
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -13,6 +14,7 @@
 #include <csignal>
 #include <thread>
 
+#include "lennard/cli.hpp"
 #include "lennard/progress.hpp"
 #include "test_support.hpp"
 
@@ -240,6 +242,29 @@ TEST(Progress, ShowsOnATerminalAtOnceWithoutDelay) {
   close(master);
   EXPECT_NE(screen.find("\rCalculando: 8 de 8 filas (100 %)\r\n"), std::string::npos) << screen;
   EXPECT_NE(screen.find("\rCalculando: 1234 evaluaciones de B\r\n"), std::string::npos) << screen;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Threads, DefaultToTheCpusTheProcessMayRunOn) {
+  cpu_set_t all;
+  ASSERT_EQ(sched_getaffinity(0, sizeof all, &all), 0);
+  if (CPU_COUNT(&all) < 2) GTEST_SKIP() << "one CPU: nothing to restrict";
+  cpu_set_t first;
+  CPU_ZERO(&first);
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+    if (CPU_ISSET(cpu, &all)) {
+      CPU_SET(cpu, &first);
+      break;
+    }
+  }
+  ASSERT_EQ(sched_setaffinity(0, sizeof first, &first), 0);
+  const unsigned restricted = lennard::available_cpus();
+  ASSERT_EQ(sched_setaffinity(0, sizeof all, &all), 0);
+  EXPECT_EQ(restricted, 1u);  // as under 'taskset -c 0', whatever the machine has
+  EXPECT_EQ(lennard::available_cpus(), static_cast<unsigned>(CPU_COUNT(&all)));
 }
 
 }  // namespace
