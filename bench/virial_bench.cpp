@@ -101,6 +101,14 @@ void third_virial(benchmark::State& state, const char* spelling) {
 BENCHMARK_CAPTURE(third_virial, lj, "lj")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(third_virial, mie_14_6, "mie:14,6")->Unit(benchmark::kMicrosecond);
 
+// The slowest accepted --third --derivative row: the grid's step count is
+// largest (just under the bound) for M near its limit and any T* <= C.
+void BM_ThirdVirialWorstAccepted(benchmark::State& state) {
+  const lennard::Potential potential = lennard::parse_potential("mie:12,3.73");
+  for (auto _ : state) benchmark::DoNotOptimize(lennard::reduced_third_virial(potential, 2.0, true).dC_dT);
+}
+BENCHMARK(BM_ThirdVirialWorstAccepted)->Unit(benchmark::kMillisecond);
+
 void BM_ThirdVirialTable(benchmark::State& state) {
   const std::vector<double> temperatures = lennard::temperature_grid(lennard::default_sweep(epsilon_K));
   for (auto _ : state) {

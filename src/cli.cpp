@@ -21,6 +21,7 @@
 #include "lennard/files.hpp"
 #include "lennard/gas_library.hpp"
 #include "lennard/plot.hpp"
+#include "lennard/third_virial.hpp"
 
 namespace lennard {
 
@@ -137,7 +138,7 @@ const CLI::Validator potential_spelling(
     "POTENCIAL");
 
 constexpr const char* potential_help =
-    "Potencial: lj (Lennard-Jones 12-6, por defecto), mie:N,M (Mie N-M, N > M > 3), sw:LAMBDA (pozo cuadrado de "
+    "Potencial: lj (Lennard-Jones 12-6, por defecto), mie:N,M (Mie N-M, N > M > 3, N - M >= N/20), sw:LAMBDA (pozo cuadrado de "
     "anchura LAMBDA > 1) o hs (esferas duras, sin epsilon)";
 
 // The checks --quantum and --mass share in the table and in fit.
@@ -342,6 +343,7 @@ std::optional<std::string> finish_table(TableSetup& s) {
              " use series o quadrature.";
     }
   }
+  if (o.third || s.pressure_option->count() > 0) check_third_virial(o.potential);
   if (o.summary) {
     for (const CLI::Option* excluded : {s.tmin_option, s.tmax_option, s.step_option, s.method_option,
                                         s.derivative_option, s.third_option, s.pressure_option, s.plot_option}) {

@@ -42,25 +42,26 @@ double expm1_over(double z) { return z == 0.0 ? 1.0 : std::expm1(z) / z; }
 struct Powers {
   double n, m;
   bool twelve_six;
-  // x^a and x^b for a = -m and b = m - n (so u = C x^a (x^b - 1)).
+  // x^-m and x^(m-n) - 1 (so u = C x^-m (x^(m-n) - 1)); expm1 keeps the
+  // difference accurate when n is close to m.
   std::pair<double, double> core(double x) const {
     if (twelve_six) {
       const double x2 = x * x;
       const double x6 = 1.0 / (x2 * x2 * x2);
-      return {x6, x6};
+      return {x6, x6 - 1.0};
     }
     const double log_x = std::log(x);
-    return {std::exp(-m * log_x), std::exp((m - n) * log_x)};
+    return {std::exp(-m * log_x), std::expm1((m - n) * log_x)};
   }
-  // t^m, t^(n-m) and t^(m-4).
+  // t^m, 1 - t^(n-m) and t^(m-4).
   std::array<double, 3> tail(double t) const {
     if (twelve_six) {
       const double t2 = t * t;
       const double t6 = t2 * t2 * t2;
-      return {t6, t6, t2};
+      return {t6, 1.0 - t6, t2};
     }
     const double log_t = std::log(t);
-    return {std::exp(m * log_t), std::exp((n - m) * log_t), std::exp((m - 4.0) * log_t)};
+    return {std::exp(m * log_t), -std::expm1((n - m) * log_t), std::exp((m - 4.0) * log_t)};
   }
 };
 
@@ -72,31 +73,51 @@ struct Powers {
 ReducedVirial soft(double C, const Powers& powers, double T, bool with_slope) {
   const auto u_of_x = [&](double x) {
     const auto [a, b] = powers.core(x);
-    return C * a * (b - 1.0);
+    return C * a * b;
+  };
+  // At high T the Mayer function turns from -1 to 0 around x_T = (C/T)^(1/n),
+  // far inside the core: the core is split there so the integrator sees it.
+  const double x_T = std::pow(C / T, 1.0 / powers.n);
+  const auto over_core = [&](auto g) {
+    return x_T < 0.5 ? integrate(g, 0.0, x_T) + integrate(g, x_T, 1.0) : integrate(g, 0.0, 1.0);
   };
   // expm1 keeps the Mayer function accurate where u/T is small.
-  const double core = integrate([&](double x) { return std::expm1(-u_of_x(x) / T) * x * x; }, 0.0, 1.0);
+  const double core = over_core([&](double x) { return std::expm1(-u_of_x(x) / T) * x * x; });
   // In the tail -u = C t^m (1 - t^(n-m)) vanishes as t -> 0: the factor t^m is
-  // taken out of u / t^4 before dividing, so nothing is 0/0 there.
-  const double tail = integrate(
-      [&](double t) {
-        const auto [tm, tnm, tm4] = powers.tail(t);
-        const double minus_u = C * tm * (1.0 - tnm);
-        return expm1_over(minus_u / T) * C * (1.0 - tnm) * tm4 / T;
-      },
-      0.0, 1.0);
+  // taken out of u / t^4 before dividing, so nothing is 0/0 there. For m < 4
+  // the weight t^(m-4) is singular at t = 0, nearly non-integrable as m -> 3,
+  // and tanh-sinh loses part of it: there s = t^(m-3), t^(m-4) dt = ds/(m-3),
+  // leaves a bounded integrand.
+  const bool singular_tail = powers.m < 4.0;
+  const auto in_tail = [&](auto g) {
+    if (!singular_tail) {
+      return integrate(
+          [&](double t) {
+            const auto [tm, one_minus_tnm, tm4] = powers.tail(t);
+            return g(C * tm * one_minus_tnm, one_minus_tnm) * tm4;
+          },
+          0.0, 1.0);
+    }
+    const double power = 1.0 / (powers.m - 3.0);
+    return integrate(
+               [&](double s) {
+                 const auto [tm, one_minus_tnm, tm4] = powers.tail(std::pow(s, power));
+                 return g(C * tm * one_minus_tnm, one_minus_tnm);
+               },
+               0.0, 1.0) *
+           power;
+  };
+  const double tail = in_tail([&](double minus_u, double one_minus_tnm) {
+    return expm1_over(minus_u / T) * C * one_minus_tnm / T;
+  });
   constexpr double two_pi = 2.0 * std::numbers::pi;
   if (!with_slope) return {-two_pi * (core + tail), std::numeric_limits<double>::quiet_NaN()};
 
   const auto slope = [T](double u) { return std::isinf(u) ? 0.0 : std::exp(-u / T) * u / (T * T); };
-  const double core_slope = integrate([&](double x) { return slope(u_of_x(x)) * x * x; }, 0.0, 1.0);
-  const double tail_slope = integrate(
-      [&](double t) {
-        const auto [tm, tnm, tm4] = powers.tail(t);
-        const double minus_u = C * tm * (1.0 - tnm);
-        return -std::exp(minus_u / T) * C * (1.0 - tnm) * tm4 / (T * T);
-      },
-      0.0, 1.0);
+  const double core_slope = over_core([&](double x) { return slope(u_of_x(x)) * x * x; });
+  const double tail_slope = in_tail([&](double minus_u, double one_minus_tnm) {
+    return -std::exp(minus_u / T) * C * one_minus_tnm / (T * T);
+  });
   return {-two_pi * (core + tail), -two_pi * (core_slope + tail_slope)};
 }
 

@@ -5,10 +5,12 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <string>
 #include <type_traits>
 #include <vector>
 
 #include "lennard/constants.hpp"
+#include "lennard/errors.hpp"
 
 namespace lennard {
 
@@ -32,14 +34,37 @@ constexpr std::array<double, 8> gauss8_w = {0.05061426814518812958, 0.1111905172
 
 // ---- Smooth potentials: the grid ----------------------------------------------
 
-// The grid's reach for a soft potential whose attraction decays as r^-m: the
-// far region contributes about R^-(2m-3), kept below 1e-12.
-double reach(double m) { return std::max(25.0, std::pow(10.0, 12.0 / (2.0 * m - 3.0))); }
+// The soft core's radius in sigma, where u = kT: (C/T*)^(1/n) once T* > C.
+double core_radius(double C, double n, double T) { return std::min(1.0, std::pow(C / T, 1.0 / n)); }
 
-// The grid's step: the Mayer function turns from -1 to 0 around the radius
-// where u = kT, x_T = (C/T*)^(1/n) at high T*, over a width about x_T/n; 50
-// steps across the core keep the rule at 1e-10 (0.02 in sigma at most).
-double grid_step(double C, double n, double T) { return std::min(0.02, std::pow(C / T, 1.0 / n) / 50.0); }
+// The grid's step: the Mayer function turns from -1 to 0 around the core's
+// radius x_T over a width about x_T/n; 50 steps across the core for n <= 12,
+// proportionally more for steeper walls, keep the rule at 1e-10 (0.02 in
+// sigma at most).
+double step_factor(double n) { return std::min(1.0, 12.0 / n); }
+double grid_step(double C, double n, double T) {
+  return std::min(0.02, core_radius(C, n, T) / 50.0) * step_factor(n);
+}
+
+// The grid's reach. In units of x_T, u/kT = rho^-n - lambda rho^-m with
+// lambda = x_T^(n-m), and the region beyond rho contributes about
+// rho^-(2n-3) + lambda^2 rho^-(2m-3) to C*: kept below 1e-12 (and rho >= 25).
+// For T* <= C (x_T = 1) that is max(25, 10^(12/(2m-3))) sigma; above, the
+// reach shrinks with the core, so the grid never has more than
+// 50 max(25, 10^(12/(2m-3))) steps, whatever T*.
+double reach(double C, double n, double m, double T) {
+  const double x = core_radius(C, n, T);
+  const double lambda = std::pow(x, n - m);
+  const double rho = std::max({25.0, std::pow(10.0, 12.0 / (2.0 * n - 3.0)),
+                               std::pow(lambda * lambda * 1e12, 1.0 / (2.0 * m - 3.0))});
+  return x * rho;
+}
+
+// The most steps the grid of a soft potential takes at any T*: the cost of
+// C grows as its square.
+double most_steps(double n, double m) {
+  return 50.0 / step_factor(n) * std::max(25.0, std::pow(10.0, 12.0 / (2.0 * m - 3.0)));
+}
 
 // u/epsilon at r = x sigma.
 double reduced_soft_potential(double C, double n, double m, double x) {
@@ -48,7 +73,8 @@ double reduced_soft_potential(double C, double n, double m, double x) {
     return C * x6 * (x6 - 1.0);
   }
   const double log_x = std::log(x);
-  return C * std::exp(-m * log_x) * (std::exp((m - n) * log_x) - 1.0);
+  // expm1: x^(m-n) - 1 keeps its digits when n is close to m.
+  return C * std::exp(-m * log_x) * std::expm1((m - n) * log_x);
 }
 
 // The Mayer function of a pair at r (A) and its temperature derivative (1/K);
@@ -67,7 +93,7 @@ ReducedThirdVirial soft(double C, double n, double m, double T, bool with_deriva
   const auto f = [&](double x) { return mayer(unit, T, x); };
   const auto f_T = [&](double x) { return mayer_T(unit, T, x); };
   return detail::third_virial_on_grid(f, with_derivative ? std::function<double(double)>(f_T) : nullptr,
-                                      grid_step(C, n, T), reach(m));
+                                      grid_step(C, n, T), reach(C, n, m, T));
 }
 
 // F(x_k) = Int_0^x_k f(t) t dt at x_k = k h for k up to 2N, from 8-point
@@ -227,26 +253,36 @@ ReducedThirdVirial third_virial_on_grid(const std::function<double(double)>& f,
   // negligible at R, so the rule converges spectrally.
   std::vector<double> a(rf);
   a[N] *= 0.5;
-  const auto G = [&](std::size_t i, std::size_t j) { return F[i + j] - F[i > j ? i - j : j - i]; };
   if (!f_T) {
-    // G is symmetric in r and s: each pair once, the diagonal once.
+    // G(i, j) = F[i+j] - F[|i-j|] is symmetric: each pair once, the diagonal once.
     double C = 0.0;
     for (std::size_t i = 1; i <= N; ++i) {
       double below = 0.0;
-      for (std::size_t j = 1; j < i; ++j) below += a[j] * G(i, j);
-      C += a[i] * (2.0 * below + a[i] * G(i, i));
+      for (std::size_t j = 1; j < i; ++j) below += a[j] * (F[i + j] - F[i - j]);
+      C += a[i] * (2.0 * below + a[i] * F[2 * i]);
     }
     return {-(8.0 * pi2 / 3.0) * h * h * C, not_asked};
+  }
+  // The rows sum_j a_j G(i, j), each pair visited once and added to both of
+  // its rows.
+  std::vector<double> row(N + 1, 0.0);
+  for (std::size_t i = 1; i <= N; ++i) {
+    double below = 0.0;
+    const double a_i = a[i];
+    for (std::size_t j = 1; j < i; ++j) {
+      const double g = F[i + j] - F[i - j];
+      below += a[j] * g;
+      row[j] += a_i * g;
+    }
+    row[i] += below + a_i * F[2 * i];
   }
   double C = 0.0;
   double dC = 0.0;
   for (std::size_t i = 1; i <= N; ++i) {
-    double row = 0.0;
-    for (std::size_t j = 1; j <= N; ++j) row += a[j] * G(i, j);
     const double r = static_cast<double>(i) * h;
     const double w = i == N ? 0.5 : 1.0;
-    C += a[i] * row;
-    dC += w * r * f_T(r) * row;
+    C += a[i] * row[i];
+    dC += w * r * f_T(r) * row[i];
   }
   return {-(8.0 * pi2 / 3.0) * h * h * C, -8.0 * pi2 * h * h * dC};
 }
@@ -259,7 +295,7 @@ ReducedThirdVirial triangle_third_virial(const SoftPair& ij, const SoftPair& ik,
   double R = 0.0;
   for (const SoftPair* p : {&ij, &ik, &jk}) {
     h = std::min(h, p->sigma_A * grid_step(p->C, p->n, T / p->epsilon_K));
-    R = std::max(R, p->sigma_A * reach(p->m));
+    R = std::max(R, p->sigma_A * reach(p->C, p->n, p->m, T / p->epsilon_K));
   }
   h = R / std::ceil(R / h);  // a whole number of steps
   const auto f = [T](const SoftPair& p) { return [&p, T](double r) { return mayer(p, T, r); }; };
@@ -272,7 +308,21 @@ ReducedThirdVirial triangle_third_virial(const SoftPair& ij, const SoftPair& ik,
   return {C, dC};
 }
 
+void check_third_virial(const Potential& potential) {
+  const Mie* mie = std::get_if<Mie>(&potential);
+  if (mie == nullptr) return;
+  const double steps = most_steps(mie->n(), mie->m());
+  if (steps > max_third_virial_steps) {
+    throw UsageError(potential_name(potential) + ": C (--third) necesitaría una malla de " +
+                     std::to_string(std::lround(steps)) + " pasos y el límite es " +
+                     std::to_string(std::lround(max_third_virial_steps)) +
+                     " (su alcance, 10^(12/(2M-3)) sigma, crece cuando M se acerca a 3, y su paso, 0.02 sigma, "
+                     "se acorta como 12/N si N > 12): con N <= 12 hace falta M >= 3.73.");
+  }
+}
+
 ReducedThirdVirial reduced_third_virial(const Potential& potential, double T_star, bool with_derivative) {
+  check_third_virial(potential);
   return std::visit(
       [&](const auto& p) -> ReducedThirdVirial {
         using Kind = std::decay_t<decltype(p)>;

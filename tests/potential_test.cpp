@@ -44,7 +44,7 @@ TEST(Potential, SpellingsAreReadAndWrittenCanonically) {
 
 TEST(Potential, BadSpellingsAreUsageErrors) {
   for (const char* spelling : {"", "morse", "LJ", "lj:1", "hs:2", "mie", "mie:", "mie:12", "mie:12,6,1", "mie:6,12",
-                               "mie:12,3", "mie:12,2", "mie:inf,6", "mie:nan,6", "mie:12,6x", "mie:12,,6", "sw",
+                               "mie:12,3", "mie:12,2", "mie:12.00001,12", "mie:12.000000001,12", "mie:12.6,12", "mie:inf,6", "mie:nan,6", "mie:12,6x", "mie:12,,6", "sw",
                                "sw:1", "sw:0.5", "sw:-2", "sw:inf", "sw:1.5,2", "sw:abc"}) {
     EXPECT_THROW(lennard::parse_potential(spelling), lennard::UsageError) << "'" << spelling << "'";
   }
@@ -78,6 +78,35 @@ TEST(Series, MieAgreesWithDirectHighPrecisionIntegration) {
   for (const Value& v : values) {
     const double B = lennard::reduced_virial_exact(lennard::parse_potential(v.potential), v.T_star).B;
     EXPECT_NEAR(B, v.B, 1e-14 * std::fmax(std::fabs(v.B), b0)) << v.potential << " T* = " << v.T_star;
+  }
+}
+
+TEST(Series, EdgeExponentsAgreeWithHighPrecisionIntegrationByEveryMethod) {
+  // tests/tools/mie_edge_reference.py: mpmath at 40 digits, closed-form tail.
+  // M near 3 (the quadrature lost the slow tail), N - M at its limit N/20.
+  struct Value {
+    const char* potential;
+    double T_star, B, dB_dT;
+  };
+  const Value values[] = {
+      {"mie:12,3.01", 0.3, -4519.7182773020420928, 15705.649677572311129},
+      {"mie:12,3.01", 2.5, -531.21788238316737749, 213.3385175256121697},
+      {"mie:12,3.01", 1e4, 0.17558406112472221636, 5.6595747630960258085e-6},
+      {"mie:3.22,3.05", 0.3, -16554.726599533516758, 57551.657621588001103},
+      {"mie:3.22,3.05", 1e4, -0.47065657590951476489, 0.000047502690365043805646},
+      {"mie:12.64,12", 0.3, -29.910373138741240068, 300.63030458692311936},
+      {"mie:12.64,12", 3, 0.96207312858825212011, 0.28352107859553553188},
+      {"mie:84.3,80", 0.3, -1.3353264368461056984, 33.54379107560697427},
+      {"mie:40,6", 1e4, 1.1426219870682004979, -0.0000085155299703734682466}};
+  for (const Value& v : values) {
+    const Potential p = lennard::parse_potential(v.potential);
+    const double B_scale = std::fmax(std::fabs(v.B), b0), dB_scale = std::fmax(std::fabs(v.dB_dT), b0 / v.T_star);
+    const auto series = lennard::reduced_virial_exact(p, v.T_star);
+    const auto quad = lennard::reduced_virial_quadrature(p, v.T_star);
+    EXPECT_NEAR(series.B, v.B, 1e-14 * B_scale) << v.potential << " T* = " << v.T_star;
+    EXPECT_NEAR(series.dB_dT, v.dB_dT, 1e-14 * dB_scale) << v.potential << " T* = " << v.T_star;
+    EXPECT_NEAR(quad.B, v.B, 1e-12 * B_scale) << v.potential << " T* = " << v.T_star;
+    EXPECT_NEAR(quad.dB_dT, v.dB_dT, 1e-12 * dB_scale) << v.potential << " T* = " << v.T_star;
   }
 }
 
@@ -185,6 +214,10 @@ INSTANTIATE_TEST_SUITE_P(
     Options, PotentialUsage,
     ::testing::Values(lennard::testing::Case{"Unknown", "-p morse -e 1 -s 1", "potencial desconocido: 'morse'"},
                       lennard::testing::Case{"ExponentsReversed", "-p mie:6,12 -e 1 -s 1", "N > M > 3"},
+                      lennard::testing::Case{"ExponentsTooClose", "-p mie:12.00001,12 -e 120 -s 3.4 -m series",
+                                             "N - M >= N/20"},
+                      lennard::testing::Case{"ThirdNeedsTooLongAGrid", "-p mie:12,3.05 -e 120 -s 3.4 --third",
+                                             "hace falta M >= 3.73"},
                       lennard::testing::Case{"TrapezoidIsForLennardJones", "-p mie:14,6 -m trapezoid -e 1 -s 1",
                                              "use series o quadrature"},
                       lennard::testing::Case{"HardSpheresHaveNoEpsilon", "-p hs -e 1 -s 1", "no hay epsilon"},

@@ -7,10 +7,12 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <numbers>
+#include <tuple>
 #include <utility>
 
 #include "lennard/compressibility.hpp"
 #include "lennard/constants.hpp"
+#include "lennard/errors.hpp"
 #include "lennard/potential.hpp"
 #include "test_support.hpp"
 
@@ -95,6 +97,32 @@ TEST(ThirdVirial, SoftPotentialsConvergeToTenDigits) {
       const double C = reduced_third_virial(lennard::parse_potential(s.spelling), T, false).C;
       EXPECT_NEAR(C, finer, 1e-10 * std::fmax(std::fabs(finer), b0_squared)) << s.spelling << " T* = " << T;
     }
+  }
+}
+
+TEST(ThirdVirial, EdgesOfTheAcceptedPotentials) {
+  // Steep walls: against the rule with a tenth of the step (the wall of n = 40
+  // is 3.3 times narrower than that of n = 12).
+  for (const auto& [n, m, T] : {std::tuple{40.0, 6.0, 0.5}, std::tuple{100.0, 6.0, 1.0}}) {
+    const double C_u = lennard::mie_prefactor(n, m);
+    const auto f = [&](double r) { return r == 0.0 ? -1.0 : std::expm1(-C_u * (std::pow(r, -n) - std::pow(r, -m)) / T); };
+    const double finer = lennard::detail::third_virial_on_grid(f, nullptr, 0.002, 30.0).C;
+    const double C = reduced_third_virial(lennard::Mie(n, m), T, false).C;
+    EXPECT_NEAR(C, finer, 1e-10 * std::fmax(std::fabs(finer), b0_squared)) << "n = " << n << ", T* = " << T;
+  }
+  // Far above the well the r^-12 wall alone matters and C* ~ T*^(-1/2) exactly;
+  // the grid follows the core down (no allocation grows with T*).
+  const double scaled = reduced_third_virial(lennard::LennardJones{}, 1e40).C * 1e20;
+  for (const double T : {1e100, 1e200, 1e300}) {
+    EXPECT_NEAR(reduced_third_virial(lennard::LennardJones{}, T).C * std::sqrt(T), scaled, 1e-12 * scaled)
+        << "T* = " << T;
+  }
+  // Grids beyond the bound are refused before any work.
+  for (const char* refused : {"mie:12,3.72", "mie:30,3.5", "mie:241,6"}) {
+    EXPECT_THROW(reduced_third_virial(lennard::parse_potential(refused), 2.0), lennard::UsageError) << refused;
+  }
+  for (const char* accepted : {"mie:12,3.73", "mie:240,6", "sw:5", "hs"}) {
+    EXPECT_NO_THROW(lennard::check_third_virial(lennard::parse_potential(accepted))) << accepted;
   }
 }
 

@@ -27,7 +27,18 @@ struct ReducedThirdVirial {
 // fall on the grid too, so that F is needed only there; the integrand is
 // smooth and even about r = 0 and decays at the far end, so the rule
 // converges spectrally (relative error about 1e-12).
+// Throws UsageError (via check_third_virial) for a potential it refuses.
 ReducedThirdVirial reduced_third_virial(const Potential& potential, double T_star, bool with_derivative = true);
+
+// The grid of a Mie potential has at most 50 max(1, n/12) max(25, 10^(12/(2m-3)))
+// steps at any T* (its reach grows without bound as m -> 3) and costs their
+// square: beyond this bound, about half a second per C with dC/dT on one
+// core, C is refused. With n <= 12 that means m >= 3.73.
+inline constexpr double max_third_virial_steps = 25000.0;
+
+// Throws UsageError, naming the limit, for a potential whose C the grid rule
+// cannot give within that bound; nothing for the others.
+void check_third_virial(const Potential& potential);
 
 // A smooth pair potential u(r) = C epsilon [(sigma/r)^n - (sigma/r)^m] in
 // laboratory units (epsilon/k_B in K, sigma in A): a side of a mixture's triangle.
