@@ -39,7 +39,7 @@ std::vector<double> requested_temperatures(const TableOptions& options, double e
   }
   sweep.dT = options.step_K.value_or(temperature_step(sweep.T1, sweep.T2));
   try {
-    return temperature_grid(sweep);
+    return evenly_spaced_grid(sweep);
   } catch (const InputError& refusal) {
     throw UsageError(refusal.what());
   }

@@ -225,8 +225,9 @@ TEST(Terminal, LongTableShowsProgressThatScriptsNeverSee) {
   const std::string command = std::string(LENNARD_EXE) + " -e 120 -s 3.4 --step 0.024 -o big.dat";
   const std::string screen = on_terminal(dir, command, "");
   // About 1.5 s of work on two cores: the line shows once a second has passed.
+  // 480 K in steps of 0.024 K: 20,000 steps, both ends included.
   EXPECT_NE(screen.find("Calculando: "), std::string::npos) << screen;
-  EXPECT_NE(screen.find(" de 20000 filas (100 %)\r\n"), std::string::npos) << screen;
+  EXPECT_NE(screen.find(" de 20001 filas (100 %)\r\n"), std::string::npos) << screen;
   const auto piped = run_program(dir, "-e 120 -s 3.4 --step 0.024 -o big2.dat", "");
   EXPECT_EQ(piped.err, "");
   EXPECT_EQ(read_file(dir / "big.dat"), read_file(dir / "big2.dat"));
