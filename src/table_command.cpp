@@ -235,7 +235,8 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
     sigma = *options.sigma_A;
   } else {
     // Keep standard output for the results when they go there.
-    write_dialogue(output == "-" ? err : out, output);
+    write_dialogue(output == "-" ? err : out, output, options.potential,
+                   options.method.value_or(default_method(options.potential)));
     if (!read_parameters(in, err, epsilon, sigma)) return exit_bad_input;
   }
   Table table;
