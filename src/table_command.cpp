@@ -166,10 +166,31 @@ int report(const Error& refusal, std::FILE* err) {
   return exit_bad_input;
 }
 
+// V = Z RT/P overflows when RT/P does (a subnormal pressure): unlike a missing
+// gas root (NaN) that is no state of the gas but a pressure out of range.
+int refuse_infinite_volumes(const Table& table, std::FILE* err) {
+  const Column* V = table.column(V_key);
+  const Column* Z = table.column(Z_key);
+  if (V == nullptr || Z == nullptr) return exit_success;
+  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
+    if (!std::isinf(V->values[i]) && !std::isinf(Z->values[i])) continue;
+    std::fputs(usage_message("con --pressure " + shortest(*table.pressure_bar) + " bar, a T = " +
+                                 shortest(table.T_K[i]) + " K el volumen molar V = Z RT/P no es finito (" +
+                                 shortest(V->values[i]) + " cm3/mol): la presión es demasiado baja para esa "
+                                 "temperatura; no se escribió nada.",
+                             false)
+                   .c_str(),
+               err);
+    return exit_usage;
+  }
+  return exit_success;
+}
+
 // Checks that every value is finite, warns where they need it, and writes the
 // table (and its plot).
 int write_checked_table(const TableOptions& options, const Table& table, const std::string& output, std::FILE* out,
                         std::FILE* err) {
+  if (const int status = refuse_infinite_volumes(table, err); status != exit_success) return status;
   if (const std::size_t bad = first_non_finite_row(table); bad < table.T_K.size()) {
     const double T = table.T_K[bad];
     std::string values = "1/T = " + shortest(1.0 / T);
