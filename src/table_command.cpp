@@ -217,6 +217,14 @@ int write_checked_table(const TableOptions& options, const Table& table, const s
 
 
 int run_mixture_table(const TableOptions& options, const std::string& output, std::FILE* out, std::FILE* err) {
+  if (options.mixture_typed_sum) {
+    std::string used;
+    for (const Component& c : options.mixture->components) {
+      used += (used.empty() ? "" : ", ") + c.name + " " + shortest(c.mole_fraction);
+    }
+    std::fprintf(err, "Aviso: las fracciones molares suman %s, no 1; se usan normalizadas: %s.\n",
+                 shortest(*options.mixture_typed_sum).c_str(), used.c_str());
+  }
   const std::vector<double> temperatures = mixture_temperatures(options, *options.mixture);
   ProgressLine progress(err, temperatures.size(), "filas");
   const Table table = compute_mixture_table(*options.mixture, temperatures,

@@ -37,6 +37,7 @@ struct TableOptions {
   std::optional<std::string> plot;  // picture of B(T): .png, .svg, .pdf, or "-" for text
   std::string gas;                  // the library gas that set potential, epsilon, sigma and mass, if any
   std::optional<Mixture> mixture;   // a mixture of library gases instead of one gas
+  std::optional<double> mixture_typed_sum;  // the sum of the typed fractions, when they were normalised
 };
 
 struct FitOptions {
