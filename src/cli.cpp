@@ -363,7 +363,8 @@ void setup_fit(CLI::App& fit, FitSetup& s) {
   fit.add_option("DATOS", s.options.data,
                  "Archivo de datos ('-': la entrada estándar): T (K), B (cm3/mol) y, si se quiere, la "
                  "incertidumbre de B, separados por blancos o tabuladores, o bien por comas; el separador "
-                 "decimal es '.'; '#' inicia un comentario")
+                 "decimal es '.'; '#' inicia un comentario. También lee las tablas del programa (dat, csv "
+                 "o json)")
       ->option_text("ARCHIVO")
       ->required();
   s.gas_option = fit.add_option("--gas", s.gas,
