@@ -184,8 +184,10 @@ struct TableSetup {
       *plot_option, *potential_option, *gas_option, *mix_option, *kij_option, *summary_option;
 };
 
-// "argon:0.3,Kr:0.7": library gases (names or aliases) and their mole fractions.
-Mixture parse_mixture(const std::string& text, std::optional<double> kij) {
+// "argon:0.3,Kr:0.7": library gases (names or aliases) and their mole fractions,
+// normalised (and the sum they had given back in typed_sum) when they miss 1
+// only by rounding.
+Mixture parse_mixture(const std::string& text, std::optional<double> kij, std::optional<double>& typed_sum) {
   Mixture mixture;
   std::size_t start = 0;
   while (start <= text.size()) {
@@ -202,6 +204,9 @@ Mixture parse_mixture(const std::string& text, std::optional<double> kij) {
     start = comma + 1;
   }
   mixture.kij = kij.value_or(0.0);
+  double sum = 0.0;
+  for (const Component& c : mixture.components) sum += c.mole_fraction;
+  if (normalise_mole_fractions(mixture)) typed_sum = sum;
   check_mixture(mixture);
   return mixture;
 }
@@ -308,7 +313,7 @@ std::optional<std::string> finish_table(TableSetup& s) {
     o.sigma_A = gas.sigma_A;
     if (o.quantum) o.molar_mass_g_per_mol = gas.molar_mass_g_per_mol;
   } else if (s.mix_option->count() > 0) {
-    o.mixture = parse_mixture(s.mix, s.kij.value());
+    o.mixture = parse_mixture(s.mix, s.kij.value(), o.mixture_typed_sum);
     o.potential = o.mixture->components.front().potential;
     o.method = Method::series;
   } else {
@@ -383,7 +388,8 @@ void setup_fit(CLI::App& fit, FitSetup& s) {
   fit.add_option("DATOS", s.options.data,
                  "Archivo de datos ('-': la entrada estándar): T (K), B (cm3/mol) y, si se quiere, la "
                  "incertidumbre de B, separados por blancos o tabuladores, o bien por comas; el separador "
-                 "decimal es '.'; '#' inicia un comentario")
+                 "decimal es '.'; '#' inicia un comentario. También lee las tablas del programa (dat, csv "
+                 "o json)")
       ->option_text("ARCHIVO")
       ->required();
   s.gas_option = fit.add_option("--gas", s.gas,

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <nlohmann/json.hpp>
+#include <optional>
 #include <string_view>
 
 #include "lennard/errors.hpp"
@@ -85,16 +87,93 @@ std::vector<std::string_view> split_fields(std::string_view content, const std::
   return fields;
 }
 
+// The column line of the program's own dat tables, whose rows are T, 1/T, B
+// and perhaps further columns.
+constexpr std::string_view dat_column_header = "# T(K)  1/T(K-1)   B(cm3/mol)";
+
+// The names of the columns in the program's csv and json tables.
+constexpr std::string_view T_name = "T_K", B_name = "B_cm3_per_mol", u_name = "u_B_cm3_per_mol";
+constexpr std::size_t absent = std::string_view::npos;
+
+// Where T, B and u(B) stand in a line. Plain data have two or three fields
+// (field_count 0); a table has its own number of fields.
+struct Layout {
+  std::size_t T = 0, B = 1, u = absent;
+  std::size_t field_count = 0;  // exact number of fields of a csv row; 0 for plain data
+  std::size_t min_fields = 0;   // at least this many (the dat table's T, 1/T, B)
+};
+
+// Checks one point and adds it; prefix names where it came from.
+void add_point(DataSet& data, double T, double B, std::optional<double> u, const std::string& prefix,
+               std::size_t number) {
+  if (!std::isfinite(T) || !std::isfinite(B) || (u && !std::isfinite(*u))) {
+    throw InputError(prefix + ": los valores deben ser finitos.");
+  }
+  if (data.points.empty()) {
+    data.has_uncertainties = u.has_value();
+  } else if (u.has_value() != data.has_uncertainties) {
+    throw InputError(prefix + ": o todos los puntos llevan incertidumbre o ninguno la lleva.");
+  }
+  if (!(T > 0.0)) throw InputError(prefix + ": la temperatura debe ser positiva.");
+  if (u && !(*u > 0.0)) throw InputError(prefix + ": la incertidumbre debe ser positiva.");
+  data.points.push_back({T, B, u.value_or(0.0), number});
+}
+
+// A csv header of the program's tables (or of the same names): T_K and
+// B_cm3_per_mol, and u_B_cm3_per_mol if the file gives uncertainties.
+std::optional<Layout> header_layout(const std::vector<std::string_view>& fields, const std::string& prefix) {
+  const auto position = [&](std::string_view name) {
+    const auto found = std::find(fields.begin(), fields.end(), name);
+    return found == fields.end() ? absent : static_cast<std::size_t>(found - fields.begin());
+  };
+  Layout layout{position(T_name), position(B_name), position(u_name), fields.size(), 0};
+  if (layout.T == absent) return std::nullopt;
+  if (layout.B == absent) {
+    throw InputError(prefix + ": la cabecera no tiene la columna " + std::string(B_name) + ".");
+  }
+  return layout;
+}
+
+// The rows of the program's json tables: {"rows": [{"T_K": ..., "B_cm3_per_mol": ...}, ...]}.
+DataSet read_json_rows(const std::string& text, const std::string& source) {
+  nlohmann::json document;
+  try {
+    document = nlohmann::json::parse(text);
+  } catch (const nlohmann::json::exception& error) {
+    throw InputError(source + ": no es un JSON válido (" + printable(error.what(), 120) + ").");
+  }
+  if (!document.is_object() || !document.contains("rows") || !document["rows"].is_array()) {
+    throw InputError(source + ": el JSON no tiene la lista \"rows\" de las tablas de lennard.");
+  }
+  DataSet data;
+  const nlohmann::json& rows = document["rows"];
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const std::string prefix = source + ", fila " + std::to_string(i + 1) + " de \"rows\"";
+    const auto number = [&](std::string_view name) -> std::optional<double> {
+      if (!rows[i].is_object() || !rows[i].contains(name)) return std::nullopt;
+      const nlohmann::json& value = rows[i][std::string(name)];
+      if (!value.is_number()) throw InputError(prefix + ": " + std::string(name) + " no es un número.");
+      return value.get<double>();
+    };
+    const std::optional<double> T = number(T_name), B = number(B_name);
+    if (!T || !B) {
+      throw InputError(prefix + ": faltan " + std::string(T_name) + " o " + std::string(B_name) + ".");
+    }
+    add_point(data, *T, *B, number(u_name), prefix, i + 1);
+  }
+  return data;
+}
+
 }  // namespace
 
 DataSet read_data(std::istream& in, const std::string& source) {
   DataSet data;
   std::string line;
   std::size_t number = 0;
-  bool first_point = true;
+  Layout layout;
+  bool layout_known = false;  // a header line or the first point fixes it
   std::streambuf& input = *in.rdbuf();
-  for (LineStatus status = next_line(input, line); status != LineStatus::end; status = next_line(input, line)) {
-    ++number;
+  const auto refuse = [&](LineStatus status) {
     if (status == LineStatus::nul_byte) {
       throw InputError(source + ", línea " + std::to_string(number) +
                        ": contiene un byte nulo: no es un archivo de texto.");
@@ -103,43 +182,70 @@ DataSet read_data(std::istream& in, const std::string& source) {
       throw InputError(source + ", línea " + std::to_string(number) +
                        ": tiene más de 1 MiB: no es un archivo de datos de texto.");
     }
+  };
+  for (LineStatus status = next_line(input, line); status != LineStatus::end; status = next_line(input, line)) {
+    ++number;
+    refuse(status);
     std::string_view content = line;
     // Spreadsheet programs start their UTF-8 files with a byte-order mark.
     if (number == 1 && content.starts_with("\xEF\xBB\xBF")) content.remove_prefix(3);
-    content = content.substr(0, content.find('#'));
     if (!content.empty() && content.back() == '\r') content.remove_suffix(1);
+    if (!layout_known && trim(content).starts_with("{")) {
+      // A json table: the whole input is one document.
+      std::string text(content);
+      for (status = next_line(input, line); status != LineStatus::end; status = next_line(input, line)) {
+        ++number;
+        refuse(status);
+        text += '\n';
+        text += line;
+      }
+      if (in.bad()) throw InputError(source + ": error de lectura.");
+      data = read_json_rows(text, source);
+      break;
+    }
+    if (!layout_known && content == dat_column_header) {
+      layout = Layout{0, 2, absent, 0, 3};
+      layout_known = true;
+      continue;
+    }
+    content = content.substr(0, content.find('#'));
     const std::string prefix = where(source, number, line);
     const std::vector<std::string_view> fields = split_fields(content, prefix);
     if (fields.empty()) continue;
+    if (!layout_known) {
+      layout_known = true;
+      if (const auto header = header_layout(fields, prefix)) {
+        layout = *header;
+        continue;
+      }
+    }
 
-    if (fields.size() != 2 && fields.size() != 3) {
-      throw InputError(prefix +
-                       ": se esperaban dos o tres números (T en K, B en cm3/mol y, si se quiere, la "
-                       "incertidumbre de B).");
+    if (layout.field_count != 0 && fields.size() != layout.field_count) {
+      throw InputError(prefix + ": tiene " + std::to_string(fields.size()) + " campos y la cabecera " +
+                       std::to_string(layout.field_count) + ".");
     }
-    double values[3] = {0.0, 0.0, 0.0};
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-      if (!read_field(fields[i], values[i])) {
-        throw InputError(prefix + ": '" + printable(fields[i]) + "' no es un número.");
+    if (layout.min_fields != 0 && fields.size() < layout.min_fields) {
+      throw InputError(prefix + ": una fila de la tabla de lennard tiene al menos tres números (T, 1/T y B).");
+    }
+    if (layout.field_count == 0 && layout.min_fields == 0) {
+      if (fields.size() != 2 && fields.size() != 3) {
+        throw InputError(prefix +
+                         ": se esperaban dos o tres números (T en K, B en cm3/mol y, si se quiere, la "
+                         "incertidumbre de B).");
       }
-      if (!std::isfinite(values[i])) {
-        throw InputError(prefix + ": los valores deben ser finitos.");
+      if (fields.size() == 3) layout.u = 2;
+      else layout.u = absent;
+    }
+    const auto value = [&](std::size_t column) {
+      double result = 0.0;
+      if (!read_field(fields[column], result)) {
+        throw InputError(prefix + ": '" + printable(fields[column]) + "' no es un número.");
       }
-    }
-    const bool with_uncertainty = fields.size() == 3;
-    if (first_point) {
-      data.has_uncertainties = with_uncertainty;
-      first_point = false;
-    } else if (with_uncertainty != data.has_uncertainties) {
-      throw InputError(prefix + ": o todos los puntos llevan incertidumbre o ninguno la lleva.");
-    }
-    if (!(values[0] > 0.0)) {
-      throw InputError(prefix + ": la temperatura debe ser positiva.");
-    }
-    if (with_uncertainty && !(values[2] > 0.0)) {
-      throw InputError(prefix + ": la incertidumbre debe ser positiva.");
-    }
-    data.points.push_back({values[0], values[1], values[2], number});
+      return result;
+    };
+    const double T = value(layout.T), B = value(layout.B);
+    add_point(data, T, B, layout.u == absent ? std::nullopt : std::optional<double>(value(layout.u)), prefix,
+              number);
   }
   if (in.bad()) throw InputError(source + ": error de lectura.");
   if (data.points.size() < 3) {

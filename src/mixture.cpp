@@ -53,9 +53,29 @@ PairSecondVirial pair_second_virial(const PairInteraction& p, double T, bool qua
 
 }  // namespace
 
+bool normalise_mole_fractions(Mixture& mixture) {
+  double sum = 0.0;
+  for (const Component& c : mixture.components) {
+    if (!(c.mole_fraction > 0.0 && c.mole_fraction <= 1.0)) return false;  // check_mixture says why
+    sum += c.mole_fraction;
+  }
+  const double off = std::fabs(sum - 1.0);
+  if (!(off > mole_fraction_tolerance && off <= mole_fraction_rounding)) return false;
+  for (Component& c : mixture.components) c.mole_fraction /= sum;
+  return true;
+}
+
 void check_mixture(const Mixture& mixture) {
   const std::vector<Component>& parts = mixture.components;
   if (parts.empty()) throw UsageError("la mezcla no tiene componentes.");
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    for (std::size_t j = i + 1; j < parts.size(); ++j) {
+      if (parts[i].name == parts[j].name) {
+        throw UsageError(parts[i].name + " aparece dos veces en la mezcla: dé cada gas una sola vez, con la suma "
+                         "de sus fracciones.");
+      }
+    }
+  }
   double sum = 0.0;
   for (const Component& c : parts) {
     if (!(c.mole_fraction > 0.0 && c.mole_fraction <= 1.0)) {
@@ -64,8 +84,9 @@ void check_mixture(const Mixture& mixture) {
     }
     sum += c.mole_fraction;
   }
-  if (!(std::fabs(sum - 1.0) <= 1e-9)) {
-    throw UsageError("las fracciones molares de la mezcla suman " + shortest(sum) + ", no 1 (tolerancia 1e-9).");
+  if (!(std::fabs(sum - 1.0) <= mole_fraction_tolerance)) {
+    throw UsageError("las fracciones molares de la mezcla suman " + shortest(sum) + ", no 1 (tolerancia 1e-9; "
+                     "a menos de 1e-3 de 1 se normalizan).");
   }
   if (mixture.kij != 0.0) {
     if (parts.size() != 2) {

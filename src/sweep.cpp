@@ -2,10 +2,24 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "lennard/shortest.hpp"
 
 namespace lennard {
+
+namespace {
+
+std::string too_many_rows(std::size_t row_limit) {
+  return "el barrido de temperaturas tendría más de " + std::to_string(row_limit) + " filas.";
+}
+
+std::string no_advance(double dT, double T) {
+  return "el paso de temperatura " + shortest(dT) + " K no hace avanzar T = " + shortest(T) +
+         " K: el barrido no terminaría.";
+}
+
+}  // namespace
 
 double temperature_step_two_sum(double T1, double T2) {
   // hi + lo == T2 - T1 exactly (Knuth's two-sum).
@@ -56,18 +70,36 @@ std::vector<double> temperature_grid(const Sweep& sweep, std::size_t row_limit) 
   std::vector<double> grid;
   for (double T = sweep.T1; T <= sweep.T2; T = T + sweep.dT) {
     if (grid.size() == row_limit) {
-      throw InputError("el barrido de temperaturas tendría más de " + std::to_string(row_limit) +
-                       " filas.");
+      throw InputError(too_many_rows(row_limit));
     }
     grid.push_back(T);
     // A sweep that starts at its bound is that one temperature, whatever the step.
     if (T == sweep.T2) break;
     if (!(T + sweep.dT > T)) {
-      throw InputError("el paso de temperatura " + shortest(sweep.dT) +
-                       " K no hace avanzar T = " + shortest(T) +
-                       " K: el barrido no terminaría.");
+      throw InputError(no_advance(sweep.dT, T));
     }
   }
+  return grid;
+}
+
+
+std::vector<double> evenly_spaced_grid(const Sweep& sweep, std::size_t row_limit) {
+  if (sweep.T2 == sweep.T1) return {sweep.T1};
+  if (!(sweep.T2 > sweep.T1)) return {};
+  if (!(sweep.T1 + sweep.dT > sweep.T1)) throw InputError(no_advance(sweep.dT, sweep.T1));
+  const double intervals = (sweep.T2 - sweep.T1) / sweep.dT;
+  if (!(intervals < static_cast<double>(row_limit))) throw InputError(too_many_rows(row_limit));
+  const double nearest = std::round(intervals);
+  const bool ends_on_T2 = std::fabs(intervals - nearest) <= sweep_end_tolerance * nearest;
+  const auto last = static_cast<std::size_t>(ends_on_T2 ? nearest : std::floor(intervals));
+  if (last + 1 > row_limit) throw InputError(too_many_rows(row_limit));
+  std::vector<double> grid(last + 1);
+  for (std::size_t i = 0; i <= last; ++i) {
+    grid[i] = sweep.T1 + static_cast<double>(i) * sweep.dT;
+    // Far from T1 a step below an ulp of T would repeat a temperature.
+    if (i > 0 && !(grid[i] > grid[i - 1])) throw InputError(no_advance(sweep.dT, grid[i - 1]));
+  }
+  if (ends_on_T2) grid[last] = sweep.T2;
   return grid;
 }
 

@@ -40,7 +40,7 @@ std::vector<double> requested_temperatures(const TableOptions& options, double e
   }
   sweep.dT = options.step_K.value_or(temperature_step(sweep.T1, sweep.T2));
   try {
-    return temperature_grid(sweep);
+    return evenly_spaced_grid(sweep);
   } catch (const InputError& refusal) {
     throw UsageError(refusal.what());
   }
@@ -167,10 +167,31 @@ int report(const Error& refusal, std::FILE* err) {
   return exit_bad_input;
 }
 
+// V = Z RT/P overflows when RT/P does (a subnormal pressure): unlike a missing
+// gas root (NaN) that is no state of the gas but a pressure out of range.
+int refuse_infinite_volumes(const Table& table, std::FILE* err) {
+  const Column* V = table.column(V_key);
+  const Column* Z = table.column(Z_key);
+  if (V == nullptr || Z == nullptr) return exit_success;
+  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
+    if (!std::isinf(V->values[i]) && !std::isinf(Z->values[i])) continue;
+    std::fputs(usage_message("con --pressure " + shortest(*table.pressure_bar) + " bar, a T = " +
+                                 shortest(table.T_K[i]) + " K el volumen molar V = Z RT/P no es finito (" +
+                                 shortest(V->values[i]) + " cm3/mol): la presión es demasiado baja para esa "
+                                 "temperatura; no se escribió nada.",
+                             false)
+                   .c_str(),
+               err);
+    return exit_usage;
+  }
+  return exit_success;
+}
+
 // Checks that every value is finite, warns where they need it, and writes the
 // table (and its plot).
 int write_checked_table(const TableOptions& options, const Table& table, const std::string& output, std::FILE* out,
                         std::FILE* err) {
+  if (const int status = refuse_infinite_volumes(table, err); status != exit_success) return status;
   if (const std::size_t bad = first_non_finite_row(table); bad < table.T_K.size()) {
     const double T = table.T_K[bad];
     std::string values = "1/T = " + shortest(1.0 / T);
@@ -203,6 +224,14 @@ int write_checked_table(const TableOptions& options, const Table& table, const s
 
 
 int run_mixture_table(const TableOptions& options, const std::string& output, std::FILE* out, std::FILE* err) {
+  if (options.mixture_typed_sum) {
+    std::string used;
+    for (const Component& c : options.mixture->components) {
+      used += (used.empty() ? "" : ", ") + c.name + " " + shortest(c.mole_fraction);
+    }
+    std::fprintf(err, "Aviso: las fracciones molares suman %s, no 1; se usan normalizadas: %s.\n",
+                 shortest(*options.mixture_typed_sum).c_str(), used.c_str());
+  }
   const std::vector<double> temperatures = mixture_temperatures(options, *options.mixture);
   ProgressLine progress(err, temperatures.size(), "filas");
   const Table table = compute_mixture_table(*options.mixture, temperatures,
@@ -242,7 +271,8 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
     sigma = *options.sigma_A;
   } else {
     // Keep standard output for the results when they go there.
-    write_dialogue(output == "-" ? err : out, output);
+    write_dialogue(output == "-" ? err : out, output, options.potential,
+                   options.method.value_or(default_method(options.potential)));
     if (!read_parameters(in, err, epsilon, sigma)) return exit_bad_input;
   }
   Table table;

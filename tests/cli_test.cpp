@@ -181,7 +181,7 @@ TEST(CommandLine, CsvReadsBackToTheSameDoubles) {
   ScratchDir dir;
   const auto run = run_program(dir, "-e 120 -s 3.4 --tmin 100 --tmax 1000 --derivative -f csv -o table.csv", "");
   ASSERT_EQ(run.status, 0) << run.err;
-  const auto temperatures = lennard::temperature_grid({100.0, 1000.0, lennard::temperature_step(100.0, 1000.0)});
+  const auto temperatures = lennard::evenly_spaced_grid({100.0, 1000.0, lennard::temperature_step(100.0, 1000.0)});
   const lennard::Table expected = lennard::compute_table(120.0, 3.4, temperatures, Method::trapezoid, true);
 
   std::istringstream lines(read_file(dir / "table.csv"));
@@ -215,7 +215,7 @@ TEST(CommandLine, JsonReadsBackToTheSameDoubles) {
   EXPECT_EQ(document.at("sigma_A").get<double>(), 2.75);
   EXPECT_EQ(document.at("method"), "series");
   EXPECT_EQ(document.at("N_A_per_mol").get<double>(), 6.02214076e23);
-  const auto temperatures = lennard::temperature_grid({35.6, 35.6 * 5.0, 0.37});
+  const auto temperatures = lennard::evenly_spaced_grid({35.6, 35.6 * 5.0, 0.37});
   const auto& rows = document.at("rows");
   ASSERT_EQ(rows.size(), temperatures.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {

@@ -92,8 +92,83 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"StepRoundsToZero", "4.9406564584124654e-324 3.4\n", "no hace avanzar"},
                       Refusal{"FivefoldOverflows", "4e307 3.4\n", "desborda"},
                       Refusal{"ZeroSigma", "120 0\n", "sigma debe ser positivo"},
-                      Refusal{"NegativeSigma", "120 -3.4\n", "sigma debe ser positivo"}),
+                      Refusal{"NegativeSigma", "120 -3.4\n", "sigma debe ser positivo"},
+                      Refusal{"DecimalComma", "120 3,4\n", "se leyó '3,4'"},
+                      Refusal{"LettersAfterSigmaAtTheEnd", "120 3.4abc", "se leyó '3.4abc'"},
+                      Refusal{"CommaBetweenTheNumbers", "120,\n3.4\n", "se leyó '120,'"}),
     lennard::testing::CaseName{});
+
+// Runs of the program at the edges of its input: what it says (on either
+// stream), its exit status, and whether it wrote its output file.
+struct Edge {
+  const char* name;
+  const char* args;
+  const char* input;  // standard input
+  const char* data;   // written to d.csv first, when not empty
+  int status;
+  const char* message;
+  const char* output;  // the file the run writes, or must not write
+  bool written;
+};
+
+void PrintTo(const Edge& e, std::ostream* os) { *os << e.name; }
+
+class EdgeCase : public ::testing::TestWithParam<Edge> {};
+
+TEST_P(EdgeCase, SaysItExitsAndWritesAsExpected) {
+  const Edge& e = GetParam();
+  ScratchDir dir;
+  if (*e.data != '\0') write_file(dir / "d.csv", e.data);
+  const auto run = run_program(dir, e.args, e.input);
+  EXPECT_EQ(run.status, e.status) << run.err;
+  EXPECT_NE((run.out + run.err).find(e.message), std::string::npos) << run.out << run.err;
+  EXPECT_EQ(std::filesystem::exists(dir / e.output), e.written);
+}
+
+constexpr const char* thirds = "--mix argon:0.3333,krypton:0.3333,xenon:0.3333 --tmin 300 --tmax 300 -o m.dat";
+constexpr const char* with_uncertainties =
+    "row,T_K,B_cm3_per_mol,u_B_cm3_per_mol\n1,100,-184,2\n2,120,-131,2\n3,140,-98,2\n4,200,-48,2\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, EdgeCase,
+    ::testing::Values(
+        Edge{"MieDialogue", "-p mie:14,6", "120 3.4\n", "", 0, "\nPotencial de Mie 14-6: U(r) = C*e{(s/r)^14-(s/r)^6}",
+             "Lennard.dat", true},
+        Edge{"SquareWellDialogue", "-p sw:1.5", "120 3.4\n", "", 0, "\nPozo cuadrado: U(r) = infinito si r < s, -e si s < r < 1.5*s",
+             "Lennard.dat", true},
+        Edge{"SweepReachesItsEnd", "-e 120 -s 3.4 -f csv --tmin 300 --tmax 301.2 --step 0.3 -o -", "", "", 0,
+             "\n301.2,", "Lennard.dat", false},
+        Edge{"SweepRowsDoNotDrift", "-e 100 -s 3.4 -f csv --tmin 100 --tmax 100.3 --step 0.1 -o -", "", "", 0,
+             "\n100.2,", "Lennard.dat", false},
+        Edge{"MixtureSweepReachesItsEnd", "--mix ar:0.5,kr:0.5 -f csv --tmin 300 --tmax 301.2 --step 0.3 -o -", "", "",
+             0, "\n301.2,", "Lennard.dat", false},
+        Edge{"SubnormalPressure", "-e 120 -s 3.4 --pressure 5e-324 --tmin 300 --tmax 300 -o p.dat", "", "", 2,
+             "--pressure 5e-324 bar", "p.dat", false},
+        Edge{"SameGasTwice", "--mix argon:0.5,Ar:0.5 -o m.dat", "", "", 2, "argon aparece dos veces", "m.dat", false},
+        Edge{"RoundedThirds", thirds, "", "", 0, "Aviso: las fracciones molares suman 0.9999", "m.dat", true},
+        Edge{"CsvWithUncertainties", "fit d.csv -o p.txt", "", with_uncertainties, 0,
+             "con sus incertidumbres", "p.txt", true},
+        Edge{"CsvWithoutB", "fit d.csv -o p.txt", "", "T_K,inv_T_per_K\n100,0.01\n", 1, "no tiene la columna B_cm3_per_mol",
+             "p.txt", false}),
+    lennard::testing::CaseName{});
+
+TEST(FitCommand, ReadsBackTheProgramsOwnTables) {
+  // The exact series written as dat (six decimals), csv and json, and fitted back.
+  for (const auto& [format, tolerance] : {std::pair{"dat", 1e-6}, std::pair{"csv", 1e-12}, std::pair{"json", 1e-12}}) {
+    ScratchDir dir;
+    const std::string table = std::string("t.") + format;
+    ASSERT_EQ(run_program(dir, "-e 120 -s 3.4 -m series --derivative --pressure 10 -f " + std::string(format) +
+                                   " -o " + table, "").status, 0);
+    const auto fit = run_program(dir, "fit " + table, "");
+    ASSERT_EQ(fit.status, 0) << fit.err;
+    const auto after = [&](const std::string& label) {
+      return std::strtod(fit.out.c_str() + fit.out.find(label) + label.size(), nullptr);
+    };
+    EXPECT_NEAR(after("epsilon/k_B = "), 120.0, tolerance * 120.0) << format;
+    EXPECT_NEAR(after("\nsigma = "), 3.4, tolerance * 3.4) << format;
+    EXPECT_NE(fit.out.find("a 101 puntos"), std::string::npos) << fit.out;
+  }
+}
 
 TEST(ResultsFile, ThatIsADirectoryIsReportedWithTheSystemsReason) {
   ScratchDir dir;

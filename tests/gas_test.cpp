@@ -188,6 +188,32 @@ TEST(Mixture, CombinesOnlyPotentialsOfOneShape) {
   EXPECT_NO_THROW(check_mixture(Mixture{{argon, other}}));
 }
 
+TEST(Mixture, NormalisesOnlyFractionsThatMissOneByRounding) {
+  const struct {
+    std::vector<double> fractions;
+    bool normalised;
+  } cases[] = {{{0.3333, 0.3333, 0.3333}, true}, {{0.5005, 0.5}, true},  {{0.3, 0.698}, false},
+               {{0.3, 0.7}, false},                {{1.0005, 0.0}, false}, {{0.6, 0.3999999999}, false}};
+  const char* names[] = {"argon", "krypton", "xenon"};
+  for (const auto& c : cases) {
+    Mixture mixture;
+    for (std::size_t i = 0; i < c.fractions.size(); ++i) {
+      mixture.components.push_back(library_component(names[i], c.fractions[i]));
+    }
+    EXPECT_EQ(normalise_mole_fractions(mixture), c.normalised) << c.fractions[0];
+    double sum = 0.0;
+    for (std::size_t i = 0; i < c.fractions.size(); ++i) {
+      sum += mixture.components[i].mole_fraction;
+      if (!c.normalised) {
+        EXPECT_EQ(mixture.components[i].mole_fraction, c.fractions[i]);
+      }
+    }
+    if (c.normalised) {
+      EXPECT_NEAR(sum, 1.0, 1e-15) << c.fractions[0];
+    }
+  }
+}
+
 // C_ijk is the integral over a triangle: which pair sits on which side does not matter.
 TEST(Mixture, TriangleIntegralDoesNotDependOnTheOrderOfItsSides) {
   const SoftPair a{4.0, 12.0, 6.0, 119.78, 3.4147}, b{4.0, 12.0, 6.0, 141.4, 3.54}, c{4.0, 12.0, 6.0, 166.84, 3.659};

@@ -114,6 +114,42 @@ TEST(Grid, SweepThatStartsAtItsBoundIsOneRowWhateverTheStep) {
   EXPECT_EQ(temperature_grid({300.0, 300.0, 7.0}), std::vector<double>{300.0});
 }
 
+// Asked-for sweeps: T_i = T1 + i dT, with T2 itself as the last row when
+// (T2 - T1)/dT is a whole number to 1e-9 relative.
+struct EvenCase {
+  const char* name;
+  lennard::Sweep sweep;
+  std::size_t rows;
+  double last;
+};
+
+TEST(EvenGrid, RowsAndLastTemperature) {
+  const EvenCase cases[] = {
+      {"RunningSumStopsAt300.9", {300.0, 301.2, 0.3}, 5, 301.2},
+      {"RunningSumGivesTwoRows", {0.1, 0.3, 0.1}, 3, 0.3},  // 0.1 + 2*0.1 = 0.30000000000000004
+      {"RatioNotWhole", {1.0, 2.0, 0.3}, 4, 1.0 + 3 * 0.3},
+      {"WithinTolerance", {1.0, 2.0, 0.25 * (1.0 + 1e-10)}, 5, 2.0},
+      {"BeyondTolerance", {1.0, 2.0, 0.25 * (1.0 + 1e-8)}, 4, 1.0 + 3 * (0.25 * (1.0 + 1e-8))},
+      {"OneRow", {300.0, 300.0, 7.0}, 1, 300.0},
+      {"AtTheRowLimit", {1.0, 1e6, 1.0}, 1'000'000, 1e6},
+  };
+  for (const EvenCase& c : cases) {
+    const std::vector<double> grid = lennard::evenly_spaced_grid(c.sweep);
+    ASSERT_EQ(grid.size(), c.rows) << c.name;
+    EXPECT_EQ(grid.back(), c.last) << c.name;
+  }
+  // Each row is T1 + i dT, not a running sum: 100 + 2*0.1 is 100.2, the sum 100.19999999999999.
+  EXPECT_EQ(lennard::evenly_spaced_grid({100.0, 100.3, 0.1})[2], 100.2);
+}
+
+TEST(EvenGrid, RefusesTooManyRowsAndAStepThatDoesNotAdvance) {
+  EXPECT_THROW(lennard::evenly_spaced_grid({1.0, 1e6 + 1.0, 1.0}), InputError);  // 1,000,001 rows
+  EXPECT_THROW(lennard::evenly_spaced_grid({1.0, 100.0, 1.0}, 99), InputError);
+  EXPECT_THROW(lennard::evenly_spaced_grid({1e17, 2e17, 1.0}), InputError);
+  // dT = 0.6 ulp of T1: the first step rounds up a whole ulp, the second repeats it.
+  EXPECT_THROW(lennard::evenly_spaced_grid({0x1p53, 0x1p53 + 6.0, 1.2}), InputError);
+}
+
 TEST(Grid, RefusesMoreRowsThanTheLimit) {
   EXPECT_THROW(temperature_grid({1.0, 100.0, 1.0}, 99), InputError);
   EXPECT_EQ(temperature_grid({1.0, 100.0, 1.0}, 100).size(), 100u);

@@ -38,6 +38,7 @@ struct TableOptions {
   std::string gas;                  // the library gas that set potential, epsilon, sigma and mass, if any
   std::optional<Mixture> mixture;   // a mixture of library gases instead of one gas
   unsigned threads = 0;             // 0: one per CPU the process may run on
+  std::optional<double> mixture_typed_sum;  // the sum of the typed fractions, when they were normalised
 };
 
 struct FitOptions {

@@ -6,18 +6,25 @@
 #include <string>
 
 #include "lennard/exit_status.hpp"
+#include "lennard/potential.hpp"
+#include "lennard/second_virial.hpp"
 
 namespace lennard {
 
 inline constexpr const char* default_results_path = "Lennard.dat";
 
-// Writes the seven dialogue texts and flushes them so the prompt shows before
-// the program waits for input. The sixth names where the results go: the
-// file results_path, or standard output for "-".
-void write_dialogue(std::FILE* out, const std::string& results_path = default_results_path);
+// Writes the dialogue texts and flushes them so the prompt shows before the
+// program waits for input: the potential and how B is computed (for
+// Lennard-Jones the five original lines, whatever the method), where the
+// results go (the file results_path, or standard output for "-"), the prompt.
+void write_dialogue(std::FILE* out, const std::string& results_path = default_results_path,
+                    const Potential& potential = LennardJones{}, Method method = Method::trapezoid);
 
-// Reads "epsilon sigma" as two numbers. Returns false, with a message on err,
-// when the input does not hold two numbers.
+// Reads "epsilon sigma" as two numbers separated by white space (newlines
+// too), each converted as "%lf" does; what follows the second after white
+// space is not read. Returns false, with a message on err, when the input
+// does not hold two numbers or a number is followed directly by anything but
+// white space or the end of the input ("3,4", "3.4abc").
 bool read_parameters(std::FILE* in, std::FILE* err, double& epsilon, double& sigma);
 
 }  // namespace lennard

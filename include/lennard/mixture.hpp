@@ -37,10 +37,22 @@ struct PairInteraction {
   double molar_mass_g_per_mol;
 };
 
-// Throws UsageError (in Spanish, with the values) unless every fraction lies
-// in (0, 1] and they sum to 1 within 1e-9, k_ij is given only for a binary
-// mixture and is below 1, and every pair can be combined: Lennard-Jones with
-// Lennard-Jones, Mie with Mie of the same exponents.
+// Mole fractions sum to 1 within mole_fraction_tolerance. Fractions rounded
+// when typed (three thirds as 0.3333) miss 1 by more, but by less than
+// mole_fraction_rounding: normalise_mole_fractions divides those by their sum.
+inline constexpr double mole_fraction_tolerance = 1e-9;
+inline constexpr double mole_fraction_rounding = 1e-3;
+
+// Divides the fractions by their sum when every one lies in (0, 1] and the sum
+// misses 1 by more than mole_fraction_tolerance but not by more than
+// mole_fraction_rounding; returns whether it did.
+bool normalise_mole_fractions(Mixture& mixture);
+
+// Throws UsageError (in Spanish, with the values) unless no gas appears twice
+// (by its name), every fraction lies in (0, 1] and they sum to 1 within
+// mole_fraction_tolerance, k_ij is given only for a binary mixture and is
+// below 1, and every pair can be combined: Lennard-Jones with Lennard-Jones,
+// Mie with Mie of the same exponents.
 void check_mixture(const Mixture& mixture);
 
 // k_ij applies to unlike pairs: give 0 for a component with itself.

@@ -1,6 +1,8 @@
-// The temperature sweep: T runs from T1 by repeated addition of dT while it
-// does not exceed T2. The number of rows follows from that running sum, so it
-// is 100 or 101 for the default sweep depending on how the additions round.
+// The temperature sweeps. The dialogue's (default) sweep runs T from T1 by
+// repeated addition of dT while it does not exceed T2; the number of rows
+// follows from that running sum, so it is 100 or 101 depending on how the
+// additions round. A sweep the user asks for (--tmin, --tmax, --step) is
+// T_i = T1 + i*dT instead, so that rounding neither accumulates nor drops T2.
 #pragma once
 
 #include <cstddef>
@@ -37,5 +39,16 @@ inline constexpr std::size_t max_rows = 1'000'000;
 // The temperatures of the sweep. Throws InputError when a step would not
 // advance T or the sweep would exceed row_limit rows.
 std::vector<double> temperature_grid(const Sweep& sweep, std::size_t row_limit = max_rows);
+
+// Relative tolerance within which (T2 - T1)/dT counts as a whole number, so
+// that T2 belongs to the sweep.
+inline constexpr double sweep_end_tolerance = 1e-9;
+
+// T_i = T1 + i*dT for i = 0, 1, ... while T_i <= T2; when (T2 - T1)/dT is a
+// whole number k within sweep_end_tolerance (relative), the rows are
+// i = 0..k and the last is T2 itself. T1 == T2 is the one row T1. Throws
+// InputError like temperature_grid: a step that does not advance T, more than
+// row_limit rows.
+std::vector<double> evenly_spaced_grid(const Sweep& sweep, std::size_t row_limit = max_rows);
 
 }  // namespace lennard

@@ -6,6 +6,7 @@ argument names. Bad arguments raise ValueError naming the argument. The loops
 run in C++ with the GIL released, so several threads can call at once.
 """
 import math
+import warnings
 
 import numpy as np
 
@@ -149,15 +150,24 @@ def mixture_second_virial(T_K, gases, mole_fractions, kij=0.0, *, quantum=False,
     for name, x in zip(names, fractions):
         if not (0.0 < x <= 1.0):
             raise ValueError(f"mole_fractions: the fraction of {name} ({x!r}) must lie in (0, 1]")
-    if abs(math.fsum(fractions) - 1.0) > 1e-9:
-        raise ValueError(f"mole_fractions: they sum to {math.fsum(fractions)!r}, not 1 (within 1e-9)")
+    total = math.fsum(fractions)
+    if abs(total - 1.0) > 1e-3:
+        raise ValueError(f"mole_fractions: they sum to {total!r}, not 1 (within 1e-9, or 1e-3 when normalised)")
+    if abs(total - 1.0) > 1e-9:
+        # Fractions rounded when typed (thirds as 0.3333): divided by their sum, as the program does.
+        fractions = [x / total for x in fractions]
+        warnings.warn(f"mole_fractions: they sum to {total!r}, not 1; normalised to {fractions!r}", stacklevel=2)
     kij = float(kij)
     if kij != 0.0 and len(names) != 2:
         raise ValueError("kij: only for a binary mixture")
     if not (math.isfinite(kij) and kij < 1.0):
         raise ValueError(f"kij: expected a finite number below 1, got {kij!r}")
+    seen = set()
     for name in names:
-        _lennard.gas(name)  # unknown names raise ValueError here
+        canonical = _lennard.gas(name)["name"]  # unknown names raise ValueError here
+        if canonical in seen:
+            raise ValueError(f"gases: {canonical} is named twice")
+        seen.add(canonical)
     result = _lennard.mixture_second_virial(T.ravel(), names, fractions, kij, bool(quantum), _derivative(derivative))
     return _shaped(result, T.shape)
 

@@ -95,6 +95,12 @@ def test_shapes_broadcast_and_scalars_are_floats():
     assert lennard.third_virial([300], gas="argon").shape == (1,)
 
 
+def test_rounded_mole_fractions_are_normalised_with_a_warning():
+    with pytest.warns(UserWarning, match="normalised"):
+        rounded = lennard.mixture_second_virial(300, ["ar", "kr", "xe"], [0.3333] * 3)
+    assert rounded == pytest.approx(lennard.mixture_second_virial(300, ["ar", "kr", "xe"], [1 / 3] * 3), rel=1e-14)
+
+
 @pytest.mark.parametrize("call,argument", [
     (lambda: lennard.second_virial(300, 120, 3.4, potential="mie:6,12"), "potential"),
     (lambda: lennard.second_virial(300, gas="argn"), "gas"),
@@ -111,6 +117,7 @@ def test_shapes_broadcast_and_scalars_are_floats():
     (lambda: lennard.third_virial(300, gas="argon", quantum=True), "quantum"),
     (lambda: lennard.mixture_second_virial(300, None, [1.0]), "gases"),
     (lambda: lennard.mixture_second_virial(300, ["argon", "krypton"], [0.3, 0.6]), "mole_fractions"),
+    (lambda: lennard.mixture_second_virial(300, ["argon", "Ar"], [0.5, 0.5]), "gases"),
     (lambda: lennard.mixture_second_virial(300, ["ar", "kr", "xe"], [0.2, 0.3, 0.5], kij=0.1), "kij"),
     (lambda: lennard.fit([300, 400, 500], [1.0, 2.0]), "T_K and B_cm3_per_mol"),
     (lambda: lennard.fit([300, 300, 300], [-10.0, -10.0, -10.0]), "T_K, B_cm3_per_mol"),
