@@ -28,30 +28,31 @@ std::string mixture_text(const Table& table) {
 
 void write_dat(std::FILE* file, const Table& table) {
   if (!table.mixture.empty()) {
-    std::fprintf(file, "#mixture: %s", mixture_text(table).c_str());
+    std::fprintf(file, "#mezcla: %s", mixture_text(table).c_str());
     if (table.kij != 0.0) std::fprintf(file, "\n#kij: %s", shortest(table.kij).c_str());
   } else if (has_well_depth(table.potential)) {
     write_dat_title(file, table.epsilon_K, table.sigma_A);
   } else {
     std::fprintf(file, "#sigma: %lf (A)", table.sigma_A);
   }
-  if (!is_lennard_jones(table)) std::fprintf(file, "\n#potential: %s", potential_name(table.potential).c_str());
+  if (!is_lennard_jones(table)) std::fprintf(file, "\n#potencial: %s", potential_name(table.potential).c_str());
   if (table.method != Method::trapezoid) {
-    std::fprintf(file, "\n#method: %s, N_A = %s 1/mol", std::string(method_name(table.method)).c_str(),
+    std::fprintf(file, "\n#método: %s (%s), N_A = %s 1/mol", std::string(method_name(table.method)).c_str(),
+                 table.method == Method::series ? "serie exacta" : "cuadratura adaptativa",
                  shortest(avogadro_of(table.method)).c_str());
   }
   if (table.de_boer) {
-    std::fprintf(file, "\n#quantum: Wigner-Kirkwood to order hbar^2, Lambda* = %s", shortest(*table.de_boer).c_str());
+    std::fprintf(file, "\n#corrección cuántica: Wigner-Kirkwood de orden hbar^2, Lambda* = %s", shortest(*table.de_boer).c_str());
   } else if (table.column(B_classical_key) != nullptr) {
-    std::fprintf(file, "\n#quantum: Wigner-Kirkwood to order hbar^2, each pair with its reduced mass");
+    std::fprintf(file, "\n#corrección cuántica: Wigner-Kirkwood de orden hbar^2, cada par con su masa reducida");
   }
-  if (table.pressure_bar) std::fprintf(file, "\n#pressure: %s bar", shortest(*table.pressure_bar).c_str());
+  if (table.pressure_bar) std::fprintf(file, "\n#presión: %s bar", shortest(*table.pressure_bar).c_str());
   if (table.column(C_key) != nullptr) {
     std::fprintf(file, "\n#C: N_A = %s 1/mol", shortest(avogadro_per_mol).c_str());
   }
   // Columns 1 to 3 are T, 1/T and B; the header names them.
   for (std::size_t c = 1; c < table.columns.size(); ++c) {
-    std::fprintf(file, "\n#column %zu: %s", c + 3, table.columns[c].label.c_str());
+    std::fprintf(file, "\n#columna %zu: %s", c + 3, table.columns[c].label.c_str());
   }
   write_dat_column_header(file);
   for (std::size_t i = 0; i < table.T_K.size(); ++i) {
@@ -148,6 +149,11 @@ std::string fit_number(double value) {
   return buffer;
 }
 
+// "1 grado de libertad", "12 grados de libertad".
+std::string degrees_of_freedom(std::size_t dof) {
+  return std::to_string(dof) + (dof == 1 ? " grado" : " grados") + " de libertad";
+}
+
 std::string four_digits(double value) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%.4g", value);
@@ -189,8 +195,8 @@ void write_fit_summary(std::FILE* file, const std::string& source, const DataSet
   }
   std::fprintf(file, "residuo RMS = %s cm3/mol\n", four_digits(fit.rms_cm3_per_mol).c_str());
   if (data.has_uncertainties) {
-    std::fprintf(file, "chi² = %s con %zu grados de libertad; chi² reducido = %s\n", four_digits(fit.chi2).c_str(),
-                 fit.dof, four_digits(fit.reduced_chi2).c_str());
+    std::fprintf(file, "chi² = %s con %s; chi² reducido = %s\n", four_digits(fit.chi2).c_str(),
+                 degrees_of_freedom(fit.dof).c_str(), four_digits(fit.reduced_chi2).c_str());
     // A chi^2 this large is unlikely if the model and the uncertainties are right.
     const double p = fit.chi2_probability.value_or(1.0);
     if (p < 1e-3) {
@@ -202,9 +208,9 @@ void write_fit_summary(std::FILE* file, const std::string& source, const DataSet
     }
   } else {
     std::fprintf(file,
-                 "chi² = %s (cm3/mol)² con %zu grados de libertad (sin incertidumbres: pesos iguales); "
+                 "chi² = %s (cm3/mol)² con %s (sin incertidumbres: pesos iguales); "
                  "chi² reducido = %s (cm3/mol)²\n",
-                 four_digits(fit.chi2).c_str(), fit.dof, four_digits(fit.reduced_chi2).c_str());
+                 four_digits(fit.chi2).c_str(), degrees_of_freedom(fit.dof).c_str(), four_digits(fit.reduced_chi2).c_str());
   }
 }
 
