@@ -278,6 +278,26 @@ int write_to_path(const std::string& path, std::FILE* out, std::FILE* err,
   return status;
 }
 
+namespace {
+
+// How a gas's parameters were found, told in Spanish from the library's fields
+// (its "source" text is English, and kept so in json).
+std::string spanish_source(const Gas& gas) {
+  std::string text = "parámetros del B(T) ";
+  text += std::holds_alternative<LennardJones>(gas.potential) ? "de Lennard-Jones"
+                                                              : "del potencial " + potential_name(gas.potential);
+  text += gas.fitted_with_quantum ? ", con su primera corrección cuántica," : "";
+  text += " ajustados aquí con 'lennard fit' a los segundos coeficientes del virial de data/" + gas.fitted_data +
+          ", que son los de la ecuación de estado de " + gas.equation_of_state;
+  for (std::size_t i = 0; i < gas.coefficients_from.size(); ++i) {
+    const bool last = i + 1 == gas.coefficients_from.size();
+    text += (i == 0 ? "; coeficientes tomados de " : last ? " y " : ", ") + gas.coefficients_from[i];
+  }
+  return text + ". Masa molar: la que se da con esa ecuación.";
+}
+
+}  // namespace
+
 void write_gas_library(std::FILE* file, Format format) {
   const bool json = format == Format::json;
   if (json) {
@@ -310,7 +330,7 @@ void write_gas_library(std::FILE* file, Format format) {
                  shortest(gas.molar_mass_g_per_mol).c_str());
     std::fprintf(file, "    alias: ");
     for (std::size_t i = 0; i < gas.aliases.size(); ++i) std::fprintf(file, "%s%s", i ? ", " : "", gas.aliases[i].c_str());
-    std::fprintf(file, "\n    fuente: %s\n", gas.source.c_str());
+    std::fprintf(file, "\n    fuente: %s\n", spanish_source(gas).c_str());
   }
 }
 
