@@ -1,8 +1,10 @@
 #include "lennard/output.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <vector>
 #include <cstring>
 #include <nlohmann/json.hpp>
 
@@ -117,6 +119,41 @@ std::string kelvin_or_none(const std::optional<double>& value, const char* unit)
 }
 
 }  // namespace
+
+namespace {
+
+// A nonzero value printed with this many decimals keeps fewer than three significant digits.
+bool short_of_digits(double value, int decimals) {
+  return value != 0.0 && std::fabs(value) < std::pow(10.0, 2 - decimals);
+}
+
+// "B clásico, sin la corrección..." -> "B clásico", "dB/dT (cm3/(mol K))" -> "dB/dT", "Z = PV/(RT)" -> "Z".
+std::string short_label(const std::string& label) {
+  return label.substr(0, std::min({label.find(" ("), label.find(','), label.find(" ="), label.size()}));
+}
+
+}  // namespace
+
+std::vector<std::string> dat_columns_short_of_digits(const Table& table) {
+  // The decimals of write_dat_row ("%.2lf %lf %lf") and of the further columns ("%lf").
+  constexpr int T_decimals = 2, decimals = 6;
+  std::vector<std::string> names;
+  bool T_short = false, inverse_short = false;
+  for (const double T : table.T_K) {
+    T_short = T_short || short_of_digits(T, T_decimals);
+    inverse_short = inverse_short || short_of_digits(1.0 / T, decimals);
+  }
+  if (T_short) names.push_back("T");
+  if (inverse_short) names.push_back("1/T");
+  for (const Column& c : table.columns) {
+    double largest = 0.0;
+    for (const double v : c.values) {
+      if (std::isfinite(v)) largest = std::max(largest, std::fabs(v));
+    }
+    if (short_of_digits(largest, decimals)) names.push_back(short_label(c.label));
+  }
+  return names;
+}
 
 void write_table(std::FILE* file, const Table& table, Format format) {
   switch (format) {

@@ -157,6 +157,23 @@ void warn_of_quantum_fitted_gases(const TableOptions& options, std::FILE* err) {
   }
 }
 
+// The fixed decimals of the dat format are the historic layout; where they keep
+// fewer than three significant digits (epsilon/k_B of a millikelvin, T beyond
+// 10^4 K, a tiny sigma) one line says so and how to get every digit.
+void warn_of_lost_digits(const TableOptions& options, const Table& table, std::FILE* err) {
+  if (options.format != Format::dat) return;
+  const std::vector<std::string> names = dat_columns_short_of_digits(table);
+  if (names.empty()) return;
+  std::string list;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    list += (i == 0 ? "" : i + 1 == names.size() ? " y " : ", ") + names[i];
+  }
+  std::fprintf(err,
+               "Aviso: con los decimales fijos del formato dat (2 para T, 6 para las demás columnas), %s %s con "
+               "menos de tres cifras significativas; -f csv conserva la precisión completa.\n",
+               list.c_str(), names.size() == 1 ? "queda" : "quedan");
+}
+
 int report(const Error& refusal, std::FILE* err) {
   if (refusal.kind() == ErrorKind::usage) {
     std::fputs(usage_message(refusal.what(), false).c_str(), err);
@@ -184,6 +201,7 @@ int write_checked_table(const TableOptions& options, const Table& table, const s
   warn_of_quantum_fitted_gases(options, err);
   warn_of_missing_gas_roots(table, err);
   warn_of_large_quantum_corrections(table, err);
+  warn_of_lost_digits(options, table, err);
   const int status =
       write_to_path(output, out, err, [&](std::FILE* file) { write_table(file, table, options.format); });
   if (status != exit_success || !options.plot) return status;

@@ -77,7 +77,7 @@ TEST(PlotScript, NoRangeLeavesGnuplotAWarning) {
   ScratchDir dir;
   for (const char* args : {"-e 120 -s 3.4 --tmin 300 --tmax 300", "-p hs -s 3 --tmin 100 --tmax 300",
                            "-p hs -s 3 --tmin 100 --tmax 100", "-p sw:1.5 -e 1 -s 3 --tmin 1e16 --tmax 2e16"}) {
-    const auto run = lennard::testing::run_program(dir, std::string(args) + " -o t.dat --plot -", "");
+    const auto run = lennard::testing::run_program(dir, std::string(args) + " -f csv -o t.csv --plot -", "");
     EXPECT_EQ(run.status, 0) << args;
     EXPECT_EQ(run.err, "") << args;
   }

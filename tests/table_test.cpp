@@ -93,6 +93,37 @@ TEST(DatTable, ExtraHeaderLinesAreSpanish) {
   }
 }
 
+// The dat format keeps its fixed decimals; one warning names the columns they
+// leave with fewer than three significant digits. B passing through zero (neon
+// near its Boyle point) is no loss, and csv keeps every digit.
+TEST(DatTable, WarnsOnceOfColumnsItsDecimalsLeaveShortOfDigits) {
+  const struct {
+    const char* args;
+    const char* names;  // nullptr: no warning
+  } cases[] = {
+      {"-e 1e-5 -s 3.4", "), T queda con"},
+      {"-e 1e-5 -s 3.4 -f csv", nullptr},
+      {"-e 120 -s 3.4 --tmin 20000 --tmax 20000", "), 1/T queda con"},
+      {"-e 120 -s 0.01 --derivative --tmin 300 --tmax 300", "), B y dB/dT quedan con"},
+      {"-e 35.6 -s 2.75 --quantum --mass 20.18 --tmin 100 --tmax 140 --step 1", nullptr},
+      {"-e 120 -s 3.4", nullptr},
+  };
+  ScratchDir dir;
+  for (const auto& c : cases) {
+    const auto run = lennard::testing::run_program(dir, std::string(c.args) + " -o t.out", "");
+    EXPECT_EQ(run.status, 0) << c.args;
+    const std::string warning = "Aviso: con los decimales fijos del formato dat";
+    if (c.names == nullptr) {
+      EXPECT_EQ(run.err, "") << c.args;
+      continue;
+    }
+    EXPECT_EQ(run.err.rfind(warning, 0), 0u) << run.err;
+    EXPECT_EQ(run.err.find(warning, 1), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(c.names), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("-f csv conserva la precisión completa"), std::string::npos) << run.err;
+  }
+}
+
 TEST(DatTable, ReportsAFileThatCannotBeCreated) {
   ScratchDir dir;
   const auto path = (dir / "missing-folder" / "table.dat").string();
