@@ -127,12 +127,13 @@ bool short_of_digits(double value, int decimals) {
   return value != 0.0 && std::fabs(value) < std::pow(10.0, 2 - decimals);
 }
 
+}  // namespace
+
 // "B clásico, sin la corrección..." -> "B clásico", "dB/dT (cm3/(mol K))" -> "dB/dT", "Z = PV/(RT)" -> "Z".
-std::string short_label(const std::string& label) {
+std::string column_symbol(const Column& column) {
+  const std::string& label = column.label;
   return label.substr(0, std::min({label.find(" ("), label.find(','), label.find(" ="), label.size()}));
 }
-
-}  // namespace
 
 std::vector<std::string> dat_columns_short_of_digits(const Table& table) {
   // The decimals of write_dat_row ("%.2lf %lf %lf") and of the further columns ("%lf").
@@ -150,7 +151,7 @@ std::vector<std::string> dat_columns_short_of_digits(const Table& table) {
     for (const double v : c.values) {
       if (std::isfinite(v)) largest = std::max(largest, std::fabs(v));
     }
-    if (short_of_digits(largest, decimals)) names.push_back(short_label(c.label));
+    if (short_of_digits(largest, decimals)) names.push_back(column_symbol(c));
   }
   return names;
 }

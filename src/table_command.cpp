@@ -190,7 +190,7 @@ int write_checked_table(const TableOptions& options, const Table& table, const s
   if (const std::size_t bad = first_non_finite_row(table); bad < table.T_K.size()) {
     const double T = table.T_K[bad];
     std::string values = "1/T = " + shortest(1.0 / T);
-    for (const Column& c : table.columns) values += ", " + c.key + " = " + shortest(c.values[bad]);
+    for (const Column& c : table.columns) values += ", " + column_symbol(c) + " = " + shortest(c.values[bad]);
     const std::string reduced = table.mixture.empty() ? " (T/epsilon = " + shortest(T / table.epsilon_K) + ")" : "";
     std::fprintf(err,
                  "Error: a T = %s K%s el resultado no es un número finito (%s): queda fuera del "

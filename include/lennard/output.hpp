@@ -23,6 +23,9 @@ enum class Format { dat, csv, json };
 // that reads back to the same double.
 void write_table(std::FILE* file, const Table& table, Format format);
 
+// A column's name for messages: its label up to the unit ("B", "dB/dT", "B clásico").
+std::string column_symbol(const Column& column);
+
 // The columns a dat table writes with fewer than three significant digits:
 // "T" (two decimals) or "1/T" (six) when some row does, and any other column
 // (six decimals, named by its label up to the unit) when even its largest
