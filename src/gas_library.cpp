@@ -15,6 +15,8 @@ std::vector<Gas> build_library() {
   for (const detail::GasRecord& r : detail::gas_records()) {
     gases.push_back({r.name, r.formula, std::vector<std::string>(r.aliases.begin(), r.aliases.end()),
                      r.molar_mass_g_per_mol, parse_potential(r.potential), r.epsilon_K, r.sigma_A, r.source,
+                     r.equation_of_state,
+                     std::vector<std::string>(r.coefficients_from.begin(), r.coefficients_from.end()),
                      r.fitted_data, r.fitted_with_quantum});
   }
   return gases;

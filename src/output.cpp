@@ -1,7 +1,9 @@
 #include "lennard/output.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <vector>
 #include <nlohmann/json.hpp>
 
 #include "lennard/constants.hpp"
@@ -25,30 +27,31 @@ std::string mixture_text(const Table& table) {
 
 void write_dat(std::FILE* file, const Table& table) {
   if (!table.mixture.empty()) {
-    std::fprintf(file, "#mixture: %s", mixture_text(table).c_str());
+    std::fprintf(file, "#mezcla: %s", mixture_text(table).c_str());
     if (table.kij != 0.0) std::fprintf(file, "\n#kij: %s", shortest(table.kij).c_str());
   } else if (has_well_depth(table.potential)) {
     write_dat_title(file, table.epsilon_K, table.sigma_A);
   } else {
     std::fprintf(file, "#sigma: %lf (A)", table.sigma_A);
   }
-  if (!is_lennard_jones(table)) std::fprintf(file, "\n#potential: %s", potential_name(table.potential).c_str());
+  if (!is_lennard_jones(table)) std::fprintf(file, "\n#potencial: %s", potential_name(table.potential).c_str());
   if (table.method != Method::trapezoid) {
-    std::fprintf(file, "\n#method: %s, N_A = %s 1/mol", std::string(method_name(table.method)).c_str(),
+    std::fprintf(file, "\n#método: %s (%s), N_A = %s 1/mol", std::string(method_name(table.method)).c_str(),
+                 table.method == Method::series ? "serie exacta" : "cuadratura adaptativa",
                  shortest(avogadro_of(table.method)).c_str());
   }
   if (table.de_boer) {
-    std::fprintf(file, "\n#quantum: Wigner-Kirkwood to order hbar^2, Lambda* = %s", shortest(*table.de_boer).c_str());
+    std::fprintf(file, "\n#corrección cuántica: Wigner-Kirkwood de orden hbar^2, Lambda* = %s", shortest(*table.de_boer).c_str());
   } else if (table.column(B_classical_key) != nullptr) {
-    std::fprintf(file, "\n#quantum: Wigner-Kirkwood to order hbar^2, each pair with its reduced mass");
+    std::fprintf(file, "\n#corrección cuántica: Wigner-Kirkwood de orden hbar^2, cada par con su masa reducida");
   }
-  if (table.pressure_bar) std::fprintf(file, "\n#pressure: %s bar", shortest(*table.pressure_bar).c_str());
+  if (table.pressure_bar) std::fprintf(file, "\n#presión: %s bar", shortest(*table.pressure_bar).c_str());
   if (table.column(C_key) != nullptr) {
     std::fprintf(file, "\n#C: N_A = %s 1/mol", shortest(avogadro_per_mol).c_str());
   }
   // Columns 1 to 3 are T, 1/T and B; the header names them.
   for (std::size_t c = 1; c < table.columns.size(); ++c) {
-    std::fprintf(file, "\n#column %zu: %s", c + 3, table.columns[c].label.c_str());
+    std::fprintf(file, "\n#columna %zu: %s", c + 3, table.columns[c].label.c_str());
   }
   write_dat_column_header(file);
   for (std::size_t i = 0; i < table.T_K.size(); ++i) {
@@ -114,6 +117,42 @@ std::string kelvin_or_none(const std::optional<double>& value, const char* unit)
 
 }  // namespace
 
+namespace {
+
+// A nonzero value printed with this many decimals keeps fewer than three significant digits.
+bool short_of_digits(double value, int decimals) {
+  return value != 0.0 && std::fabs(value) < std::pow(10.0, 2 - decimals);
+}
+
+}  // namespace
+
+// "B clásico, sin la corrección..." -> "B clásico", "dB/dT (cm3/(mol K))" -> "dB/dT", "Z = PV/(RT)" -> "Z".
+std::string column_symbol(const Column& column) {
+  const std::string& label = column.label;
+  return label.substr(0, std::min({label.find(" ("), label.find(','), label.find(" ="), label.size()}));
+}
+
+std::vector<std::string> dat_columns_short_of_digits(const Table& table) {
+  // The decimals of write_dat_row ("%.2lf %lf %lf") and of the further columns ("%lf").
+  constexpr int T_decimals = 2, decimals = 6;
+  std::vector<std::string> names;
+  bool T_short = false, inverse_short = false;
+  for (const double T : table.T_K) {
+    T_short = T_short || short_of_digits(T, T_decimals);
+    inverse_short = inverse_short || short_of_digits(1.0 / T, decimals);
+  }
+  if (T_short) names.push_back("T");
+  if (inverse_short) names.push_back("1/T");
+  for (const Column& c : table.columns) {
+    double largest = 0.0;
+    for (const double v : c.values) {
+      if (std::isfinite(v)) largest = std::max(largest, std::fabs(v));
+    }
+    if (short_of_digits(largest, decimals)) names.push_back(column_symbol(c));
+  }
+  return names;
+}
+
 void write_table(std::FILE* file, const Table& table, Format format) {
   switch (format) {
     case Format::dat: write_dat(file, table); break;
@@ -143,6 +182,11 @@ std::string fit_number(double value) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%.10g", value);
   return buffer;
+}
+
+// "1 grado de libertad", "12 grados de libertad".
+std::string degrees_of_freedom(std::size_t dof) {
+  return std::to_string(dof) + (dof == 1 ? " grado" : " grados") + " de libertad";
 }
 
 std::string four_digits(double value) {
@@ -186,8 +230,8 @@ void write_fit_summary(std::FILE* file, const std::string& source, const DataSet
   }
   std::fprintf(file, "residuo RMS = %s cm3/mol\n", four_digits(fit.rms_cm3_per_mol).c_str());
   if (data.has_uncertainties) {
-    std::fprintf(file, "chi² = %s con %zu grados de libertad; chi² reducido = %s\n", four_digits(fit.chi2).c_str(),
-                 fit.dof, four_digits(fit.reduced_chi2).c_str());
+    std::fprintf(file, "chi² = %s con %s; chi² reducido = %s\n", four_digits(fit.chi2).c_str(),
+                 degrees_of_freedom(fit.dof).c_str(), four_digits(fit.reduced_chi2).c_str());
     // A chi^2 this large is unlikely if the model and the uncertainties are right.
     const double p = fit.chi2_probability.value_or(1.0);
     if (p < 1e-3) {
@@ -199,9 +243,9 @@ void write_fit_summary(std::FILE* file, const std::string& source, const DataSet
     }
   } else {
     std::fprintf(file,
-                 "chi² = %s (cm3/mol)² con %zu grados de libertad (sin incertidumbres: pesos iguales); "
+                 "chi² = %s (cm3/mol)² con %s (sin incertidumbres: pesos iguales); "
                  "chi² reducido = %s (cm3/mol)²\n",
-                 four_digits(fit.chi2).c_str(), fit.dof, four_digits(fit.reduced_chi2).c_str());
+                 four_digits(fit.chi2).c_str(), degrees_of_freedom(fit.dof).c_str(), four_digits(fit.reduced_chi2).c_str());
   }
 }
 
@@ -244,6 +288,26 @@ void write_fit_json(std::FILE* file, const DataSet& data, const FitResult& fit) 
 
 
 
+namespace {
+
+// How a gas's parameters were found, told in Spanish from the library's fields
+// (its "source" text is English, and kept so in json).
+std::string spanish_source(const Gas& gas) {
+  std::string text = "parámetros del B(T) ";
+  text += std::holds_alternative<LennardJones>(gas.potential) ? "de Lennard-Jones"
+                                                              : "del potencial " + potential_name(gas.potential);
+  text += gas.fitted_with_quantum ? ", con su primera corrección cuántica," : "";
+  text += " ajustados aquí con 'lennard fit' a los segundos coeficientes del virial de data/" + gas.fitted_data +
+          ", que son los de la ecuación de estado de " + gas.equation_of_state;
+  for (std::size_t i = 0; i < gas.coefficients_from.size(); ++i) {
+    const bool last = i + 1 == gas.coefficients_from.size();
+    text += (i == 0 ? "; coeficientes tomados de " : last ? " y " : ", ") + gas.coefficients_from[i];
+  }
+  return text + ". Masa molar: la que se da con esa ecuación.";
+}
+
+}  // namespace
+
 void write_gas_library(std::FILE* file, Format format) {
   const bool json = format == Format::json;
   if (json) {
@@ -276,7 +340,7 @@ void write_gas_library(std::FILE* file, Format format) {
                  shortest(gas.molar_mass_g_per_mol).c_str());
     std::fprintf(file, "    alias: ");
     for (std::size_t i = 0; i < gas.aliases.size(); ++i) std::fprintf(file, "%s%s", i ? ", " : "", gas.aliases[i].c_str());
-    std::fprintf(file, "\n    fuente: %s\n", gas.source.c_str());
+    std::fprintf(file, "\n    fuente: %s\n", spanish_source(gas).c_str());
   }
 }
 

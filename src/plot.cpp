@@ -78,6 +78,17 @@ std::string temperature_axis(double T_lo, double T_hi) {
   return T_hi > 10.0 * T_lo ? "set logscale x\n" : "";
 }
 
+// gnuplot widens an empty range itself but says so on standard error
+// ("Warning: empty x range"), and warns of its ticks when a range is only a few
+// ulps wide: such a range (one row, the constant B of hard spheres) is set here,
+// 1% of its magnitude to each side (an absolute 1 about zero).
+std::string axis_range(const char* axis, double lo, double hi) {
+  const double magnitude = std::max(std::fabs(lo), std::fabs(hi));
+  if (hi - lo > 1e-9 * magnitude) return "";
+  const double margin = magnitude > 1e-290 ? 0.01 * magnitude : 1.0;
+  return std::string("set ") + axis + "range [" + number(lo - margin) + ":" + number(hi + margin) + "]\n";
+}
+
 }  // namespace
 
 std::optional<std::string> plot_terminal(const std::string& path) {
@@ -100,8 +111,7 @@ std::string table_plot_script(const Table& table, const std::string& path) {
   std::string script = preamble(path, heading);
   std::string points;
   std::size_t drawn = 0;
-  double T_lo = 0.0;
-  double T_hi = 0.0;
+  double T_lo = 0.0, T_hi = 0.0, B_lo = 0.0, B_hi = 0.0;
   const std::vector<double>& B = table.columns.front().values;
   for (std::size_t i = 0; i < table.T_K.size(); ++i) {
     if (!std::isfinite(B[i])) continue;
@@ -109,9 +119,12 @@ std::string table_plot_script(const Table& table, const std::string& path) {
     points += number(T) + " " + number(B[i]) + "\n";
     T_lo = drawn == 0 ? T : std::min(T_lo, T);
     T_hi = drawn == 0 ? T : std::max(T_hi, T);
+    B_lo = drawn == 0 ? B[i] : std::min(B_lo, B[i]);
+    B_hi = drawn == 0 ? B[i] : std::max(B_hi, B[i]);
     ++drawn;
   }
   script += temperature_axis(T_lo, T_hi);
+  script += axis_range("x", T_lo, T_hi) + axis_range("y", B_lo, B_hi);
   script += "$table << EOD\n" + points + "EOD\n";
   // A single temperature is a point: a line through it would draw nothing.
   script += std::string("plot $table using 1:2 ") +
@@ -147,11 +160,23 @@ std::string fit_plot_script(const DataSet& data, const FitResult& fit, const std
   constexpr int samples = 300;
   const double from = std::log(T_lo * 0.9);
   const double to = std::log(T_hi * 1.1);
+  double B_lo = data.points.front().B_cm3_per_mol;
+  double B_hi = B_lo;
+  for (const DataPoint& p : data.points) {
+    B_lo = std::min(B_lo, p.B_cm3_per_mol - p.u_cm3_per_mol);
+    B_hi = std::max(B_hi, p.B_cm3_per_mol + p.u_cm3_per_mol);
+  }
   for (int k = 0; k <= samples; ++k) {
     const double T = std::exp(from + (to - from) * k / samples);
-    script += number(T) + " " + number(fitted_B(fit, T)) + "\n";
+    const double B = fitted_B(fit, T);
+    script += number(T) + " " + number(B) + "\n";
+    if (std::isfinite(B)) {
+      B_lo = std::min(B_lo, B);
+      B_hi = std::max(B_hi, B);
+    }
   }
   script += "EOD\n";
+  script += axis_range("y", B_lo, B_hi);
   // The curve first, so the points are drawn over it.
   script += "plot $curve using 1:2 with lines linewidth 2 title 'ajuste', $points using 1:2";
   script += data.has_uncertainties ? ":3 with yerrorbars" : " with points";

@@ -158,6 +158,23 @@ void warn_of_quantum_fitted_gases(const TableOptions& options, std::FILE* err) {
   }
 }
 
+// The fixed decimals of the dat format are the historic layout; where they keep
+// fewer than three significant digits (epsilon/k_B of a millikelvin, T beyond
+// 10^4 K, a tiny sigma) one line says so and how to get every digit.
+void warn_of_lost_digits(const TableOptions& options, const Table& table, std::FILE* err) {
+  if (options.format != Format::dat) return;
+  const std::vector<std::string> names = dat_columns_short_of_digits(table);
+  if (names.empty()) return;
+  std::string list;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    list += (i == 0 ? "" : i + 1 == names.size() ? " y " : ", ") + names[i];
+  }
+  std::fprintf(err,
+               "Aviso: con los decimales fijos del formato dat (2 para T, 6 para las demás columnas), %s %s con "
+               "menos de tres cifras significativas; -f csv conserva la precisión completa.\n",
+               list.c_str(), names.size() == 1 ? "queda" : "quedan");
+}
+
 int report(const Error& refusal, std::FILE* err) {
   if (refusal.kind() == ErrorKind::usage) {
     std::fputs(usage_message(refusal.what(), false).c_str(), err);
@@ -195,7 +212,7 @@ int write_checked_table(const TableOptions& options, const Table& table, const s
   if (const std::size_t bad = first_non_finite_row(table); bad < table.T_K.size()) {
     const double T = table.T_K[bad];
     std::string values = "1/T = " + shortest(1.0 / T);
-    for (const Column& c : table.columns) values += ", " + c.key + " = " + shortest(c.values[bad]);
+    for (const Column& c : table.columns) values += ", " + column_symbol(c) + " = " + shortest(c.values[bad]);
     const std::string reduced = table.mixture.empty() ? " (T/epsilon = " + shortest(T / table.epsilon_K) + ")" : "";
     std::fprintf(err,
                  "Error: a T = %s K%s el resultado no es un número finito (%s): queda fuera del "
@@ -206,6 +223,7 @@ int write_checked_table(const TableOptions& options, const Table& table, const s
   warn_of_quantum_fitted_gases(options, err);
   warn_of_missing_gas_roots(table, err);
   warn_of_large_quantum_corrections(table, err);
+  warn_of_lost_digits(options, table, err);
   if (options.plot && table.T_K.empty()) {
     std::fputs("Error: la tabla no tiene filas: no hay nada que dibujar.\n", err);
     return exit_bad_input;

@@ -134,7 +134,7 @@ TEST(CommandLine, AsksForTheParametersWhenOnlyOtherOptionsAreGiven) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("sigma(A): "), std::string::npos);
   const std::string table = read_file(dir / "series.dat");
-  EXPECT_NE(table.find("#method: series"), std::string::npos) << table;
+  EXPECT_NE(table.find("#método: series"), std::string::npos) << table;
   // The explicit sweep gives the same file.
   const auto direct = run_program(dir, "-e 120 -s 3.4 -m series -o direct.dat", "");
   EXPECT_EQ(direct.status, 0) << direct.err;
@@ -155,8 +155,8 @@ TEST(CommandLine, DatWithDerivativeAndSeriesNamesItsExtraColumnAndMethod) {
   const auto run = run_program(dir, "-e 120 -s 3.4 -m series --derivative -o -", "");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out.rfind("#epsilon/KB: 120.000000 (K), sigma: 3.400000 (A)\n"
-                          "#method: series, N_A = 6.02214076e+23 1/mol\n"
-                          "#column 4: dB/dT (cm3/(mol K))\n"
+                          "#método: series (serie exacta), N_A = 6.02214076e+23 1/mol\n"
+                          "#columna 4: dB/dT (cm3/(mol K))\n"
                           "# T(K)  1/T(K-1)   B(cm3/mol)\n"
                           "#==============================\n"
                           "120.00 0.008333 ",

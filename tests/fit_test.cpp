@@ -15,6 +15,7 @@
 
 #include "lennard/data_file.hpp"
 #include "lennard/errors.hpp"
+#include "lennard/output.hpp"
 #include "test_support.hpp"
 
 namespace {
@@ -324,6 +325,26 @@ TEST(FitCommand, WarnsWhenTheScatterIsFarBeyondTheStatedUncertainties) {
   const auto loose = run_program(dir, "fit loose.dat -o /dev/null", "");
   ASSERT_EQ(loose.status, 0) << loose.err;
   EXPECT_EQ(loose.out.find("Atención"), std::string::npos) << loose.out;
+}
+
+TEST(FitSummary, SaysGradoForOneDegreeOfFreedom) {
+  const struct {
+    std::size_t dof;
+    bool uncertainties;
+    const char* phrase;
+  } cases[] = {{1, false, " con 1 grado de libertad ("}, {1, true, " con 1 grado de libertad;"},
+               {2, false, " con 2 grados de libertad ("}};
+  for (const auto& c : cases) {
+    DataSet data = synthetic(c.uncertainties, nullptr);
+    lennard::FitResult fit{lennard::LennardJones{}, 120.0, 1.0, 3.4, 0.01, {}, {}, {}, 1.0, 2.0, c.dof, 2.0, 0.5, {}};
+    std::FILE* file = std::tmpfile();
+    lennard::write_fit_summary(file, "'d.dat'", data, fit);
+    std::rewind(file);
+    std::string text(4096, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    std::fclose(file);
+    EXPECT_NE(text.find(c.phrase), std::string::npos) << text;
+  }
 }
 
 TEST(FitCommand, PrintsNoMoreDigitsThanTheStandardErrorAllows) {

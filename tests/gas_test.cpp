@@ -5,6 +5,8 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <sstream>
+#include <string>
 #include <map>
 #include <vector>
 
@@ -35,7 +37,10 @@ TEST(GasLibrary, EveryEntryIsCompleteAndEveryNameLeadsToOneGas) {
     EXPECT_GT(gas.epsilon_K, 0.0);
     EXPECT_GT(gas.sigma_A, 0.0);
     // A citation: authors, title, a year in parentheses and where it appeared.
-    EXPECT_TRUE(std::regex_search(gas.source, std::regex(R"(\((19|20)\d\d\))"))) << gas.source;
+    EXPECT_TRUE(std::regex_search(gas.equation_of_state, std::regex(R"(\((19|20)\d\d\))"))) << gas.equation_of_state;
+    // The Spanish listing is made of these fields: they must say what the English source says.
+    EXPECT_NE(gas.source.find("equation of state of " + gas.equation_of_state), std::string::npos) << gas.source;
+    for (const std::string& from : gas.coefficients_from) EXPECT_NE(gas.source.find(from), std::string::npos) << from;
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(LENNARD_SOURCE_DATA) / gas.fitted_data));
     std::vector<std::string> names = gas.aliases;
     names.push_back(gas.name);
@@ -110,6 +115,27 @@ TEST(GasCommand, GasGivesTheTableOfItsParametersAndItsNameInJson) {
                                  " --quantum --mass 20.179",
                         "")
                 .out);
+}
+
+TEST(GasCommand, TextListingTellsTheSourceInSpanish) {
+  ScratchDir dir;
+  const RunResult list = run_program(dir, "gases", "");
+  ASSERT_EQ(list.status, 0) << list.err;
+  std::istringstream lines(list.out);
+  std::size_t sources = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("    fuente: ", 0) != 0) continue;
+    ++sources;
+    EXPECT_EQ(line.rfind("    fuente: parámetros del B(T) de Lennard-Jones", 0), 0u) << line;
+    EXPECT_EQ(line.find("Fitted"), std::string::npos) << line;
+  }
+  EXPECT_EQ(sources, gas_library().size());
+  EXPECT_NE(list.out.find(", con su primera corrección cuántica, ajustados aquí con 'lennard fit' a los segundos "
+                          "coeficientes del virial de data/second_virial/helium.dat, que son los de la ecuación de "
+                          "estado de D. O. Ortiz-Vega, K. R. Hall, J. C. Holste, V. D. Arp, A. H. Harvey and E. W. "
+                          "Lemmon, \"Equation of State for Helium-4\", NIST (2023); coeficientes tomados de NIST "
+                          "REFPROP 10 y CoolProp. Masa molar: la que se da con esa ecuación.\n"),
+            std::string::npos);
 }
 
 TEST(GasCommand, RefusesWhatClashesWithTheLibraryOrTheMixture) {

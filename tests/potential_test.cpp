@@ -188,7 +188,7 @@ TEST(PotentialCommand, OutputsNameThePotentialAndKeepTheDefaultFile) {
   ScratchDir dir;
   const auto dat = run_program(dir, "-p sw:1.5 -e 100 -s 3 -o - --tmin 100 --tmax 200", "");
   ASSERT_EQ(dat.status, 0) << dat.err;
-  EXPECT_NE(dat.out.find("\n#potential: sw:1.5\n#method: series"), std::string::npos) << dat.out;
+  EXPECT_NE(dat.out.find("\n#potencial: sw:1.5\n#método: series"), std::string::npos) << dat.out;
   const auto json = run_program(dir, "-p hs -s 3 -f json -o - --tmin 100 --tmax 200", "");
   ASSERT_EQ(json.status, 0) << json.err;
   const auto document = nlohmann::json::parse(json.out);

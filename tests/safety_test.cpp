@@ -140,6 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Case{"TrapezoidFarBelowEpsilon", "-e 1 -s 3.4 --tmin 1e-10 --tmax 1e-10", "a T = 1e-10 K"},
         Case{"SeriesOverflowsAsJson", "-e 1 -s 3.4 -m series -f json -o - --tmin 1e-4 --tmax 1e-3", "a T = 1e-04 K"},
+        Case{"ColumnsNamedAsInTheHeader", "-e 1 -s 3.4 -m series --derivative --tmin 1e-4 --tmax 1e-4",
+             "(1/T = 10000, B = -inf, dB/dT = inf)"},
         Case{"SummaryBeyondTheLargestDouble", "-e 1e307 -s 3.4 --summary", "máximo de B no es un número finito"},
         Case{"InverseTemperatureOverflows", "<<1e-320 3.4\n", "1/T = inf"}),
     lennard::testing::CaseName{});

@@ -184,8 +184,8 @@ TEST(ThirdCommand, AddsItsColumnsToEveryFormat) {
   lennard::testing::ScratchDir dir;
   const auto dat = lennard::testing::run_program(dir, "-e 120 -s 3.4 --third --derivative -o - --tmax 130 --step 5", "");
   ASSERT_EQ(dat.status, 0) << dat.err;
-  EXPECT_NE(dat.out.find("\n#C: N_A = 6.02214076e+23 1/mol\n#column 4: dB/dT (cm3/(mol K))\n"
-                         "#column 5: C (cm6/mol2)\n#column 6: dC/dT (cm6/(mol2 K))\n"),
+  EXPECT_NE(dat.out.find("\n#C: N_A = 6.02214076e+23 1/mol\n#columna 4: dB/dT (cm3/(mol K))\n"
+                         "#columna 5: C (cm6/mol2)\n#columna 6: dC/dT (cm6/(mol2 K))\n"),
             std::string::npos)
       << dat.out;
   const auto csv = lennard::testing::run_program(dir, "-p hs -s 3 --third -f csv -o - --tmin 100 --tmax 100", "");

@@ -21,7 +21,9 @@ struct Gas {
   Potential potential;
   double epsilon_K;
   double sigma_A;
-  std::string source;        // full citation of the data and how the parameters came from them
+  std::string source;        // full citation of the data and how the parameters came from them (English)
+  std::string equation_of_state;               // the citation of the equation of state alone
+  std::vector<std::string> coefficients_from;  // where its coefficients were taken from, if not the paper
   std::string fitted_data;   // the data file they were fitted to, relative to data/
   bool fitted_with_quantum;  // fitted with the first quantum correction: use it with them
 };
@@ -52,6 +54,8 @@ struct GasRecord {
   double epsilon_K;
   double sigma_A;
   const char* source;
+  const char* equation_of_state;
+  std::vector<const char*> coefficients_from;
   const char* fitted_data;
   bool fitted_with_quantum;
 };

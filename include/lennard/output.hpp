@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "lennard/characteristic.hpp"
 #include "lennard/fit.hpp"
@@ -20,6 +21,15 @@ enum class Format { dat, csv, json };
 // extra columns). "csv" and "json" print every number in its shortest form
 // that reads back to the same double.
 void write_table(std::FILE* file, const Table& table, Format format);
+
+// A column's name for messages: its label up to the unit ("B", "dB/dT", "B clásico").
+std::string column_symbol(const Column& column);
+
+// The columns a dat table writes with fewer than three significant digits:
+// "T" (two decimals) or "1/T" (six) when some row does, and any other column
+// (six decimals, named by its label up to the unit) when even its largest
+// magnitude does, so that B passing through zero at the Boyle point is no loss.
+std::vector<std::string> dat_columns_short_of_digits(const Table& table);
 
 // The gas library as a text table (name, formula, epsilon/k_B, sigma, M and the
 // source of each) or as a JSON array of objects with the keys name, formula,
