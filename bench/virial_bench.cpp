@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "lennard/fit.hpp"
-#include "lennard/gas_library.hpp"
-#include "lennard/mixture.hpp"
-#include "lennard/potential.hpp"
-#include "lennard/second_virial.hpp"
-#include "lennard/third_virial.hpp"
-#include "lennard/sweep.hpp"
-#include "lennard/output.hpp"
-#include "lennard/virial_table.hpp"
-#include "lennard/series.hpp"
-#include "lennard/virial.hpp"
+#include "lennard/physics/fit.hpp"
+#include "lennard/physics/gas_library.hpp"
+#include "lennard/physics/mixture.hpp"
+#include "lennard/physics/potential.hpp"
+#include "lennard/physics/second_virial.hpp"
+#include "lennard/physics/third_virial.hpp"
+#include "lennard/physics/sweep.hpp"
+#include "lennard/io/output.hpp"
+#include "lennard/physics/virial_table.hpp"
+#include "lennard/physics/series.hpp"
+#include "lennard/physics/virial.hpp"
 
 namespace {
 

@@ -1,4 +1,4 @@
-# Turns data/gases.json into a C++ table (src/gas_library_data.cpp.in), so the
+# Turns data/gases.json into a C++ table (src/physics/gas_library_data.cpp.in), so the
 # physics library carries the gas library without reading a file or a JSON
 # parser. Strings become raw string literals; numbers keep their JSON text.
 function(lennard_generate_gas_library json_path template output)

@@ -12,17 +12,17 @@
 #include <string>
 #include <vector>
 
-#include "lennard/characteristic.hpp"
-#include "lennard/compressibility.hpp"
-#include "lennard/errors.hpp"
-#include "lennard/fit.hpp"
-#include "lennard/gas_library.hpp"
-#include "lennard/mixture.hpp"
-#include "lennard/potential.hpp"
-#include "lennard/quantum.hpp"
-#include "lennard/second_virial.hpp"
-#include "lennard/series.hpp"
-#include "lennard/third_virial.hpp"
+#include "lennard/physics/characteristic.hpp"
+#include "lennard/physics/compressibility.hpp"
+#include "lennard/physics/errors.hpp"
+#include "lennard/physics/fit.hpp"
+#include "lennard/physics/gas_library.hpp"
+#include "lennard/physics/mixture.hpp"
+#include "lennard/physics/potential.hpp"
+#include "lennard/physics/quantum.hpp"
+#include "lennard/physics/second_virial.hpp"
+#include "lennard/physics/series.hpp"
+#include "lennard/physics/third_virial.hpp"
 
 namespace py = pybind11;
 using Array = py::array_t<double, py::array::c_style | py::array::forcecast>;

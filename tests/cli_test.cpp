@@ -1,4 +1,4 @@
-#include "lennard/cli.hpp"
+#include "lennard/app/cli.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "lennard/output.hpp"
-#include "lennard/sweep.hpp"
+#include "lennard/io/output.hpp"
+#include "lennard/physics/sweep.hpp"
 #include "test_support.hpp"
 
 namespace {

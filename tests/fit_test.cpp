@@ -1,4 +1,4 @@
-#include "lennard/fit.hpp"
+#include "lennard/physics/fit.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "lennard/data_file.hpp"
-#include "lennard/errors.hpp"
-#include "lennard/output.hpp"
+#include "lennard/io/data_file.hpp"
+#include "lennard/physics/errors.hpp"
+#include "lennard/io/output.hpp"
 #include "test_support.hpp"
 
 namespace {

@@ -10,14 +10,14 @@
 #include <map>
 #include <vector>
 
-#include "lennard/errors.hpp"
-#include "lennard/gas_library.hpp"
-#include "lennard/mixture.hpp"
-#include "lennard/quantum.hpp"
-#include "lennard/second_virial.hpp"
-#include "lennard/series.hpp"
-#include "lennard/shortest.hpp"
-#include "lennard/third_virial.hpp"
+#include "lennard/physics/errors.hpp"
+#include "lennard/physics/gas_library.hpp"
+#include "lennard/physics/mixture.hpp"
+#include "lennard/physics/quantum.hpp"
+#include "lennard/physics/second_virial.hpp"
+#include "lennard/physics/series.hpp"
+#include "lennard/physics/shortest.hpp"
+#include "lennard/physics/third_virial.hpp"
 #include "test_support.hpp"
 
 namespace lennard {

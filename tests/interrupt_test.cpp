@@ -14,8 +14,8 @@
 #include <csignal>
 #include <thread>
 
-#include "lennard/cli.hpp"
-#include "lennard/progress.hpp"
+#include "lennard/app/cli.hpp"
+#include "lennard/app/progress.hpp"
 #include "test_support.hpp"
 
 #include <pty.h>

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <string>
 
-#include "lennard/files.hpp"
-#include "lennard/plot.hpp"
-#include "lennard/series.hpp"
+#include "lennard/io/files.hpp"
+#include "lennard/io/plot.hpp"
+#include "lennard/physics/series.hpp"
 #include "test_support.hpp"
 
 namespace {

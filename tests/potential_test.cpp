@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "lennard/characteristic.hpp"
-#include "lennard/errors.hpp"
-#include "lennard/fit.hpp"
-#include "lennard/potential.hpp"
-#include "lennard/quadrature.hpp"
-#include "lennard/series.hpp"
+#include "lennard/physics/characteristic.hpp"
+#include "lennard/physics/errors.hpp"
+#include "lennard/physics/fit.hpp"
+#include "lennard/physics/potential.hpp"
+#include "lennard/physics/quadrature.hpp"
+#include "lennard/physics/series.hpp"
 #include "test_support.hpp"
 
 namespace {

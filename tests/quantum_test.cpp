@@ -1,5 +1,5 @@
 // The first quantum correction to B against independent values.
-#include "lennard/quantum.hpp"
+#include "lennard/physics/quantum.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "lennard/table.hpp"
+#include "lennard/io/table.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <vector>
 #include <string>
 
-#include "lennard/virial_table.hpp"
-#include "lennard/parallel.hpp"
-#include "lennard/sweep.hpp"
+#include "lennard/physics/virial_table.hpp"
+#include "lennard/physics/parallel.hpp"
+#include "lennard/physics/sweep.hpp"
 #include "test_support.hpp"
 
 namespace {

@@ -1,6 +1,6 @@
 // The third virial coefficient against exact values, an independent
 // integration, its own convergence and central differences.
-#include "lennard/third_virial.hpp"
+#include "lennard/physics/third_virial.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include <tuple>
 #include <utility>
 
-#include "lennard/compressibility.hpp"
-#include "lennard/constants.hpp"
-#include "lennard/errors.hpp"
-#include "lennard/potential.hpp"
+#include "lennard/physics/compressibility.hpp"
+#include "lennard/physics/constants.hpp"
+#include "lennard/physics/errors.hpp"
+#include "lennard/physics/potential.hpp"
 #include "test_support.hpp"
 
 namespace {

@@ -2,7 +2,7 @@
 // installed package. Prints it at full precision for the test to compare.
 #include <cstdio>
 
-#include "lennard/second_virial.hpp"
+#include "lennard/physics/second_virial.hpp"
 
 int main() {
   const double B = lennard::second_virial_B(lennard::Method::series, lennard::LennardJones{}, 120.0, 3.4, 300.0);

@@ -1,0 +1,65 @@
+// The library of real gases: Lennard-Jones parameters fitted to the second
+// virial coefficients of published reference equations of state, with their
+// sources. The data come from data/gases.json, turned into a C++ table at
+// build time, so the library needs no file at run time.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lennard/physics/potential.hpp"
+
+namespace lennard {
+
+struct Gas {
+  std::string name;     // lowercase English: "argon", "carbon dioxide"
+  std::string formula;  // "Ar", "CO2"
+  std::vector<std::string> aliases;  // the formula and the Spanish name, lowercase
+  double molar_mass_g_per_mol;
+  Potential potential;
+  double epsilon_K;
+  double sigma_A;
+  std::string source;        // full citation of the data and how the parameters came from them (English)
+  std::string equation_of_state;               // the citation of the equation of state alone
+  std::vector<std::string> coefficients_from;  // where its coefficients were taken from, if not the paper
+  std::string fitted_data;   // the data file they were fitted to, relative to data/
+  bool fitted_with_quantum;  // fitted with the first quantum correction: use it with them
+};
+
+// Every gas, in the library's order. Built once, safely from any thread.
+const std::vector<Gas>& gas_library();
+
+// The gas with this name or alias, matched without regard to case or Spanish
+// accents ("Argón", "ARGON", "ar"). Throws UsageError naming the closest names.
+const Gas& find_gas(std::string_view name);
+
+// The library's names nearest to this one (edit distance over names and
+// aliases), at most count of them, nearest first.
+std::vector<std::string> closest_gas_names(std::string_view name, std::size_t count);
+
+// Lowercase, with the accents of Spanish vowels taken off: the key names are
+// compared by.
+std::string folded_gas_name(std::string_view name);
+
+namespace detail {
+// One entry as generated from data/gases.json.
+struct GasRecord {
+  const char* name;
+  const char* formula;
+  std::vector<const char*> aliases;
+  double molar_mass_g_per_mol;
+  const char* potential;
+  double epsilon_K;
+  double sigma_A;
+  const char* source;
+  const char* equation_of_state;
+  std::vector<const char*> coefficients_from;
+  const char* fitted_data;
+  bool fitted_with_quantum;
+};
+const std::vector<GasRecord>& gas_records();
+}  // namespace detail
+
+}  // namespace lennard

@@ -1,0 +1,27 @@
+// The first quantum correction to B (order hbar^2, Wigner-Kirkwood), for
+// light gases. For two molecules of mass m (relative motion: reduced mass m/2)
+//   B = B_classical + b0 Lambda*^2 B_I*(T*),   b0 = 2 pi N_A sigma^3 / 3,
+//   B_I* = 1/(16 pi^2 T*^3) Int_0^inf exp(-u*/T*) (du*/dr*)^2 r*^2 dr*,
+//   Lambda* = h / (sigma sqrt(m epsilon))  (de Boer's parameter).
+// It follows from the diagonal Slater sum
+//   exp(-beta u) [1 - (hbar^2 beta^2/(12 mu)) lap u + (hbar^2 beta^3/(24 mu)) |grad u|^2]
+// after integrating the Laplacian term by parts.
+#pragma once
+
+#include "lennard/physics/potential.hpp"
+#include "lennard/physics/series.hpp"
+
+namespace lennard {
+
+// Lambda* for epsilon/k_B in K, sigma in A and the molar mass in g/mol.
+double de_boer_parameter(double epsilon_K, double sigma_A, double molar_mass_g_per_mol);
+
+// B_I*(T*) and dB_I*/dT* by tanh-sinh quadrature, relative error about 1e-13.
+// Throws UsageError for the square well and hard spheres: the expansion needs
+// a smooth potential.
+ReducedVirial reduced_quantum_correction(const Potential& potential, double T_star);
+
+// The correction to B* = B/(N_A sigma^3) and to its derivative: (2 pi/3) Lambda*^2 B_I*.
+ReducedVirial reduced_quantum_shift(const Potential& potential, double T_star, double de_boer);
+
+}  // namespace lennard

@@ -1,0 +1,70 @@
+// The third virial coefficient of a pair potential, in reduced units
+// C* = C / (N_A sigma^3)^2 with T* = kT/epsilon. With the Mayer function
+// f(r) = exp(-u(r)/kT) - 1 and F(x) = Int_0^x f(t) t dt (sigma = 1),
+//   C* = -(1/3) Int Int f12 f13 f23 d3r2 d3r3
+//      = -(8 pi^2/3) Int_0^inf Int_0^inf r s f(r) f(s) [F(r+s) - F(|r-s|)] ds dr,
+// the inner integral over the third side t of the triangle done by F. Since
+// C is a product of three Mayer functions summed over a symmetric domain,
+//   dC*/dT* = -8 pi^2 Int Int r s f'(r) f(s) [F(r+s) - F(|r-s|)] ds dr,
+// f' = df/dT* = exp(-u/kT) u/(k T*^2).
+#pragma once
+
+#include <functional>
+
+#include "lennard/physics/potential.hpp"
+
+namespace lennard {
+
+struct ReducedThirdVirial {
+  double C;      // C / (N_A sigma^3)^2
+  double dC_dT;  // d(C*)/dT*; NaN when not asked for
+};
+
+// Hard spheres: 5 b0^2 / 8 (b0 = 2 pi/3). The square well: its closed form
+// for lambda <= 2, exact integration of its piecewise-constant Mayer function
+// beyond. Lennard-Jones and Mie: the
+// trapezoidal rule on a uniform grid in r and s, on which r + s and |r - s|
+// fall on the grid too, so that F is needed only there; the integrand is
+// smooth and even about r = 0 and decays at the far end, so the rule
+// converges spectrally (relative error about 1e-12).
+// Throws UsageError (via check_third_virial) for a potential it refuses.
+ReducedThirdVirial reduced_third_virial(const Potential& potential, double T_star, bool with_derivative = true);
+
+// The grid of a Mie potential has at most 50 max(1, n/12) max(25, 10^(12/(2m-3)))
+// steps at any T* (its reach grows without bound as m -> 3) and costs their
+// square: beyond this bound, about half a second per C with dC/dT on one
+// core, C is refused. With n <= 12 that means m >= 3.73.
+inline constexpr double max_third_virial_steps = 25000.0;
+
+// Throws UsageError, naming the limit, for a potential whose C the grid rule
+// cannot give within that bound; nothing for the others.
+void check_third_virial(const Potential& potential);
+
+// A smooth pair potential u(r) = C epsilon [(sigma/r)^n - (sigma/r)^m] in
+// laboratory units (epsilon/k_B in K, sigma in A): a side of a mixture's triangle.
+struct SoftPair {
+  double C, n, m;
+  double epsilon_K, sigma_A;
+};
+
+// C_ijk = -(1/3) Int Int f_ij(r12) f_ik(r13) f_jk(r23) d3r2 d3r3 per molecule
+// squared, in A^6, for three molecules whose pairs interact by ij, ik and jk,
+// and its derivative with respect to T (A^6/K) when asked; the same grid rule,
+// with the step of the narrowest pair and the reach of the widest.
+ReducedThirdVirial triangle_third_virial(const SoftPair& ij, const SoftPair& ik, const SoftPair& jk, double T_K,
+                                         bool with_derivative);
+
+namespace detail {
+
+// The grid rule for any smooth Mayer function f(r) (and its temperature
+// derivative f_T, or nothing), on 0 <= r <= R with step h.
+ReducedThirdVirial third_virial_on_grid(const std::function<double(double)>& f,
+                                        const std::function<double(double)>& f_T, double h, double R);
+
+// The square well by Gauss rules between every breakpoint of its piecewise
+// polynomial integrands, where they are exact: for any lambda > 1.
+ReducedThirdVirial square_well_by_integration(double lambda, double T_star, bool with_derivative);
+
+}  // namespace detail
+
+}  // namespace lennard

@@ -1,0 +1,100 @@
+#include "lennard/io/files.hpp"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace lennard {
+
+std::filesystem::path resolve_links(std::filesystem::path path) {
+  std::error_code error;
+  for (int hop = 0; hop < 40 && std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)); ++hop) {
+    const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+    if (error) break;
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  // Made absolute first: weakly_canonical leaves a path relative when no
+  // leading part of it exists yet.
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  if (error) return path;
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, error);
+  return error ? absolute.lexically_normal() : resolved;
+}
+
+namespace {
+
+std::optional<FileKey> key_of(const struct stat& status) {
+  if (S_ISCHR(status.st_mode)) return std::nullopt;
+  return FileKey{std::pair<unsigned long long, unsigned long long>(status.st_dev, status.st_ino)};
+}
+
+}  // namespace
+
+std::optional<FileKey> file_key(const Endpoint& endpoint) {
+  struct stat status {};
+  if (endpoint.name == "-") {
+    if (fstat(endpoint.std_fd, &status) != 0) return std::nullopt;
+    return key_of(status);
+  }
+  if (stat(endpoint.name.c_str(), &status) == 0) return key_of(status);
+  return FileKey{resolve_links(endpoint.name).string()};
+}
+
+bool same_destination(const Endpoint& a, const Endpoint& b) {
+  if (a.name == "-" && b.name == "-" && a.std_fd == b.std_fd) return a.explicit_dash && b.explicit_dash;
+  const std::optional<FileKey> key_a = file_key(a);
+  const std::optional<FileKey> key_b = file_key(b);
+  return key_a && key_b && *key_a == *key_b;
+}
+
+namespace {
+
+// How an output is named in a message.
+std::string shown_name(const Endpoint& endpoint) {
+  return endpoint.name == "-" ? "la salida estándar" : quoted_name(endpoint.name);
+}
+
+}  // namespace
+
+std::optional<std::string> clashing_outputs(const std::vector<std::pair<std::string, Endpoint>>& outputs,
+                                            const std::optional<Endpoint>& input) {
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    const auto& [option, endpoint] = outputs[i];
+    if (input && same_destination(endpoint, *input)) {
+      return option + " escribiría en " + shown_name(endpoint) +
+             ", que es el archivo de datos: se perderían los datos. Elija otro archivo.";
+    }
+    for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+      if (same_destination(endpoint, outputs[j].second)) {
+        return option + " y " + outputs[j].first + " escribirían los dos en " + shown_name(endpoint) +
+               (endpoint.name == "-" ? ", mezclados" : ": uno borraría al otro") + ". Elija archivos distintos.";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+std::string system_error_text(int error_number) {
+  switch (error_number) {
+    case ENOENT: return "no existe el archivo o el directorio";
+    case EACCES: return "permiso denegado";
+    case EPERM: return "operación no permitida";
+    case ENOSPC: return "no queda espacio en el dispositivo";
+    case EFBIG: return "el archivo excede el tamaño máximo permitido";
+    case EROFS: return "el sistema de archivos es de solo lectura";
+    case EISDIR: return "es un directorio";
+    case ENOTDIR: return "una parte de la ruta no es un directorio";
+    case ENAMETOOLONG: return "el nombre es demasiado largo";
+    case EEXIST: return "el archivo ya existe";
+    case EPIPE: return "la tubería está cerrada";
+    case EIO: return "error de entrada/salida";
+    case EMFILE: return "demasiados archivos abiertos";
+    case EBADF: return "descriptor de archivo no válido";
+    default: return std::strerror(error_number);
+  }
+}
+
+}  // namespace lennard

@@ -1,0 +1,347 @@
+#include "lennard/io/output.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <vector>
+#include <nlohmann/json.hpp>
+
+#include "lennard/physics/constants.hpp"
+#include "lennard/physics/gas_library.hpp"
+#include "lennard/io/table.hpp"
+
+namespace lennard {
+
+namespace {
+
+bool is_lennard_jones(const Table& table) { return std::holds_alternative<LennardJones>(table.potential); }
+
+// "argon 0.3, krypton 0.7"
+std::string mixture_text(const Table& table) {
+  std::string text;
+  for (const MixturePart& part : table.mixture) {
+    text += (text.empty() ? "" : ", ") + part.gas + " " + shortest(part.mole_fraction);
+  }
+  return text;
+}
+
+void write_dat(std::FILE* file, const Table& table) {
+  if (!table.mixture.empty()) {
+    std::fprintf(file, "#mezcla: %s", mixture_text(table).c_str());
+    if (table.kij != 0.0) std::fprintf(file, "\n#kij: %s", shortest(table.kij).c_str());
+  } else if (has_well_depth(table.potential)) {
+    write_dat_title(file, table.epsilon_K, table.sigma_A);
+  } else {
+    std::fprintf(file, "#sigma: %lf (A)", table.sigma_A);
+  }
+  if (!is_lennard_jones(table)) std::fprintf(file, "\n#potencial: %s", potential_name(table.potential).c_str());
+  if (table.method != Method::trapezoid) {
+    std::fprintf(file, "\n#método: %s (%s), N_A = %s 1/mol", std::string(method_name(table.method)).c_str(),
+                 table.method == Method::series ? "serie exacta" : "cuadratura adaptativa",
+                 shortest(avogadro_of(table.method)).c_str());
+  }
+  if (table.de_boer) {
+    std::fprintf(file, "\n#corrección cuántica: Wigner-Kirkwood de orden hbar^2, Lambda* = %s", shortest(*table.de_boer).c_str());
+  } else if (table.column(B_classical_key) != nullptr) {
+    std::fprintf(file, "\n#corrección cuántica: Wigner-Kirkwood de orden hbar^2, cada par con su masa reducida");
+  }
+  if (table.pressure_bar) std::fprintf(file, "\n#presión: %s bar", shortest(*table.pressure_bar).c_str());
+  if (table.column(C_key) != nullptr) {
+    std::fprintf(file, "\n#C: N_A = %s 1/mol", shortest(avogadro_per_mol).c_str());
+  }
+  // Columns 1 to 3 are T, 1/T and B; the header names them.
+  for (std::size_t c = 1; c < table.columns.size(); ++c) {
+    std::fprintf(file, "\n#columna %zu: %s", c + 3, table.columns[c].label.c_str());
+  }
+  write_dat_column_header(file);
+  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
+    write_dat_row(file, table.T_K[i], table.columns[0].values[i]);
+    for (std::size_t c = 1; c < table.columns.size(); ++c) std::fprintf(file, " %lf", table.columns[c].values[i]);
+  }
+}
+
+void write_csv(std::FILE* file, const Table& table) {
+  std::fputs("T_K,inv_T_per_K", file);
+  for (const Column& c : table.columns) std::fprintf(file, ",%s", c.key.c_str());
+  std::fputc('\n', file);
+  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
+    std::fprintf(file, "%s,%s", shortest(table.T_K[i]).c_str(), shortest(1.0 / table.T_K[i]).c_str());
+    for (const Column& c : table.columns) std::fprintf(file, ",%s", shortest(c.values[i]).c_str());
+    std::fputc('\n', file);
+  }
+}
+
+void write_json(std::FILE* file, const nlohmann::ordered_json& document) {
+  const std::string text = document.dump(2) + "\n";
+  std::fwrite(text.data(), 1, text.size(), file);
+}
+
+nlohmann::ordered_json table_json(const Table& table) {
+  nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
+    nlohmann::ordered_json item = {{"T_K", table.T_K[i]}, {"inv_T_per_K", 1.0 / table.T_K[i]}};
+    for (const Column& c : table.columns) item[c.key] = c.values[i];
+    rows.push_back(std::move(item));
+  }
+  nlohmann::ordered_json document;
+  if (!table.gas.empty()) document["gas"] = table.gas;
+  if (!table.mixture.empty()) {
+    nlohmann::ordered_json parts = nlohmann::ordered_json::array();
+    for (const MixturePart& part : table.mixture) {
+      parts.push_back({{"gas", part.gas}, {"mole_fraction", part.mole_fraction}});
+    }
+    document["mixture"] = std::move(parts);
+    document["kij"] = table.kij;
+  }
+  const bool pure_with_well = table.mixture.empty() && has_well_depth(table.potential);
+  document["potential"] = potential_name(table.potential);
+  document["epsilon_K"] = pure_with_well ? nlohmann::ordered_json(table.epsilon_K) : nullptr;
+  document["sigma_A"] = table.mixture.empty() ? nlohmann::ordered_json(table.sigma_A) : nullptr;
+  document["method"] = method_name(table.method);
+  document["N_A_per_mol"] = avogadro_of(table.method);
+  if (table.pressure_bar) document["pressure_bar"] = *table.pressure_bar;
+  if (table.de_boer) document["de_boer_parameter"] = *table.de_boer;
+  // A value that does not exist (NaN) is written as null.
+  document["rows"] = std::move(rows);
+  return document;
+}
+
+// A value that may not exist: the number, or null.
+nlohmann::ordered_json maybe(const std::optional<double>& value) {
+  return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
+}
+
+std::string kelvin_or_none(const std::optional<double>& value, const char* unit) {
+  return value ? shortest(*value) + " " + unit : "no existe";
+}
+
+}  // namespace
+
+namespace {
+
+// A nonzero value printed with this many decimals keeps fewer than three significant digits.
+bool short_of_digits(double value, int decimals) {
+  return value != 0.0 && std::fabs(value) < std::pow(10.0, 2 - decimals);
+}
+
+}  // namespace
+
+// "B clásico, sin la corrección..." -> "B clásico", "dB/dT (cm3/(mol K))" -> "dB/dT", "Z = PV/(RT)" -> "Z".
+std::string column_symbol(const Column& column) {
+  const std::string& label = column.label;
+  return label.substr(0, std::min({label.find(" ("), label.find(','), label.find(" ="), label.size()}));
+}
+
+std::vector<std::string> dat_columns_short_of_digits(const Table& table) {
+  // The decimals of write_dat_row ("%.2lf %lf %lf") and of the further columns ("%lf").
+  constexpr int T_decimals = 2, decimals = 6;
+  std::vector<std::string> names;
+  bool T_short = false, inverse_short = false;
+  for (const double T : table.T_K) {
+    T_short = T_short || short_of_digits(T, T_decimals);
+    inverse_short = inverse_short || short_of_digits(1.0 / T, decimals);
+  }
+  if (T_short) names.push_back("T");
+  if (inverse_short) names.push_back("1/T");
+  for (const Column& c : table.columns) {
+    double largest = 0.0;
+    for (const double v : c.values) {
+      if (std::isfinite(v)) largest = std::max(largest, std::fabs(v));
+    }
+    if (short_of_digits(largest, decimals)) names.push_back(column_symbol(c));
+  }
+  return names;
+}
+
+void write_table(std::FILE* file, const Table& table, Format format) {
+  switch (format) {
+    case Format::dat: write_dat(file, table); break;
+    case Format::csv: write_csv(file, table); break;
+    case Format::json: write_json(file, table_json(table)); break;
+  }
+}
+
+void write_characteristics(std::FILE* file, const Characteristics& values, Format format) {
+  if (format == Format::json) {
+    write_json(file, {{"boyle_temperature_K", maybe(values.boyle_temperature_K)},
+                      {"inversion_temperature_K", maybe(values.inversion_temperature_K)},
+                      {"max_B_temperature_K", maybe(values.max_B_temperature_K)},
+                      {"max_B_cm3_per_mol", maybe(values.max_B_cm3_per_mol)}});
+    return;
+  }
+  std::fprintf(file, "Temperatura de Boyle (B = 0): %s\n", kelvin_or_none(values.boyle_temperature_K, "K").c_str());
+  std::fprintf(file, "Temperatura de inversión de Joule-Thomson (B = T dB/dT): %s\n",
+               kelvin_or_none(values.inversion_temperature_K, "K").c_str());
+  std::fprintf(file, "Temperatura del máximo de B: %s\n", kelvin_or_none(values.max_B_temperature_K, "K").c_str());
+  std::fprintf(file, "Máximo de B: %s\n", kelvin_or_none(values.max_B_cm3_per_mol, "cm3/mol").c_str());
+}
+
+namespace {
+
+std::string fit_number(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.10g", value);
+  return buffer;
+}
+
+// "1 grado de libertad", "12 grados de libertad".
+std::string degrees_of_freedom(std::size_t dof) {
+  return std::to_string(dof) + (dof == 1 ? " grado" : " grados") + " de libertad";
+}
+
+std::string four_digits(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.4g", value);
+  return buffer;
+}
+
+}  // namespace
+
+// A value and its standard uncertainty, the uncertainty to two significant
+// digits and the value to the same decimal place. An uncertainty below the
+// last digit a double holds is shown on its own, after the full value.
+std::string with_uncertainty(double value, double u) {
+  char buffer[128];
+  if (!(u > 0.0)) return shortest(value) + " ± 0";
+  const int decimals = std::max(0, 1 - static_cast<int>(std::floor(std::log10(u))));
+  if (value != 0.0 && decimals > 16 - static_cast<int>(std::floor(std::log10(std::fabs(value))))) {
+    std::snprintf(buffer, sizeof buffer, "%s ± %.1e", shortest(value).c_str(), u);
+  } else {
+    std::snprintf(buffer, sizeof buffer, "%.*f ± %.*f", decimals, value, decimals, u);
+  }
+  return buffer;
+}
+
+void write_fit_summary(std::FILE* file, const std::string& source, const DataSet& data, const FitResult& fit) {
+  const std::string model = std::holds_alternative<LennardJones>(fit.potential)
+                                ? "de Lennard-Jones"
+                                : "del potencial " + potential_name(fit.potential);
+  std::fprintf(file, "Ajuste %s (serie exacta, N_A = %s 1/mol) a %zu puntos de %s%s\n", model.c_str(),
+               shortest(avogadro_per_mol).c_str(), data.points.size(), source.c_str(),
+               data.has_uncertainties ? ", con sus incertidumbres" : "");
+  std::fprintf(file, "epsilon/k_B = %s K\n", with_uncertainty(fit.epsilon_K, fit.epsilon_K_stderr).c_str());
+  std::fprintf(file, "sigma = %s A\n", with_uncertainty(fit.sigma_A, fit.sigma_A_stderr).c_str());
+  if (fit.de_boer) {
+    std::fprintf(file, "con la corrección cuántica de primer orden: Lambda* = %s\n", four_digits(*fit.de_boer).c_str());
+  }
+  if (fit.repulsive_exponent) {
+    std::fprintf(file, "exponente repulsivo N = %s\n",
+                 with_uncertainty(*fit.repulsive_exponent, *fit.repulsive_exponent_stderr).c_str());
+  }
+  std::fprintf(file, "residuo RMS = %s cm3/mol\n", four_digits(fit.rms_cm3_per_mol).c_str());
+  if (data.has_uncertainties) {
+    std::fprintf(file, "chi² = %s con %s; chi² reducido = %s\n", four_digits(fit.chi2).c_str(),
+                 degrees_of_freedom(fit.dof).c_str(), four_digits(fit.reduced_chi2).c_str());
+    // A chi^2 this large is unlikely if the model and the uncertainties are right.
+    const double p = fit.chi2_probability.value_or(1.0);
+    if (p < 1e-3) {
+      std::fprintf(file,
+                   "Atención: un chi² reducido de %s es muy improbable con las incertidumbres dadas (p = %.1e): "
+                   "ni el modelo ni ellas explican la dispersión de los datos, y los errores estándar de arriba "
+                   "subestiman la incertidumbre de epsilon/k_B y sigma.\n",
+                   four_digits(fit.reduced_chi2).c_str(), p);
+    }
+  } else {
+    std::fprintf(file,
+                 "chi² = %s (cm3/mol)² con %s (sin incertidumbres: pesos iguales); "
+                 "chi² reducido = %s (cm3/mol)²\n",
+                 four_digits(fit.chi2).c_str(), degrees_of_freedom(fit.dof).c_str(), four_digits(fit.reduced_chi2).c_str());
+  }
+}
+
+void write_fit_points(std::FILE* file, const DataSet& data, const FitResult& fit) {
+  std::fputs("# T(K) B_medido(cm3/mol) B_ajustado(cm3/mol) residuo(cm3/mol)\n", file);
+  for (std::size_t i = 0; i < data.points.size(); ++i) {
+    const DataPoint& p = data.points[i];
+    const double B_fit = fit.B_fit_cm3_per_mol[i];
+    std::fprintf(file, "%s %s %s %s\n", fit_number(p.T_K).c_str(), fit_number(p.B_cm3_per_mol).c_str(),
+                 fit_number(B_fit).c_str(), fit_number(p.B_cm3_per_mol - B_fit).c_str());
+  }
+}
+
+void write_fit_json(std::FILE* file, const DataSet& data, const FitResult& fit) {
+  nlohmann::ordered_json points = nlohmann::ordered_json::array();
+  for (std::size_t i = 0; i < data.points.size(); ++i) {
+    const DataPoint& p = data.points[i];
+    points.push_back({{"T_K", p.T_K},
+                      {"B_cm3_per_mol", p.B_cm3_per_mol},
+                      {"B_fit_cm3_per_mol", fit.B_fit_cm3_per_mol[i]},
+                      {"residual_cm3_per_mol", p.B_cm3_per_mol - fit.B_fit_cm3_per_mol[i]}});
+  }
+  nlohmann::ordered_json document = {{"potential", potential_name(fit.potential)},
+                                     {"epsilon_K", fit.epsilon_K},
+                                     {"epsilon_K_stderr", fit.epsilon_K_stderr},
+                                     {"sigma_A", fit.sigma_A},
+                                     {"sigma_A_stderr", fit.sigma_A_stderr}};
+  if (fit.repulsive_exponent) {
+    document["repulsive_exponent"] = *fit.repulsive_exponent;
+    document["repulsive_exponent_stderr"] = *fit.repulsive_exponent_stderr;
+  }
+  if (fit.de_boer) document["de_boer_parameter"] = *fit.de_boer;
+  document["rms_cm3_per_mol"] = fit.rms_cm3_per_mol;
+  document["chi2"] = fit.chi2;
+  document["dof"] = fit.dof;
+  document["reduced_chi2"] = fit.reduced_chi2;
+  document["points"] = std::move(points);
+  write_json(file, document);
+}
+
+
+
+namespace {
+
+// How a gas's parameters were found, told in Spanish from the library's fields
+// (its "source" text is English, and kept so in json).
+std::string spanish_source(const Gas& gas) {
+  std::string text = "parámetros del B(T) ";
+  text += std::holds_alternative<LennardJones>(gas.potential) ? "de Lennard-Jones"
+                                                              : "del potencial " + potential_name(gas.potential);
+  text += gas.fitted_with_quantum ? ", con su primera corrección cuántica," : "";
+  text += " ajustados aquí con 'lennard fit' a los segundos coeficientes del virial de data/" + gas.fitted_data +
+          ", que son los de la ecuación de estado de " + gas.equation_of_state;
+  for (std::size_t i = 0; i < gas.coefficients_from.size(); ++i) {
+    const bool last = i + 1 == gas.coefficients_from.size();
+    text += (i == 0 ? "; coeficientes tomados de " : last ? " y " : ", ") + gas.coefficients_from[i];
+  }
+  return text + ". Masa molar: la que se da con esa ecuación.";
+}
+
+}  // namespace
+
+void write_gas_library(std::FILE* file, Format format) {
+  const bool json = format == Format::json;
+  if (json) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const Gas& gas : gas_library()) {
+      list.push_back({{"name", gas.name},
+                      {"formula", gas.formula},
+                      {"aliases", gas.aliases},
+                      {"molar_mass_g_per_mol", gas.molar_mass_g_per_mol},
+                      {"potential", potential_name(gas.potential)},
+                      {"epsilon_K", gas.epsilon_K},
+                      {"sigma_A", gas.sigma_A},
+                      {"fitted_with_quantum_correction", gas.fitted_with_quantum},
+                      {"source", gas.source}});
+    }
+    const std::string text = list.dump(2) + "\n";
+    std::fwrite(text.data(), 1, text.size(), file);
+    return;
+  }
+  std::fputs("# Biblioteca de gases: potencial de Lennard-Jones 12-6 ajustado a B(T) de ecuaciones de estado de "
+             "referencia.\n# (*) ajustado con la corrección cuántica de primer orden: úsese con --quantum.\n",
+             file);
+  // "fórmula" takes one byte more than it shows.
+  std::fprintf(file, "# %-21s %-9s %15s %10s %13s\n", "nombre", "fórmula", "epsilon/k_B (K)", "sigma (A)",
+               "M (g/mol)");
+  for (const Gas& gas : gas_library()) {
+    const std::string name = gas.name + (gas.fitted_with_quantum ? " (*)" : "");
+    std::fprintf(file, "%-23s %-8s %15s %10s %13s\n", name.c_str(), gas.formula.c_str(),
+                 shortest(gas.epsilon_K).c_str(), shortest(gas.sigma_A).c_str(),
+                 shortest(gas.molar_mass_g_per_mol).c_str());
+    std::fprintf(file, "    alias: ");
+    for (std::size_t i = 0; i < gas.aliases.size(); ++i) std::fprintf(file, "%s%s", i ? ", " : "", gas.aliases[i].c_str());
+    std::fprintf(file, "\n    fuente: %s\n", spanish_source(gas).c_str());
+  }
+}
+
+}  // namespace lennard

@@ -1,0 +1,103 @@
+#include "lennard/physics/gas_library.hpp"
+
+#include <algorithm>
+#include <utility>
+
+#include "lennard/physics/errors.hpp"
+#include "lennard/physics/text.hpp"
+
+namespace lennard {
+
+namespace {
+
+std::vector<Gas> build_library() {
+  std::vector<Gas> gases;
+  for (const detail::GasRecord& r : detail::gas_records()) {
+    gases.push_back({r.name, r.formula, std::vector<std::string>(r.aliases.begin(), r.aliases.end()),
+                     r.molar_mass_g_per_mol, parse_potential(r.potential), r.epsilon_K, r.sigma_A, r.source,
+                     r.equation_of_state,
+                     std::vector<std::string>(r.coefficients_from.begin(), r.coefficients_from.end()),
+                     r.fitted_data, r.fitted_with_quantum});
+  }
+  return gases;
+}
+
+// Levenshtein distance between two folded names, in bytes.
+std::size_t edit_distance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
+
+const std::vector<Gas>& gas_library() {
+  static const std::vector<Gas> gases = build_library();
+  return gases;
+}
+
+std::string folded_gas_name(std::string_view name) {
+  // The accented lowercase and uppercase vowels (and u with diaeresis) of
+  // Spanish, in UTF-8, and their plain letters.
+  static constexpr std::pair<std::string_view, char> accents[] = {
+      {"á", 'a'}, {"é", 'e'}, {"í", 'i'}, {"ó", 'o'}, {"ú", 'u'}, {"ü", 'u'},
+      {"Á", 'a'}, {"É", 'e'}, {"Í", 'i'}, {"Ó", 'o'}, {"Ú", 'u'}, {"Ü", 'u'}};
+  std::string folded;
+  for (std::size_t i = 0; i < name.size();) {
+    bool replaced = false;
+    for (const auto& [accented, plain] : accents) {
+      if (name.substr(i, accented.size()) == accented) {
+        folded += plain;
+        i += accented.size();
+        replaced = true;
+        break;
+      }
+    }
+    if (replaced) continue;
+    const char c = name[i++];
+    folded += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return folded;
+}
+
+std::vector<std::string> closest_gas_names(std::string_view name, std::size_t count) {
+  const std::string key = folded_gas_name(name);
+  std::vector<std::pair<std::size_t, const Gas*>> nearest;
+  for (const Gas& gas : gas_library()) {
+    std::size_t distance = edit_distance(key, folded_gas_name(gas.name));
+    for (const std::string& alias : gas.aliases) {
+      distance = std::min(distance, edit_distance(key, folded_gas_name(alias)));
+    }
+    nearest.emplace_back(distance, &gas);
+  }
+  std::stable_sort(nearest.begin(), nearest.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < count && i < nearest.size(); ++i) names.push_back(nearest[i].second->name);
+  return names;
+}
+
+const Gas& find_gas(std::string_view name) {
+  const std::string key = folded_gas_name(name);
+  for (const Gas& gas : gas_library()) {
+    if (folded_gas_name(gas.name) == key) return gas;
+    for (const std::string& alias : gas.aliases) {
+      if (folded_gas_name(alias) == key) return gas;
+    }
+  }
+  std::string names;
+  for (const std::string& close : closest_gas_names(name, 3)) names += (names.empty() ? "" : ", ") + close;
+  throw UsageError("gas desconocido: '" + printable(std::string(name)) + "'. Los más parecidos: " + names +
+                   " ('lennard gases' da la lista).");
+}
+
+}  // namespace lennard

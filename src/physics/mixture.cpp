@@ -1,0 +1,159 @@
+#include "lennard/physics/mixture.hpp"
+
+#include <cmath>
+#include <limits>
+
+#include "lennard/physics/constants.hpp"
+#include "lennard/physics/errors.hpp"
+#include "lennard/physics/quantum.hpp"
+#include "lennard/physics/second_virial.hpp"
+#include "lennard/physics/series.hpp"
+#include "lennard/physics/shortest.hpp"
+#include "lennard/physics/third_virial.hpp"
+
+namespace lennard {
+
+namespace {
+
+constexpr double not_asked = std::numeric_limits<double>::quiet_NaN();
+
+bool combinable(const Potential& a, const Potential& b) {
+  if (std::holds_alternative<LennardJones>(a)) return std::holds_alternative<LennardJones>(b);
+  if (const Mie* ma = std::get_if<Mie>(&a)) {
+    const Mie* mb = std::get_if<Mie>(&b);
+    return mb != nullptr && ma->n() == mb->n() && ma->m() == mb->m();
+  }
+  return false;
+}
+
+SoftPair soft_pair(const PairInteraction& p) {
+  if (const Mie* mie = std::get_if<Mie>(&p.potential)) {
+    return {mie->prefactor(), mie->n(), mie->m(), p.epsilon_K, p.sigma_A};
+  }
+  return {4.0, 12.0, 6.0, p.epsilon_K, p.sigma_A};
+}
+
+struct PairSecondVirial {
+  double B, dB_dT, B_classical;
+};
+
+PairSecondVirial pair_second_virial(const PairInteraction& p, double T, bool quantum) {
+  PairSecondVirial v{second_virial_B(Method::series, p.potential, p.epsilon_K, p.sigma_A, T),
+                     second_virial_dB_dT(Method::series, p.potential, p.epsilon_K, p.sigma_A, T), 0.0};
+  v.B_classical = v.B;
+  if (quantum) {
+    const double volume = molar_volume_cm3_per_mol(p.sigma_A);
+    const ReducedVirial shift = reduced_quantum_shift(
+        p.potential, T / p.epsilon_K, de_boer_parameter(p.epsilon_K, p.sigma_A, p.molar_mass_g_per_mol));
+    v.B += shift.B * volume;
+    v.dB_dT += shift.dB_dT * volume / p.epsilon_K;
+  }
+  return v;
+}
+
+}  // namespace
+
+bool normalise_mole_fractions(Mixture& mixture) {
+  double sum = 0.0;
+  for (const Component& c : mixture.components) {
+    if (!(c.mole_fraction > 0.0 && c.mole_fraction <= 1.0)) return false;  // check_mixture says why
+    sum += c.mole_fraction;
+  }
+  const double off = std::fabs(sum - 1.0);
+  if (!(off > mole_fraction_tolerance && off <= mole_fraction_rounding)) return false;
+  for (Component& c : mixture.components) c.mole_fraction /= sum;
+  return true;
+}
+
+void check_mixture(const Mixture& mixture) {
+  const std::vector<Component>& parts = mixture.components;
+  if (parts.empty()) throw UsageError("la mezcla no tiene componentes.");
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    for (std::size_t j = i + 1; j < parts.size(); ++j) {
+      if (parts[i].name == parts[j].name) {
+        throw UsageError(parts[i].name + " aparece dos veces en la mezcla: dé cada gas una sola vez, con la suma "
+                         "de sus fracciones.");
+      }
+    }
+  }
+  double sum = 0.0;
+  for (const Component& c : parts) {
+    if (!(c.mole_fraction > 0.0 && c.mole_fraction <= 1.0)) {
+      throw UsageError("la fracción molar de " + c.name + " (" + shortest(c.mole_fraction) +
+                       ") debe estar en (0, 1].");
+    }
+    sum += c.mole_fraction;
+  }
+  if (!(std::fabs(sum - 1.0) <= mole_fraction_tolerance)) {
+    throw UsageError("las fracciones molares de la mezcla suman " + shortest(sum) + ", no 1 (tolerancia 1e-9; "
+                     "a menos de 1e-3 de 1 se normalizan).");
+  }
+  if (mixture.kij != 0.0) {
+    if (parts.size() != 2) {
+      throw UsageError("--kij es para mezclas binarias; esta tiene " + std::to_string(parts.size()) +
+                       " componentes.");
+    }
+    if (!(std::isfinite(mixture.kij) && mixture.kij < 1.0)) {
+      throw UsageError("k_ij = " + shortest(mixture.kij) + " no es válido: debe ser finito y menor que 1.");
+    }
+  }
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    for (std::size_t j = i + 1; j < parts.size(); ++j) {
+      if (!combinable(parts[i].potential, parts[j].potential)) {
+        throw UsageError("no se combinan " + parts[i].name + " (" + potential_name(parts[i].potential) + ") y " +
+                         parts[j].name + " (" + potential_name(parts[j].potential) +
+                         "): las reglas de Lorentz-Berthelot unen lj con lj, o mie con mie de iguales exponentes.");
+      }
+    }
+  }
+}
+
+PairInteraction pair_interaction(const Component& a, const Component& b, double kij) {
+  const double mass = 2.0 * a.molar_mass_g_per_mol * b.molar_mass_g_per_mol /
+                      (a.molar_mass_g_per_mol + b.molar_mass_g_per_mol);
+  return {a.potential, (1.0 - kij) * std::sqrt(a.epsilon_K * b.epsilon_K), 0.5 * (a.sigma_A + b.sigma_A), mass};
+}
+
+MixtureSecondVirial mixture_second_virial(const Mixture& mixture, double T, bool quantum) {
+  const std::vector<Component>& parts = mixture.components;
+  MixtureSecondVirial total{0.0, 0.0, 0.0, not_asked};
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    for (std::size_t j = i; j < parts.size(); ++j) {
+      const PairSecondVirial v = pair_second_virial(pair_interaction(parts[i], parts[j], i == j ? 0.0 : mixture.kij), T, quantum);
+      // Each unlike pair stands for ij and ji.
+      const double weight = (i == j ? 1.0 : 2.0) * parts[i].mole_fraction * parts[j].mole_fraction;
+      total.B += weight * v.B;
+      total.dB_dT += weight * v.dB_dT;
+      total.B_classical += weight * v.B_classical;
+      if (parts.size() == 2 && i != j) total.B12 = v.B;
+    }
+  }
+  return total;
+}
+
+MixtureThirdVirial mixture_third_virial(const Mixture& mixture, double T, bool with_derivative) {
+  const std::vector<Component>& parts = mixture.components;
+  const std::size_t n = parts.size();
+  const auto pair = [&](std::size_t a, std::size_t b) {
+    return soft_pair(pair_interaction(parts[a], parts[b], a == b ? 0.0 : mixture.kij));
+  };
+  // Per molecule squared in A^6 to cm^6/mol^2.
+  const double scale = avogadro_A3_exact_in_cm3_per_mol * avogadro_A3_exact_in_cm3_per_mol;
+  MixtureThirdVirial total{0.0, with_derivative ? 0.0 : not_asked};
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = i; j < n; ++j) {
+      for (std::size_t k = j; k < n; ++k) {
+        // The distinct orderings of (i, j, k) among the n^3 terms of the sum.
+        const double orderings = (i == j && j == k) ? 1.0 : (i == j || j == k) ? 3.0 : 6.0;
+        const double weight =
+            orderings * parts[i].mole_fraction * parts[j].mole_fraction * parts[k].mole_fraction;
+        const ReducedThirdVirial c = triangle_third_virial(pair(i, j), pair(i, k), pair(j, k), T, with_derivative);
+        total.C += weight * c.C * scale;
+        if (with_derivative) total.dC_dT += weight * c.dC_dT * scale;
+      }
+    }
+  }
+  return total;
+}
+
+}  // namespace lennard

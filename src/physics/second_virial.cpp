@@ -1,0 +1,53 @@
+#include "lennard/physics/second_virial.hpp"
+
+#include "lennard/physics/constants.hpp"
+#include "lennard/physics/quadrature.hpp"
+#include "lennard/physics/virial.hpp"
+
+namespace lennard {
+
+std::string_view method_name(Method method) {
+  switch (method) {
+    case Method::trapezoid: return "trapezoid";
+    case Method::series: return "series";
+    case Method::quadrature: return "quadrature";
+  }
+  return "";
+}
+
+double avogadro_of(Method method) {
+  return method == Method::trapezoid ? dialogue_avogadro_per_mol : avogadro_per_mol;
+}
+
+Method default_method(const Potential& potential) {
+  return std::holds_alternative<LennardJones>(potential) ? Method::trapezoid : Method::series;
+}
+
+bool method_applies(Method method, const Potential& potential) {
+  return method != Method::trapezoid || std::holds_alternative<LennardJones>(potential);
+}
+
+ReducedVirial reduced_virial(Method method, const Potential& potential, double T_star) {
+  return method == Method::quadrature ? reduced_virial_quadrature(potential, T_star)
+                                      : reduced_virial_exact(potential, T_star);
+}
+
+double second_virial_B(Method method, const Potential& potential, double epsilon_K, double sigma_A, double T_K) {
+  if (method == Method::trapezoid) return virial_B_trapezoid(epsilon_K, sigma_A, T_K);
+  // The Lennard-Jones series without its derivative costs half as much.
+  if (method == Method::series && std::holds_alternative<LennardJones>(potential)) {
+    return virial_B_series(epsilon_K, sigma_A, T_K);
+  }
+  const double T_star = T_K / epsilon_K;
+  const double B = method == Method::quadrature ? reduced_virial_quadrature(potential, T_star, false).B
+                                                : reduced_virial_exact(potential, T_star).B;
+  return B * molar_volume_cm3_per_mol(sigma_A);
+}
+
+double second_virial_dB_dT(Method method, const Potential& potential, double epsilon_K, double sigma_A,
+                           double T_K) {
+  if (method == Method::trapezoid) return virial_dB_dT_trapezoid(epsilon_K, sigma_A, T_K);
+  return reduced_virial(method, potential, T_K / epsilon_K).dB_dT * molar_volume_cm3_per_mol(sigma_A) / epsilon_K;
+}
+
+}  // namespace lennard

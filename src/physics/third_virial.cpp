@@ -1,0 +1,342 @@
+#include "lennard/physics/third_virial.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "lennard/physics/constants.hpp"
+#include "lennard/physics/errors.hpp"
+
+namespace lennard {
+
+namespace {
+
+constexpr double pi2 = std::numbers::pi * std::numbers::pi;
+constexpr double not_asked = std::numeric_limits<double>::quiet_NaN();
+
+// Gauss-Legendre nodes and weights on [0, 1].
+constexpr std::array<double, 2> gauss2_x = {0.21132486540518711775, 0.78867513459481288225};
+constexpr std::array<double, 4> gauss4_x = {0.06943184420297371239, 0.33000947820757186760, 0.66999052179242813240,
+                                            0.93056815579702628761};
+constexpr std::array<double, 4> gauss4_w = {0.17392742256872692869, 0.32607257743127307131, 0.32607257743127307131,
+                                            0.17392742256872692869};
+constexpr std::array<double, 8> gauss8_x = {0.01985507175123188416, 0.10166676129318663021, 0.23723379504183550709,
+                                            0.40828267875217509753, 0.59171732124782490247, 0.76276620495816449291,
+                                            0.89833323870681336979, 0.98014492824876811584};
+constexpr std::array<double, 8> gauss8_w = {0.05061426814518812958, 0.11119051722668723527, 0.15685332293894364367,
+                                            0.18134189168918099148, 0.18134189168918099148, 0.15685332293894364367,
+                                            0.11119051722668723527, 0.05061426814518812958};
+
+// ---- Smooth potentials: the grid ----------------------------------------------
+
+// The soft core's radius in sigma, where u = kT: (C/T*)^(1/n) once T* > C.
+double core_radius(double C, double n, double T) { return std::min(1.0, std::pow(C / T, 1.0 / n)); }
+
+// The grid's step: the Mayer function turns from -1 to 0 around the core's
+// radius x_T over a width about x_T/n; 50 steps across the core for n <= 12,
+// proportionally more for steeper walls, keep the rule at 1e-10 (0.02 in
+// sigma at most).
+double step_factor(double n) { return std::min(1.0, 12.0 / n); }
+double grid_step(double C, double n, double T) {
+  return std::min(0.02, core_radius(C, n, T) / 50.0) * step_factor(n);
+}
+
+// The grid's reach. In units of x_T, u/kT = rho^-n - lambda rho^-m with
+// lambda = x_T^(n-m), and the region beyond rho contributes about
+// rho^-(2n-3) + lambda^2 rho^-(2m-3) to C*: kept below 1e-12 (and rho >= 25).
+// For T* <= C (x_T = 1) that is max(25, 10^(12/(2m-3))) sigma; above, the
+// reach shrinks with the core, so the grid never has more than
+// 50 max(25, 10^(12/(2m-3))) steps, whatever T*.
+double reach(double C, double n, double m, double T) {
+  const double x = core_radius(C, n, T);
+  const double lambda = std::pow(x, n - m);
+  const double rho = std::max({25.0, std::pow(10.0, 12.0 / (2.0 * n - 3.0)),
+                               std::pow(lambda * lambda * 1e12, 1.0 / (2.0 * m - 3.0))});
+  return x * rho;
+}
+
+// The most steps the grid of a soft potential takes at any T*: the cost of
+// C grows as its square.
+double most_steps(double n, double m) {
+  return 50.0 / step_factor(n) * std::max(25.0, std::pow(10.0, 12.0 / (2.0 * m - 3.0)));
+}
+
+// u/epsilon at r = x sigma.
+double reduced_soft_potential(double C, double n, double m, double x) {
+  if (n == 12.0 && m == 6.0) {
+    const double x6 = 1.0 / (x * x * x * x * x * x);
+    return C * x6 * (x6 - 1.0);
+  }
+  const double log_x = std::log(x);
+  // expm1: x^(m-n) - 1 keeps its digits when n is close to m.
+  return C * std::exp(-m * log_x) * std::expm1((m - n) * log_x);
+}
+
+// The Mayer function of a pair at r (A) and its temperature derivative (1/K);
+// at r = 0 (and wherever u overflows) f = -1 and f' = 0.
+double mayer(const SoftPair& p, double T, double r) {
+  return r == 0.0 ? -1.0 : std::expm1(-reduced_soft_potential(p.C, p.n, p.m, r / p.sigma_A) * p.epsilon_K / T);
+}
+double mayer_T(const SoftPair& p, double T, double r) {
+  if (r == 0.0) return 0.0;
+  const double u = reduced_soft_potential(p.C, p.n, p.m, r / p.sigma_A) * p.epsilon_K;
+  return std::isinf(u) ? 0.0 : std::exp(-u / T) * u / (T * T);
+}
+
+ReducedThirdVirial soft(double C, double n, double m, double T, bool with_derivative) {
+  const SoftPair unit{C, n, m, 1.0, 1.0};
+  const auto f = [&](double x) { return mayer(unit, T, x); };
+  const auto f_T = [&](double x) { return mayer_T(unit, T, x); };
+  return detail::third_virial_on_grid(f, with_derivative ? std::function<double(double)>(f_T) : nullptr,
+                                      grid_step(C, n, T), reach(C, n, m, T));
+}
+
+// F(x_k) = Int_0^x_k f(t) t dt at x_k = k h for k up to 2N, from 8-point
+// Gauss rules on each cell: every r + s and |r - s| of the grid.
+std::vector<double> antiderivative_on_grid(const std::function<double(double)>& f, double h, std::size_t N) {
+  std::vector<double> F(2 * N + 1);
+  F[0] = 0.0;
+  for (std::size_t k = 0; k < 2 * N; ++k) {
+    const double lo = static_cast<double>(k) * h;
+    double cell = 0.0;
+    for (std::size_t q = 0; q < gauss8_x.size(); ++q) {
+      const double t = lo + gauss8_x[q] * h;
+      cell += gauss8_w[q] * f(t) * t;
+    }
+    F[k + 1] = F[k] + cell * h;
+  }
+  return F;
+}
+
+// -(8 pi^2/3) Int Int r s a(r) b(s) [F_c(r+s) - F_c(|r-s|)] on the grid of
+// third_virial_on_grid, for three different Mayer functions.
+double triangle_on_grid(const std::function<double(double)>& a, const std::function<double(double)>& b,
+                        const std::function<double(double)>& c, double h, double R) {
+  const std::size_t N = static_cast<std::size_t>(std::lround(R / h));
+  std::vector<double> ra(N + 1), sb(N + 1);
+  for (std::size_t k = 0; k <= N; ++k) {
+    const double r = static_cast<double>(k) * h;
+    ra[k] = r * a(r);
+    sb[k] = r * b(r);
+  }
+  ra[N] *= 0.5;
+  sb[N] *= 0.5;
+  const std::vector<double> F = antiderivative_on_grid(c, h, N);
+  double sum = 0.0;
+  for (std::size_t i = 1; i <= N; ++i) {
+    double row = 0.0;
+    for (std::size_t j = 1; j <= N; ++j) row += sb[j] * (F[i + j] - F[i > j ? i - j : j - i]);
+    sum += ra[i] * row;
+  }
+  return -(8.0 * pi2 / 3.0) * h * h * sum;
+}
+
+// ---- The square well: exact --------------------------------------------------------
+
+// Its Mayer function is -1 in the core, x = e^(1/T) - 1 in the well and 0
+// beyond, so F is piecewise quadratic and every integrand below is a
+// polynomial between the breakpoints that are split out: the Gauss rules are
+// exact there.
+struct SquareWellGeometry {
+  double lambda, x;
+  double f(double r) const { return r < 1.0 ? -1.0 : (r < lambda ? x : 0.0); }
+  double F(double t) const {
+    const double core = std::min(t, 1.0);
+    const double well = std::clamp(t, 1.0, lambda);
+    return -0.5 * core * core + 0.5 * x * (well * well - 1.0);
+  }
+  double G(double r, double s) const { return F(r + s) - F(std::fabs(r - s)); }
+};
+
+// Int_0^lambda s f(s) G(r, s) ds for one r, split where f(s) or G changes form.
+double inner_exact(const SquareWellGeometry& g, double r) {
+  std::vector<double> cuts = {0.0, 1.0, g.lambda};
+  for (const double t : {1.0, g.lambda}) {
+    for (const double c : {t - r, r - t, r + t}) {
+      if (c > 0.0 && c < g.lambda) cuts.push_back(c);
+    }
+  }
+  std::sort(cuts.begin(), cuts.end());
+  double sum = 0.0;
+  for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
+    const double a = cuts[k], width = cuts[k + 1] - a;
+    if (!(width > 0.0)) continue;
+    for (const double node : gauss2_x) {  // s G is cubic in s: two points are exact
+      const double s = a + node * width;
+      sum += 0.5 * width * s * g.f(s) * g.G(r, s);
+    }
+  }
+  return sum;
+}
+
+// Int_0^lambda r w(r) inner(r) dr with w = f (for C) or its derivative; inner
+// is a polynomial of degree at most 4 in r between the points where the
+// breakpoints of the s integral cross each other.
+template <class Weight>
+double outer_exact(const SquareWellGeometry& g, Weight w) {
+  const double l = g.lambda;
+  std::vector<double> cuts = {0.0, 0.5, 1.0, l / 2.0, (l - 1.0) / 2.0, (l + 1.0) / 2.0, l - 1.0, l, 2.0};
+  cuts.erase(std::remove_if(cuts.begin(), cuts.end(), [l](double c) { return c < 0.0 || c > l; }), cuts.end());
+  std::sort(cuts.begin(), cuts.end());
+  double sum = 0.0;
+  for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
+    const double a = cuts[k], width = cuts[k + 1] - a;
+    if (!(width > 0.0)) continue;
+    for (std::size_t q = 0; q < gauss4_x.size(); ++q) {  // degree 5 in r: four points are exact
+      const double r = a + gauss4_x[q] * width;
+      sum += gauss4_w[q] * width * r * w(r) * inner_exact(g, r);
+    }
+  }
+  return sum;
+}
+
+// The closed form for lambda <= 2, a cubic in x = e^(1/T*) - 1 (the form of
+// T. Kihara, Rev. Mod. Phys. 25, 831 (1953); each coefficient was checked
+// here against the exact integration below, which agrees to rounding):
+//   C*/b0^2 = 5/8 - (l^6 - 18 l^4 + 32 l^3 - 15) x/8
+//                 - (2 l^6 - 36 l^4 + 32 l^3 + 18 l^2 - 16) x^2/8
+//                 - (6 l^6 - 18 l^4 + 18 l^2 - 6) x^3/8.
+ReducedThirdVirial square_well_closed_form(double l, double T, bool with_derivative) {
+  const double l2 = l * l, l3 = l2 * l, l4 = l2 * l2, l6 = l3 * l3;
+  const double c1 = -(l6 - 18.0 * l4 + 32.0 * l3 - 15.0) / 8.0;
+  const double c2 = -(2.0 * l6 - 36.0 * l4 + 32.0 * l3 + 18.0 * l2 - 16.0) / 8.0;
+  const double c3 = -(6.0 * l6 - 18.0 * l4 + 18.0 * l2 - 6.0) / 8.0;
+  const double x = std::expm1(1.0 / T);
+  const double b0_squared = two_pi_over_3 * two_pi_over_3;
+  const double C = b0_squared * (5.0 / 8.0 + x * (c1 + x * (c2 + x * c3)));
+  if (!with_derivative) return {C, not_asked};
+  const double dx_dT = -std::exp(1.0 / T) / (T * T);
+  return {C, b0_squared * (c1 + x * (2.0 * c2 + x * 3.0 * c3)) * dx_dT};
+}
+
+}  // namespace
+
+namespace detail {
+
+ReducedThirdVirial square_well_by_integration(double lambda, double T, bool with_derivative) {
+  const SquareWellGeometry g{lambda, std::expm1(1.0 / T)};
+  const double C = -(8.0 * pi2 / 3.0) * outer_exact(g, [&](double r) { return g.f(r); });
+  if (!with_derivative) return {C, not_asked};
+  // f' = d x/dT = -e^(1/T)/T^2 in the well, 0 elsewhere.
+  const double dx_dT = -std::exp(1.0 / T) / (T * T);
+  const double dC = -8.0 * pi2 * outer_exact(g, [&](double r) { return r >= 1.0 && r < lambda ? dx_dT : 0.0; });
+  return {C, dC};
+}
+
+}  // namespace detail
+
+namespace {
+
+ReducedThirdVirial square_well(double lambda, double T, bool with_derivative) {
+  return lambda <= 2.0 ? square_well_closed_form(lambda, T, with_derivative)
+                       : detail::square_well_by_integration(lambda, T, with_derivative);
+}
+
+}  // namespace
+
+namespace detail {
+
+ReducedThirdVirial third_virial_on_grid(const std::function<double(double)>& f,
+                                        const std::function<double(double)>& f_T, double h, double R) {
+  const std::size_t N = static_cast<std::size_t>(std::lround(R / h));
+  // r f(r) at the nodes, and F on the grid up to 2R.
+  std::vector<double> rf(N + 1);
+  for (std::size_t k = 0; k <= N; ++k) rf[k] = static_cast<double>(k) * h * f(static_cast<double>(k) * h);
+  const std::vector<double> F = antiderivative_on_grid(f, h, N);
+  // a_i = w_i r_i f(r_i) with the trapezoid's weights w (half at both ends;
+  // at r = 0 the term vanishes). The integrand is even about r = 0 and
+  // negligible at R, so the rule converges spectrally.
+  std::vector<double> a(rf);
+  a[N] *= 0.5;
+  if (!f_T) {
+    // G(i, j) = F[i+j] - F[|i-j|] is symmetric: each pair once, the diagonal once.
+    double C = 0.0;
+    for (std::size_t i = 1; i <= N; ++i) {
+      double below = 0.0;
+      for (std::size_t j = 1; j < i; ++j) below += a[j] * (F[i + j] - F[i - j]);
+      C += a[i] * (2.0 * below + a[i] * F[2 * i]);
+    }
+    return {-(8.0 * pi2 / 3.0) * h * h * C, not_asked};
+  }
+  // The rows sum_j a_j G(i, j), each pair visited once and added to both of
+  // its rows.
+  std::vector<double> row(N + 1, 0.0);
+  for (std::size_t i = 1; i <= N; ++i) {
+    double below = 0.0;
+    const double a_i = a[i];
+    for (std::size_t j = 1; j < i; ++j) {
+      const double g = F[i + j] - F[i - j];
+      below += a[j] * g;
+      row[j] += a_i * g;
+    }
+    row[i] += below + a_i * F[2 * i];
+  }
+  double C = 0.0;
+  double dC = 0.0;
+  for (std::size_t i = 1; i <= N; ++i) {
+    const double r = static_cast<double>(i) * h;
+    const double w = i == N ? 0.5 : 1.0;
+    C += a[i] * row[i];
+    dC += w * r * f_T(r) * row[i];
+  }
+  return {-(8.0 * pi2 / 3.0) * h * h * C, -8.0 * pi2 * h * h * dC};
+}
+
+}  // namespace detail
+
+ReducedThirdVirial triangle_third_virial(const SoftPair& ij, const SoftPair& ik, const SoftPair& jk, double T,
+                                         bool with_derivative) {
+  double h = std::numeric_limits<double>::infinity();
+  double R = 0.0;
+  for (const SoftPair* p : {&ij, &ik, &jk}) {
+    h = std::min(h, p->sigma_A * grid_step(p->C, p->n, T / p->epsilon_K));
+    R = std::max(R, p->sigma_A * reach(p->C, p->n, p->m, T / p->epsilon_K));
+  }
+  h = R / std::ceil(R / h);  // a whole number of steps
+  const auto f = [T](const SoftPair& p) { return [&p, T](double r) { return mayer(p, T, r); }; };
+  const auto f_T = [T](const SoftPair& p) { return [&p, T](double r) { return mayer_T(p, T, r); }; };
+  const double C = triangle_on_grid(f(ij), f(ik), f(jk), h, R);
+  if (!with_derivative) return {C, not_asked};
+  // C is trilinear in the three Mayer functions: one derivative per side.
+  const double dC = triangle_on_grid(f_T(ij), f(ik), f(jk), h, R) + triangle_on_grid(f_T(ik), f(ij), f(jk), h, R) +
+                    triangle_on_grid(f_T(jk), f(ij), f(ik), h, R);
+  return {C, dC};
+}
+
+void check_third_virial(const Potential& potential) {
+  const Mie* mie = std::get_if<Mie>(&potential);
+  if (mie == nullptr) return;
+  const double steps = most_steps(mie->n(), mie->m());
+  if (steps > max_third_virial_steps) {
+    throw UsageError(potential_name(potential) + ": C (--third) necesitaría una malla de " +
+                     std::to_string(std::lround(steps)) + " pasos y el límite es " +
+                     std::to_string(std::lround(max_third_virial_steps)) +
+                     " (su alcance, 10^(12/(2M-3)) sigma, crece cuando M se acerca a 3, y su paso, 0.02 sigma, "
+                     "se acorta como 12/N si N > 12): con N <= 12 hace falta M >= 3.73.");
+  }
+}
+
+ReducedThirdVirial reduced_third_virial(const Potential& potential, double T_star, bool with_derivative) {
+  check_third_virial(potential);
+  return std::visit(
+      [&](const auto& p) -> ReducedThirdVirial {
+        using Kind = std::decay_t<decltype(p)>;
+        if constexpr (std::is_same_v<Kind, LennardJones>) {
+          return soft(4.0, 12.0, 6.0, T_star, with_derivative);
+        } else if constexpr (std::is_same_v<Kind, Mie>) {
+          return soft(p.prefactor(), p.n(), p.m(), T_star, with_derivative);
+        } else if constexpr (std::is_same_v<Kind, SquareWell>) {
+          return square_well(p.lambda, T_star, with_derivative);
+        } else {
+          return {5.0 / 8.0 * two_pi_over_3 * two_pi_over_3, with_derivative ? 0.0 : not_asked};
+        }
+      },
+      potential);
+}
+
+}  // namespace lennard

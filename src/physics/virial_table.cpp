@@ -1,0 +1,147 @@
+#include "lennard/physics/virial_table.hpp"
+
+#include <cmath>
+#include <limits>
+
+#include "lennard/physics/compressibility.hpp"
+#include "lennard/physics/quantum.hpp"
+#include "lennard/physics/series.hpp"
+#include "lennard/physics/third_virial.hpp"
+
+namespace lennard {
+
+const Column* Table::column(std::string_view key) const {
+  for (const Column& c : columns) {
+    if (c.key == key) return &c;
+  }
+  return nullptr;
+}
+
+namespace {
+
+// The value vectors of a table's columns, nullptr for those it does not hold.
+struct Columns {
+  std::vector<double>*B, *B_classical, *B12, *dB, *C, *dC, *V, *Z;
+};
+
+// B first, then the classical B, the cross coefficient of a binary mixture
+// and the quantities asked for, in the order the writers print them.
+Columns add_columns(Table& table, const Quantities& quantities, bool classical, bool cross, const char* B_label) {
+  const std::size_t rows = table.T_K.size();
+  const auto add = [&](bool wanted, std::string_view key, const char* label, bool may_be_missing = false) {
+    if (!wanted) return static_cast<std::vector<double>*>(nullptr);
+    table.columns.push_back({std::string(key), label, std::vector<double>(rows), may_be_missing});
+    return &table.columns.back().values;
+  };
+  table.columns.reserve(8);  // the pointers stay valid
+  const bool pressure = quantities.pressure_bar.has_value();
+  Columns c{};
+  c.B = add(true, B_key, B_label);
+  c.B_classical = add(classical, B_classical_key, "B clásico, sin la corrección cuántica (cm3/mol)");
+  c.B12 = add(cross, B12_key, "B12, coeficiente cruzado (cm3/mol)");
+  c.dB = add(quantities.derivative, dB_dT_key, "dB/dT (cm3/(mol K))");
+  c.C = add(quantities.third, C_key, "C (cm6/mol2)");
+  c.dC = add(quantities.third && quantities.derivative, dC_dT_key, "dC/dT (cm6/(mol2 K))");
+  c.V = add(pressure, V_key, "V (cm3/mol)", true);
+  c.Z = add(pressure, Z_key, "Z = PV/(RT)", true);
+  return c;
+}
+
+}  // namespace
+
+Table compute_table(const Potential& potential, double epsilon_K, double sigma_A,
+                    const std::vector<double>& temperatures_K, Method method, Quantities quantities,
+                    const Parallelism& parallelism) {
+  const std::size_t rows = temperatures_K.size();
+  if (quantities.pressure_bar) quantities.third = true;
+  const double volume = molar_volume_cm3_per_mol(sigma_A);
+  Table table{potential, epsilon_K, sigma_A, method, quantities.pressure_bar, quantities.de_boer, {}, {}, 0.0,
+              temperatures_K, {}};
+  const Columns columns = add_columns(table, quantities, quantities.de_boer.has_value(), false, "B (cm3/mol)");
+  auto [B, B_classical, B12, dB, C, dC, V, Z] = columns;
+  // Blocks of about a millisecond of work: a row by the trapezoid costs some
+  // 100 us, by the series some 50 ns, a C about a millisecond.
+  const std::size_t block = quantities.third ? 1 : (method == Method::series ? 16384 : 16);
+  for_each_block(rows, block, parallelism, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+      const double T = temperatures_K[i];
+      (*B)[i] = second_virial_B(method, potential, epsilon_K, sigma_A, T);
+      if (dB) (*dB)[i] = second_virial_dB_dT(method, potential, epsilon_K, sigma_A, T);
+      if (B_classical) {
+        const ReducedVirial shift = reduced_quantum_shift(potential, T / epsilon_K, *quantities.de_boer);
+        (*B_classical)[i] = (*B)[i];
+        (*B)[i] += shift.B * volume;
+        if (dB) (*dB)[i] += shift.dB_dT * volume / epsilon_K;
+      }
+      if (C) {
+        const ReducedThirdVirial c = reduced_third_virial(potential, T / epsilon_K, dC != nullptr);
+        (*C)[i] = c.C * volume * volume;
+        if (dC) (*dC)[i] = c.dC_dT * volume * volume / epsilon_K;
+      }
+      if (V) {
+        const GasState gas = gas_state(T, *quantities.pressure_bar, (*B)[i], (*C)[i]);
+        (*V)[i] = gas.V_cm3_per_mol;
+        (*Z)[i] = gas.Z;
+      }
+    }
+  });
+  return table;
+}
+
+Table compute_mixture_table(const Mixture& mixture, const std::vector<double>& temperatures_K, Quantities quantities,
+                            bool quantum, const Parallelism& parallelism) {
+  const std::size_t rows = temperatures_K.size();
+  if (quantities.pressure_bar) quantities.third = true;
+  const std::vector<Component>& parts = mixture.components;
+  double sigma3 = 0.0;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    for (std::size_t j = 0; j < parts.size(); ++j) {
+      const double s = pair_interaction(parts[i], parts[j], 0.0).sigma_A;
+      sigma3 += parts[i].mole_fraction * parts[j].mole_fraction * s * s * s;
+    }
+  }
+  Table table{parts.front().potential, std::numeric_limits<double>::quiet_NaN(), std::cbrt(sigma3), Method::series,
+              quantities.pressure_bar, std::nullopt, {}, {}, mixture.kij, temperatures_K, {}};
+  for (const Component& c : parts) table.mixture.push_back({c.name, c.mole_fraction});
+  const Columns columns = add_columns(table, quantities, quantum, parts.size() == 2, "B de la mezcla (cm3/mol)");
+  auto [B, B_classical, B12, dB, C, dC, V, Z] = columns;
+  const std::size_t block = quantities.third ? 1 : 1024;
+  for_each_block(rows, block, parallelism, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+      const double T = temperatures_K[i];
+      const MixtureSecondVirial b = mixture_second_virial(mixture, T, quantum);
+      (*B)[i] = b.B;
+      if (B_classical) (*B_classical)[i] = b.B_classical;
+      if (B12) (*B12)[i] = b.B12;
+      if (dB) (*dB)[i] = b.dB_dT;
+      if (C) {
+        const MixtureThirdVirial c = mixture_third_virial(mixture, T, dC != nullptr);
+        (*C)[i] = c.C;
+        if (dC) (*dC)[i] = c.dC_dT;
+      }
+      if (V) {
+        const GasState gas = gas_state(T, *quantities.pressure_bar, (*B)[i], (*C)[i]);
+        (*V)[i] = gas.V_cm3_per_mol;
+        (*Z)[i] = gas.Z;
+      }
+    }
+  });
+  return table;
+}
+
+Table compute_table(double epsilon_K, double sigma_A, const std::vector<double>& temperatures_K, Method method,
+                    bool with_derivative, const Parallelism& parallelism) {
+  return compute_table(LennardJones{}, epsilon_K, sigma_A, temperatures_K, method, Quantities{with_derivative, false, std::nullopt, std::nullopt},
+                       parallelism);
+}
+
+std::size_t first_non_finite_row(const Table& table) {
+  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
+    bool finite = std::isfinite(table.T_K[i]) && std::isfinite(1.0 / table.T_K[i]);
+    for (const Column& c : table.columns) finite = finite && (c.may_be_missing || std::isfinite(c.values[i]));
+    if (!finite) return i;
+  }
+  return table.T_K.size();
+}
+
+}  // namespace lennard
