@@ -243,11 +243,11 @@ TEST(Mixture, NormalisesOnlyFractionsThatMissOneByRounding) {
 // C_ijk is the integral over a triangle: which pair sits on which side does not matter.
 TEST(Mixture, TriangleIntegralDoesNotDependOnTheOrderOfItsSides) {
   const SoftPair a{4.0, 12.0, 6.0, 119.78, 3.4147}, b{4.0, 12.0, 6.0, 141.4, 3.54}, c{4.0, 12.0, 6.0, 166.84, 3.659};
-  const ReducedThirdVirial abc = triangle_third_virial(a, b, c, 250.0, true);
-  for (const ReducedThirdVirial& other :
+  const TriangleThirdVirial abc = triangle_third_virial(a, b, c, 250.0, true);
+  for (const TriangleThirdVirial& other :
        {triangle_third_virial(b, c, a, 250.0, true), triangle_third_virial(c, a, b, 250.0, true)}) {
-    EXPECT_NEAR(other.C, abc.C, 1e-11 * std::fabs(abc.C));
-    EXPECT_NEAR(other.dC_dT, abc.dC_dT, 1e-10 * std::fabs(abc.dC_dT));
+    EXPECT_NEAR(other.C_A6, abc.C_A6, 1e-11 * std::fabs(abc.C_A6));
+    EXPECT_NEAR(other.dC_dT_A6_per_K, abc.dC_dT_A6_per_K, 1e-10 * std::fabs(abc.dC_dT_A6_per_K));
   }
 }
 

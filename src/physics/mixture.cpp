@@ -147,9 +147,9 @@ MixtureThirdVirial mixture_third_virial(const Mixture& mixture, double T, bool w
         const double orderings = (i == j && j == k) ? 1.0 : (i == j || j == k) ? 3.0 : 6.0;
         const double weight =
             orderings * parts[i].mole_fraction * parts[j].mole_fraction * parts[k].mole_fraction;
-        const ReducedThirdVirial c = triangle_third_virial(pair(i, j), pair(i, k), pair(j, k), T, with_derivative);
-        total.C += weight * c.C * scale;
-        if (with_derivative) total.dC_dT += weight * c.dC_dT * scale;
+        const TriangleThirdVirial c = triangle_third_virial(pair(i, j), pair(i, k), pair(j, k), T, with_derivative);
+        total.C += weight * c.C_A6 * scale;
+        if (with_derivative) total.dC_dT += weight * c.dC_dT_A6_per_K * scale;
       }
     }
   }

@@ -1,5 +1,7 @@
 #include "lennard/physics/third_virial.hpp"
 
+#include <boost/math/quadrature/gauss.hpp>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -19,18 +21,11 @@ namespace {
 constexpr double pi2 = std::numbers::pi * std::numbers::pi;
 constexpr double not_asked = std::numeric_limits<double>::quiet_NaN();
 
-// Gauss-Legendre nodes and weights on [0, 1].
-constexpr std::array<double, 2> gauss2_x = {0.21132486540518711775, 0.78867513459481288225};
-constexpr std::array<double, 4> gauss4_x = {0.06943184420297371239, 0.33000947820757186760, 0.66999052179242813240,
-                                            0.93056815579702628761};
-constexpr std::array<double, 4> gauss4_w = {0.17392742256872692869, 0.32607257743127307131, 0.32607257743127307131,
-                                            0.17392742256872692869};
-constexpr std::array<double, 8> gauss8_x = {0.01985507175123188416, 0.10166676129318663021, 0.23723379504183550709,
-                                            0.40828267875217509753, 0.59171732124782490247, 0.76276620495816449291,
-                                            0.89833323870681336979, 0.98014492824876811584};
-constexpr std::array<double, 8> gauss8_w = {0.05061426814518812958, 0.11119051722668723527, 0.15685332293894364367,
-                                            0.18134189168918099148, 0.18134189168918099148, 0.15685332293894364367,
-                                            0.11119051722668723527, 0.05061426814518812958};
+// Gauss-Legendre rules of N points on [a, b].
+template <unsigned N, class F>
+double gauss(F f, double a, double b) {
+  return boost::math::quadrature::gauss<double, N>::integrate(f, a, b);
+}
 
 // ---- Smooth potentials: the grid ----------------------------------------------
 
@@ -103,38 +98,51 @@ std::vector<double> antiderivative_on_grid(const std::function<double(double)>& 
   F[0] = 0.0;
   for (std::size_t k = 0; k < 2 * N; ++k) {
     const double lo = static_cast<double>(k) * h;
-    double cell = 0.0;
-    for (std::size_t q = 0; q < gauss8_x.size(); ++q) {
-      const double t = lo + gauss8_x[q] * h;
-      cell += gauss8_w[q] * f(t) * t;
-    }
-    F[k + 1] = F[k] + cell * h;
+    F[k + 1] = F[k] + gauss<8>([&](double t) { return f(t) * t; }, lo, lo + h);
   }
   return F;
 }
 
-// -(8 pi^2/3) Int Int r s a(r) b(s) [F_c(r+s) - F_c(|r-s|)] on the grid of
-// third_virial_on_grid, for three different Mayer functions.
-double triangle_on_grid(const std::function<double(double)>& a, const std::function<double(double)>& b,
-                        const std::function<double(double)>& c, double h, double R) {
-  const std::size_t N = static_cast<std::size_t>(std::lround(R / h));
-  std::vector<double> ra(N + 1), sb(N + 1);
-  for (std::size_t k = 0; k <= N; ++k) {
-    const double r = static_cast<double>(k) * h;
-    ra[k] = r * a(r);
-    sb[k] = r * b(r);
-  }
-  ra[N] *= 0.5;
-  sb[N] *= 0.5;
-  const std::vector<double> F = antiderivative_on_grid(c, h, N);
-  double sum = 0.0;
-  for (std::size_t i = 1; i <= N; ++i) {
-    double row = 0.0;
-    for (std::size_t j = 1; j <= N; ++j) row += sb[j] * (F[i + j] - F[i > j ? i - j : j - i]);
-    sum += ra[i] * row;
-  }
-  return -(8.0 * pi2 / 3.0) * h * h * sum;
+// x_k = w_k r_k v(r_k) at the grid's nodes r_k = k h, k = 0 ... N, with the
+// trapezoid's weights w (half at r = R; at r = 0 the term vanishes). The
+// integrands are even about r = 0 and negligible at R, so the rule converges
+// spectrally.
+std::vector<double> on_nodes(const std::function<double(double)>& v, double h, std::size_t N) {
+  std::vector<double> x(N + 1);
+  for (std::size_t k = 0; k <= N; ++k) x[k] = static_cast<double>(k) * h * v(static_cast<double>(k) * h);
+  x[N] *= 0.5;
+  return x;
 }
+
+// The grid sums S_pq = sum_i sum_j x_p,i x_q,j G(i, j), G(i, j) = F[i+j] -
+// F[|i-j|], of K node vectors at once: G is symmetric, so each pair (i, j) is
+// visited once and G(i, j) computed once for every S_pq. With x_p = r f_p and
+// F that of f_c, -(8 pi^2/3) h^2 S_pq is the triangle f_p f_q f_c.
+template <std::size_t K>
+std::array<std::array<double, K>, K> grid_sums(const std::array<const std::vector<double>*, K>& x,
+                                               const std::vector<double>& F) {
+  const std::size_t N = x[0]->size() - 1;
+  std::array<std::array<double, K>, K> S{};
+  for (std::size_t i = 1; i <= N; ++i) {
+    std::array<double, K> below{};  // sum over j < i of x_p,j G(i, j)
+    for (std::size_t j = 1; j < i; ++j) {
+      const double g = F[i + j] - F[i - j];
+      for (std::size_t p = 0; p < K; ++p) below[p] += (*x[p])[j] * g;
+    }
+    for (std::size_t p = 0; p < K; ++p) {
+      const double x_p = (*x[p])[i];
+      S[p][p] += x_p * (2.0 * below[p] + x_p * F[2 * i]);
+      for (std::size_t q = p + 1; q < K; ++q) {
+        const double x_q = (*x[q])[i];
+        S[p][q] += x_p * (below[q] + x_q * F[2 * i]) + x_q * below[p];
+      }
+    }
+  }
+  return S;
+}
+
+// The factor that turns a grid sum into C.
+double triangle_factor(double h) { return -(8.0 * pi2 / 3.0) * h * h; }
 
 // ---- The square well: exact --------------------------------------------------------
 
@@ -166,10 +174,8 @@ double inner_exact(const SquareWellGeometry& g, double r) {
   for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
     const double a = cuts[k], width = cuts[k + 1] - a;
     if (!(width > 0.0)) continue;
-    for (const double node : gauss2_x) {  // s G is cubic in s: two points are exact
-      const double s = a + node * width;
-      sum += 0.5 * width * s * g.f(s) * g.G(r, s);
-    }
+    // s f G is cubic in s: two points are exact.
+    sum += gauss<2>([&](double s) { return s * g.f(s) * g.G(r, s); }, a, a + width);
   }
   return sum;
 }
@@ -187,10 +193,8 @@ double outer_exact(const SquareWellGeometry& g, Weight w) {
   for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
     const double a = cuts[k], width = cuts[k + 1] - a;
     if (!(width > 0.0)) continue;
-    for (std::size_t q = 0; q < gauss4_x.size(); ++q) {  // degree 5 in r: four points are exact
-      const double r = a + gauss4_x[q] * width;
-      sum += gauss4_w[q] * width * r * w(r) * inner_exact(g, r);
-    }
+    // Degree 5 in r: four points are exact.
+    sum += gauss<4>([&](double r) { return r * w(r) * inner_exact(g, r); }, a, a + width);
   }
   return sum;
 }
@@ -244,68 +248,38 @@ namespace detail {
 ReducedThirdVirial third_virial_on_grid(const std::function<double(double)>& f,
                                         const std::function<double(double)>& f_T, double h, double R) {
   const std::size_t N = static_cast<std::size_t>(std::lround(R / h));
-  // r f(r) at the nodes, and F on the grid up to 2R.
-  std::vector<double> rf(N + 1);
-  for (std::size_t k = 0; k <= N; ++k) rf[k] = static_cast<double>(k) * h * f(static_cast<double>(k) * h);
   const std::vector<double> F = antiderivative_on_grid(f, h, N);
-  // a_i = w_i r_i f(r_i) with the trapezoid's weights w (half at both ends;
-  // at r = 0 the term vanishes). The integrand is even about r = 0 and
-  // negligible at R, so the rule converges spectrally.
-  std::vector<double> a(rf);
-  a[N] *= 0.5;
-  if (!f_T) {
-    // G(i, j) = F[i+j] - F[|i-j|] is symmetric: each pair once, the diagonal once.
-    double C = 0.0;
-    for (std::size_t i = 1; i <= N; ++i) {
-      double below = 0.0;
-      for (std::size_t j = 1; j < i; ++j) below += a[j] * (F[i + j] - F[i - j]);
-      C += a[i] * (2.0 * below + a[i] * F[2 * i]);
-    }
-    return {-(8.0 * pi2 / 3.0) * h * h * C, not_asked};
-  }
-  // The rows sum_j a_j G(i, j), each pair visited once and added to both of
-  // its rows.
-  std::vector<double> row(N + 1, 0.0);
-  for (std::size_t i = 1; i <= N; ++i) {
-    double below = 0.0;
-    const double a_i = a[i];
-    for (std::size_t j = 1; j < i; ++j) {
-      const double g = F[i + j] - F[i - j];
-      below += a[j] * g;
-      row[j] += a_i * g;
-    }
-    row[i] += below + a_i * F[2 * i];
-  }
-  double C = 0.0;
-  double dC = 0.0;
-  for (std::size_t i = 1; i <= N; ++i) {
-    const double r = static_cast<double>(i) * h;
-    const double w = i == N ? 0.5 : 1.0;
-    C += a[i] * row[i];
-    dC += w * r * f_T(r) * row[i];
-  }
-  return {-(8.0 * pi2 / 3.0) * h * h * C, -8.0 * pi2 * h * h * dC};
+  const std::vector<double> a = on_nodes(f, h, N);
+  if (!f_T) return {triangle_factor(h) * grid_sums<1>({&a}, F)[0][0], not_asked};
+  // dC: f' on each of the three sides in turn, all alike by symmetry.
+  const std::vector<double> d = on_nodes(f_T, h, N);
+  const auto S = grid_sums<2>({&a, &d}, F);
+  return {triangle_factor(h) * S[0][0], 3.0 * triangle_factor(h) * S[0][1]};
 }
 
 }  // namespace detail
 
-ReducedThirdVirial triangle_third_virial(const SoftPair& ij, const SoftPair& ik, const SoftPair& jk, double T,
-                                         bool with_derivative) {
+TriangleThirdVirial triangle_third_virial(const SoftPair& ij, const SoftPair& ik, const SoftPair& jk, double T,
+                                          bool with_derivative) {
   double h = std::numeric_limits<double>::infinity();
   double R = 0.0;
   for (const SoftPair* p : {&ij, &ik, &jk}) {
     h = std::min(h, p->sigma_A * grid_step(p->C, p->n, T / p->epsilon_K));
     R = std::max(R, p->sigma_A * reach(p->C, p->n, p->m, T / p->epsilon_K));
   }
-  h = R / std::ceil(R / h);  // a whole number of steps
+  const std::size_t N = static_cast<std::size_t>(std::ceil(R / h));
+  h = R / static_cast<double>(N);  // a whole number of steps
   const auto f = [T](const SoftPair& p) { return [&p, T](double r) { return mayer(p, T, r); }; };
   const auto f_T = [T](const SoftPair& p) { return [&p, T](double r) { return mayer_T(p, T, r); }; };
-  const double C = triangle_on_grid(f(ij), f(ik), f(jk), h, R);
-  if (!with_derivative) return {C, not_asked};
+  // The sides ij and ik on the grid, jk through F.
+  const std::vector<double> a = on_nodes(f(ij), h, N), b = on_nodes(f(ik), h, N);
+  const std::vector<double> F = antiderivative_on_grid(f(jk), h, N);
+  if (!with_derivative) return {triangle_factor(h) * grid_sums<2>({&a, &b}, F)[0][1], not_asked};
   // C is trilinear in the three Mayer functions: one derivative per side.
-  const double dC = triangle_on_grid(f_T(ij), f(ik), f(jk), h, R) + triangle_on_grid(f_T(ik), f(ij), f(jk), h, R) +
-                    triangle_on_grid(f_T(jk), f(ij), f(ik), h, R);
-  return {C, dC};
+  const std::vector<double> a_T = on_nodes(f_T(ij), h, N), b_T = on_nodes(f_T(ik), h, N);
+  const auto S = grid_sums<4>({&a, &b, &a_T, &b_T}, F);
+  const double side_jk = grid_sums<2>({&a, &b}, antiderivative_on_grid(f_T(jk), h, N))[0][1];
+  return {triangle_factor(h) * S[0][1], triangle_factor(h) * (S[1][2] + S[0][3] + side_jk)};
 }
 
 void check_third_virial(const Potential& potential) {

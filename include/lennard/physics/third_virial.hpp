@@ -47,17 +47,24 @@ struct SoftPair {
   double epsilon_K, sigma_A;
 };
 
-// C_ijk = -(1/3) Int Int f_ij(r12) f_ik(r13) f_jk(r23) d3r2 d3r3 per molecule
-// squared, in A^6, for three molecules whose pairs interact by ij, ik and jk,
-// and its derivative with respect to T (A^6/K) when asked; the same grid rule,
-// with the step of the narrowest pair and the reach of the widest.
-ReducedThirdVirial triangle_third_virial(const SoftPair& ij, const SoftPair& ik, const SoftPair& jk, double T_K,
-                                         bool with_derivative);
+// C_ijk of a mixture in laboratory units: per molecule squared.
+struct TriangleThirdVirial {
+  double C_A6;            // A^6
+  double dC_dT_A6_per_K;  // A^6/K; NaN when not asked for
+};
+
+// C_ijk = -(1/3) Int Int f_ij(r12) f_ik(r13) f_jk(r23) d3r2 d3r3 for three
+// molecules whose pairs interact by ij, ik and jk, and its derivative with
+// respect to T when asked; the same grid rule as the pure gas, with the step
+// of the narrowest pair and the reach of the widest.
+TriangleThirdVirial triangle_third_virial(const SoftPair& ij, const SoftPair& ik, const SoftPair& jk, double T_K,
+                                          bool with_derivative);
 
 namespace detail {
 
 // The grid rule for any smooth Mayer function f(r) (and its temperature
-// derivative f_T, or nothing), on 0 <= r <= R with step h.
+// derivative f_T, or nothing), on 0 <= r <= R with step h; C in the unit of
+// r cubed, squared (reduced when r is in sigma).
 ReducedThirdVirial third_virial_on_grid(const std::function<double(double)>& f,
                                         const std::function<double(double)>& f_T, double h, double R);
 
