@@ -17,11 +17,14 @@
 #include <vector>
 
 #include "lennard/app/console.hpp"
-#include "lennard/physics/errors.hpp"
+#include "lennard/app/messages.hpp"
 #include "lennard/io/files.hpp"
-#include "lennard/physics/gas_library.hpp"
 #include "lennard/io/plot.hpp"
+#include "lennard/io/text.hpp"
+#include "lennard/physics/errors.hpp"
+#include "lennard/physics/gas_library.hpp"
 #include "lennard/physics/third_virial.hpp"
+#include "lennard/physics/validation.hpp"
 
 namespace lennard {
 
@@ -131,8 +134,8 @@ const CLI::Validator potential_spelling(
       try {
         parse_potential(input);
         return "";
-      } catch (const UsageError& refusal) {
-        return refusal.what();
+      } catch (const InvalidArgument& refusal) {
+        return spanish_sentence(refusal);
       }
     },
     "POTENCIAL");
@@ -141,17 +144,14 @@ constexpr const char* potential_help =
     "Potencial: lj (Lennard-Jones 12-6, por defecto), mie:N,M (Mie N-M, N > M > 3, N - M >= N/20), sw:LAMBDA (pozo cuadrado de "
     "anchura LAMBDA > 1) o hs (esferas duras, sin epsilon)";
 
-// The checks --quantum and --mass share in the table and in fit.
-std::optional<std::string> quantum_refusal(bool quantum, bool mass_given, const Potential& potential) {
+// The checks of --mass the table and fit share; check_pure_gas has those of
+// --quantum with the potential and the method.
+std::optional<std::string> mass_refusal(bool quantum, bool mass_given) {
   if (!quantum) {
     if (mass_given) return "--mass solo sirve con --quantum.";
     return std::nullopt;
   }
   if (!mass_given) return "--quantum necesita la masa molar: --mass G_POR_MOL.";
-  if (!std::holds_alternative<LennardJones>(potential) && !std::holds_alternative<Mie>(potential)) {
-    return "--quantum necesita un potencial continuo (lj o mie:N,M); con " + potential_name(potential) +
-           " la corrección de Wigner-Kirkwood no existe.";
-  }
   return std::nullopt;
 }
 
@@ -331,23 +331,12 @@ std::optional<std::string> finish_table(TableSetup& s) {
     return std::string(s.epsilon_option->count() > 0 ? "--epsilon requiere --sigma" : "--sigma requiere --epsilon") +
            ": se dan los dos o ninguno (y entonces se preguntan).";
   }
-  if (auto refusal =
-          quantum_refusal(o.quantum, s.mass_option->count() > 0 || (from_library && o.quantum), o.potential)) {
+  if (auto refusal = mass_refusal(o.quantum, s.mass_option->count() > 0 || (from_library && o.quantum))) {
     return refusal;
   }
-  if (o.quantum) {
-    if (s.method_option->count() > 0 && s.method == Method::trapezoid) {
-      return "--quantum se suma a B exacto: use -m series o quadrature, no trapezoid.";
-    }
-    if (s.method_option->count() == 0) o.method = Method::series;
-  }
-  if (s.method_option->count() > 0) {
-    o.method = s.method;
-    if (!method_applies(s.method, o.potential)) {
-      return "-m trapezoid es la regla del potencial de Lennard-Jones 12-6; con " + potential_name(o.potential) +
-             " use series o quadrature.";
-    }
-  }
+  if (s.method_option->count() > 0) o.method = s.method;
+  else if (o.quantum) o.method = Method::series;
+  check_pure_gas(o.potential, o.method.value_or(default_method(o.potential)), o.quantum);
   if (o.third || s.pressure_option->count() > 0) check_third_virial(o.potential);
   if (o.summary) {
     for (const CLI::Option* excluded : {s.tmin_option, s.tmax_option, s.step_option, s.method_option,
@@ -439,10 +428,10 @@ std::optional<std::string> finish_fit(FitSetup& s) {
   if (o.free_repulsion && !std::holds_alternative<Mie>(o.potential)) {
     return "--free-repulsion ajusta el exponente N de mie:N,M; no se usa con " + potential_name(o.potential) + ".";
   }
-  if (auto refusal = quantum_refusal(s.quantum, s.mass_option->count() > 0 || (from_library && s.quantum),
-                                     o.potential)) {
+  if (auto refusal = mass_refusal(s.quantum, s.mass_option->count() > 0 || (from_library && s.quantum))) {
     return refusal;
   }
+  check_pure_gas(o.potential, Method::series, s.quantum);
   if (s.quantum) {
     if (o.free_repulsion) return "--quantum y --free-repulsion no se combinan.";
     o.quantum_molar_mass_g_per_mol = from_library ? find_gas(s.gas).molar_mass_g_per_mol : *s.mass.value();
@@ -552,8 +541,10 @@ ParseResult parse_command_line(int argc, const char* const argv[]) {
       if (const auto refusal = finish_table(table)) return usage_error(*refusal, false);
       result.table = table.options;
     }
-  } catch (const UsageError& refusal) {
-    return usage_error(refusal.what(), fit->parsed());
+  } catch (const std::exception& failure) {
+    const std::optional<Refusal> refusal = refusal_of(failure);
+    if (!refusal) throw;
+    return usage_error(refusal->sentence, fit->parsed());
   }
   return result;
 }
