@@ -23,6 +23,7 @@
 #include "lennard/physics/second_virial.hpp"
 #include "lennard/physics/series.hpp"
 #include "lennard/physics/third_virial.hpp"
+#include "lennard/physics/validation.hpp"
 
 namespace py = pybind11;
 using Array = py::array_t<double, py::array::c_style | py::array::forcecast>;
@@ -97,11 +98,23 @@ py::dict gas_dict(const Gas& gas) {
 const Gas& gas_named(const std::string& name) {
   try {
     return find_gas(name);
-  } catch (const UsageError&) {
+  } catch (const InvalidArgument&) {
     std::string close;
     for (const std::string& n : closest_gas_names(name, 3)) close += (close.empty() ? "" : ", ") + n;
     throw py::value_error("gas: unknown gas '" + name + "'; the closest are " + close +
                           " (lennard.gases() lists them all)");
+  }
+}
+
+// The argument of the Python functions that carries each parameter.
+std::string python_argument(Parameter parameter) {
+  switch (parameter) {
+    case Parameter::epsilon: return "epsilon_K";
+    case Parameter::sigma: return "sigma_A";
+    case Parameter::mixture: return "gases";
+    case Parameter::mole_fraction: return "mole_fractions";
+    case Parameter::temperature_step: return "T_K";
+    default: return std::string(parameter_id(parameter));
   }
 }
 
@@ -116,17 +129,42 @@ PYBIND11_MODULE(_lennard, m) {
   py::register_exception_translator([](std::exception_ptr p) {
     try {
       if (p) std::rethrow_exception(p);
+    } catch (const InvalidArgument& e) {
+      PyErr_SetString(PyExc_ValueError, (python_argument(e.parameter()) + ": " + e.description()).c_str());
+    } catch (const PhysicsError& e) {
+      PyErr_SetString(PyExc_ValueError, e.what());
     } catch (const lennard::Error& e) {
       PyErr_SetString(PyExc_ValueError, e.what());
     }
   });
 
-  m.def("check_potential", [](const std::string& spelling) {
-    try {
-      return potential_name(parse_potential(spelling));
-    } catch (const lennard::Error&) {
-      throw py::value_error("potential: '" + spelling + "' is not lj, mie:N,M (N > M > 3), sw:LAMBDA (LAMBDA > 1) or hs");
+  m.def("check_potential", [](const std::string& spelling) { return potential_name(parse_potential(spelling)); });
+
+  m.def("check_pure_gas", [](const std::string& potential, const std::string& method, bool quantum) {
+    check_pure_gas(parse_potential(potential), method_named(method), quantum);
+  });
+
+  // The canonical names and the fractions (normalised when they only missed 1
+  // by rounding, with the sum they had) of a mixture the rules accept.
+  m.def("check_mixture", [](const std::vector<std::string>& names, const std::vector<double>& fractions, double kij) {
+    Mixture mixture;
+    for (std::size_t i = 0; i < names.size() && i < fractions.size(); ++i) {
+      const Gas& gas = gas_named(names[i]);
+      mixture.components.push_back(
+          {gas.name, gas.potential, gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol, fractions[i]});
     }
+    mixture.kij = kij;
+    double sum = 0.0;
+    for (const Component& c : mixture.components) sum += c.mole_fraction;
+    const bool normalised = normalise_mole_fractions(mixture);
+    check_mixture(mixture);
+    std::vector<std::string> canonical;
+    std::vector<double> used;
+    for (const Component& c : mixture.components) {
+      canonical.push_back(c.name);
+      used.push_back(c.mole_fraction);
+    }
+    return py::make_tuple(canonical, used, normalised ? py::object(py::float_(sum)) : py::object(py::none()));
   });
 
   m.def("second_virial", [](const Array& T, const std::string& potential, double epsilon_K, double sigma_A,

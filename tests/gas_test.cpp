@@ -78,7 +78,7 @@ TEST(GasLibrary, NamesMatchWithoutCaseOrAccents) {
   try {
     find_gas("argn");
     FAIL() << "an unknown name must be refused";
-  } catch (const UsageError& refusal) {
+  } catch (const lennard::InvalidArgument& refusal) {
     EXPECT_NE(std::string(refusal.what()).find("argon"), std::string::npos) << refusal.what();
   }
 }
@@ -209,7 +209,7 @@ TEST(Mixture, CombinesOnlyPotentialsOfOneShape) {
   Component argon = library_component("argon", 0.5);
   Component other = library_component("krypton", 0.5);
   other.potential = Mie(14.0, 6.0);
-  EXPECT_THROW(check_mixture(Mixture{{argon, other}}), UsageError);
+  EXPECT_THROW(check_mixture(Mixture{{argon, other}}), lennard::InvalidArgument);
   argon.potential = Mie(14.0, 6.0);
   EXPECT_NO_THROW(check_mixture(Mixture{{argon, other}}));
 }

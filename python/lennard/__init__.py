@@ -77,18 +77,15 @@ def _gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol
         mass = _positive("molar_mass_g_per_mol", molar_mass_g_per_mol)
     elif molar_mass_g_per_mol is not None:
         raise ValueError("molar_mass_g_per_mol: used only with quantum=True")
-    if quantum and not (kind == "lj" or kind.startswith("mie:")):
-        raise ValueError(f"quantum: the expansion needs a smooth potential (lj or mie:N,M), not {kind}")
+    if quantum:
+        _lennard.check_pure_gas(kind, "series", True)
     return kind, epsilon, sigma, mass
 
 
 def _method(method, kind, quantum):
     if method not in _METHODS:
         raise ValueError(f"method: expected one of {', '.join(_METHODS)}, got {method!r}")
-    if method == "trapezoid" and kind != "lj":
-        raise ValueError(f"method: trapezoid is the Lennard-Jones 12-6 rule; use series or quadrature with {kind}")
-    if method == "trapezoid" and quantum:
-        raise ValueError("method: the quantum correction is added to an exact B; use series or quadrature")
+    _lennard.check_pure_gas(kind, method, bool(quantum))
     return method
 
 
@@ -147,27 +144,10 @@ def mixture_second_virial(T_K, gases, mole_fractions, kij=0.0, *, quantum=False,
     fractions = [float(x) for x in np.atleast_1d(np.asarray(mole_fractions, dtype=np.float64))]
     if len(names) == 0 or len(names) != len(fractions):
         raise ValueError(f"mole_fractions: expected one per gas ({len(names)}), got {len(fractions)}")
-    for name, x in zip(names, fractions):
-        if not (0.0 < x <= 1.0):
-            raise ValueError(f"mole_fractions: the fraction of {name} ({x!r}) must lie in (0, 1]")
-    total = math.fsum(fractions)
-    if abs(total - 1.0) > 1e-3:
-        raise ValueError(f"mole_fractions: they sum to {total!r}, not 1 (within 1e-9, or 1e-3 when normalised)")
-    if abs(total - 1.0) > 1e-9:
-        # Fractions rounded when typed (thirds as 0.3333): divided by their sum, as the program does.
-        fractions = [x / total for x in fractions]
+    # The program's rules; fractions rounded when typed (thirds as 0.3333) come back divided by their sum.
+    names, fractions, total = _lennard.check_mixture(names, fractions, float(kij))
+    if total is not None:
         warnings.warn(f"mole_fractions: they sum to {total!r}, not 1; normalised to {fractions!r}", stacklevel=2)
-    kij = float(kij)
-    if kij != 0.0 and len(names) != 2:
-        raise ValueError("kij: only for a binary mixture")
-    if not (math.isfinite(kij) and kij < 1.0):
-        raise ValueError(f"kij: expected a finite number below 1, got {kij!r}")
-    seen = set()
-    for name in names:
-        canonical = _lennard.gas(name)["name"]  # unknown names raise ValueError here
-        if canonical in seen:
-            raise ValueError(f"gases: {canonical} is named twice")
-        seen.add(canonical)
     result = _lennard.mixture_second_virial(T.ravel(), names, fractions, kij, bool(quantum), _derivative(derivative))
     return _shaped(result, T.shape)
 
@@ -207,8 +187,7 @@ def fit(T_K, B_cm3_per_mol, u_cm3_per_mol=None, *, potential="lj", free_repulsio
     if quantum:
         if free_repulsion:
             raise ValueError("quantum: not with free_repulsion")
-        if not (kind == "lj" or kind.startswith("mie:")):
-            raise ValueError(f"quantum: the expansion needs a smooth potential (lj or mie:N,M), not {kind}")
+        _lennard.check_pure_gas(kind, "series", True)
         if molar_mass_g_per_mol is None:
             raise ValueError("molar_mass_g_per_mol: required with quantum=True")
         mass = _positive("molar_mass_g_per_mol", molar_mass_g_per_mol)

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "lennard/physics/shortest.hpp"
-#include "lennard/physics/text.hpp"
+#include "lennard/io/text.hpp"
 
 namespace lennard {
 

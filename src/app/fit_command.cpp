@@ -5,6 +5,7 @@
 
 #include "lennard/app/cli.hpp"
 #include "lennard/app/console.hpp"
+#include "lennard/app/messages.hpp"
 #include "lennard/io/data_file.hpp"
 #include "lennard/physics/errors.hpp"
 #include "lennard/io/files.hpp"
@@ -39,9 +40,11 @@ int run_fit(const FitOptions& options, std::FILE* in, std::FILE* out, std::FILE*
     fit = options.quantum_molar_mass_g_per_mol
               ? fit_virial_quantum(data, options.potential, *options.quantum_molar_mass_g_per_mol, parallelism)
               : fit_virial(data, options.potential, options.free_repulsion, parallelism);
-  } catch (const Error& refusal) {
-    std::fprintf(err, "Error: %s\n", refusal.what());
-    return refusal.kind() == ErrorKind::usage ? exit_usage : exit_bad_input;
+  } catch (const std::exception& failure) {
+    const std::optional<Refusal> refusal = refusal_of(failure);
+    if (!refusal) throw;
+    std::fprintf(err, "Error: %s\n", refusal->sentence.c_str());
+    return exit_status_of(*refusal);
   }
   const std::string source = path == "-" ? "la entrada estándar" : quoted_name(path);
   // The results and the plot replace earlier files once both are drawn: an

@@ -9,6 +9,7 @@
 #include "lennard/physics/characteristic.hpp"
 #include "lennard/app/cli.hpp"
 #include "lennard/app/console.hpp"
+#include "lennard/app/messages.hpp"
 #include "lennard/physics/errors.hpp"
 #include "lennard/io/files.hpp"
 #include "lennard/physics/gas_library.hpp"
@@ -41,8 +42,8 @@ std::vector<double> requested_temperatures(const TableOptions& options, double e
   sweep.dT = options.step_K.value_or(temperature_step(sweep.T1, sweep.T2));
   try {
     return evenly_spaced_grid(sweep);
-  } catch (const InputError& refusal) {
-    throw UsageError(refusal.what());
+  } catch (const InvalidArgument& refusal) {
+    throw UsageError(spanish_sentence(refusal));
   }
 }
 
@@ -175,12 +176,15 @@ void warn_of_lost_digits(const TableOptions& options, const Table& table, std::F
                list.c_str(), names.size() == 1 ? "queda" : "quedan");
 }
 
-int report(const Error& refusal, std::FILE* err) {
-  if (refusal.kind() == ErrorKind::usage) {
-    std::fputs(usage_message(refusal.what(), false).c_str(), err);
+// Reports a refusal of the computation; rethrows any other failure.
+int report(const std::exception& failure, std::FILE* err) {
+  const std::optional<Refusal> refusal = refusal_of(failure);
+  if (!refusal) throw;
+  if (refusal->usage) {
+    std::fputs(usage_message(refusal->sentence, false).c_str(), err);
     return exit_usage;
   }
-  std::fprintf(err, "Error: %s\n", refusal.what());
+  std::fprintf(err, "Error: %s\n", refusal->sentence.c_str());
   return exit_bad_input;
 }
 
@@ -275,7 +279,7 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
   if (options.mixture) {
     try {
       return run_mixture_table(options, output, out, err);
-    } catch (const Error& refusal) {
+    } catch (const std::exception& refusal) {
       return report(refusal, err);
     }
   }
@@ -307,7 +311,7 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
                                                      : std::nullopt},
                           Parallelism{options.threads, progress.counter()});
     table.gas = options.gas;
-  } catch (const Error& refusal) {
+  } catch (const std::exception& refusal) {
     return report(refusal, err);
   }
   return write_checked_table(options, table, output, out, err);

@@ -14,7 +14,7 @@
 
 #include "lennard/physics/errors.hpp"
 #include "lennard/io/files.hpp"
-#include "lennard/physics/text.hpp"
+#include "lennard/io/text.hpp"
 
 namespace lennard {
 

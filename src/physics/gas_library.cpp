@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "lennard/physics/errors.hpp"
-#include "lennard/physics/text.hpp"
 
 namespace lennard {
 
@@ -94,10 +93,7 @@ const Gas& find_gas(std::string_view name) {
       if (folded_gas_name(alias) == key) return gas;
     }
   }
-  std::string names;
-  for (const std::string& close : closest_gas_names(name, 3)) names += (names.empty() ? "" : ", ") + close;
-  throw UsageError("gas desconocido: '" + printable(std::string(name)) + "'. Los más parecidos: " + names +
-                   " ('lennard gases' da la lista).");
+  throw InvalidArgument(Parameter::gas, std::string(name), Reason::unknown, closest_gas_names(name, 3));
 }
 
 }  // namespace lennard

@@ -67,42 +67,39 @@ bool normalise_mole_fractions(Mixture& mixture) {
 
 void check_mixture(const Mixture& mixture) {
   const std::vector<Component>& parts = mixture.components;
-  if (parts.empty()) throw UsageError("la mezcla no tiene componentes.");
+  if (parts.empty()) throw InvalidArgument(Parameter::mixture, "", Reason::no_components);
   for (std::size_t i = 0; i < parts.size(); ++i) {
     for (std::size_t j = i + 1; j < parts.size(); ++j) {
       if (parts[i].name == parts[j].name) {
-        throw UsageError(parts[i].name + " aparece dos veces en la mezcla: dé cada gas una sola vez, con la suma "
-                         "de sus fracciones.");
+        throw InvalidArgument(Parameter::mixture, parts[i].name, Reason::repeated_component);
       }
     }
   }
   double sum = 0.0;
   for (const Component& c : parts) {
     if (!(c.mole_fraction > 0.0 && c.mole_fraction <= 1.0)) {
-      throw UsageError("la fracción molar de " + c.name + " (" + shortest(c.mole_fraction) +
-                       ") debe estar en (0, 1].");
+      throw InvalidArgument(Parameter::mole_fraction, shortest(c.mole_fraction), Reason::out_of_range, {c.name});
     }
     sum += c.mole_fraction;
   }
   if (!(std::fabs(sum - 1.0) <= mole_fraction_tolerance)) {
-    throw UsageError("las fracciones molares de la mezcla suman " + shortest(sum) + ", no 1 (tolerancia 1e-9; "
-                     "a menos de 1e-3 de 1 se normalizan).");
+    throw InvalidArgument(Parameter::mole_fraction, shortest(sum), Reason::sum_not_one);
   }
   if (mixture.kij != 0.0) {
     if (parts.size() != 2) {
-      throw UsageError("--kij es para mezclas binarias; esta tiene " + std::to_string(parts.size()) +
-                       " componentes.");
+      throw InvalidArgument(Parameter::kij, shortest(mixture.kij), Reason::binary_only,
+                            {std::to_string(parts.size())});
     }
     if (!(std::isfinite(mixture.kij) && mixture.kij < 1.0)) {
-      throw UsageError("k_ij = " + shortest(mixture.kij) + " no es válido: debe ser finito y menor que 1.");
+      throw InvalidArgument(Parameter::kij, shortest(mixture.kij), Reason::out_of_range);
     }
   }
   for (std::size_t i = 0; i < parts.size(); ++i) {
     for (std::size_t j = i + 1; j < parts.size(); ++j) {
       if (!combinable(parts[i].potential, parts[j].potential)) {
-        throw UsageError("no se combinan " + parts[i].name + " (" + potential_name(parts[i].potential) + ") y " +
-                         parts[j].name + " (" + potential_name(parts[j].potential) +
-                         "): las reglas de Lorentz-Berthelot unen lj con lj, o mie con mie de iguales exponentes.");
+        throw InvalidArgument(Parameter::potential, potential_name(parts[j].potential), Reason::not_combinable,
+                              {parts[i].name, potential_name(parts[i].potential), parts[j].name,
+                               potential_name(parts[j].potential)});
       }
     }
   }

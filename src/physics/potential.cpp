@@ -5,7 +5,6 @@
 #include <type_traits>
 
 #include "lennard/physics/errors.hpp"
-#include "lennard/physics/text.hpp"
 #include "lennard/physics/series.hpp"
 #include "lennard/physics/shortest.hpp"
 
@@ -22,15 +21,15 @@ namespace {
 
 double checked_exponent(double n, double m) {
   if (!std::isfinite(n) || !std::isfinite(m) || !(m > 3.0) || !(n > m)) {
-    throw UsageError("mie:" + shortest(n) + "," + shortest(m) +
-                     ": los exponentes deben ser finitos con N > M > 3 (B no existe si M <= 3).");
+    throw InvalidArgument(Parameter::potential, "mie:" + shortest(n) + "," + shortest(m),
+                          Reason::exponents_out_of_range);
   }
   // The series needs some n/((n-m) T*) terms, and its rounding grows with
   // their number: at n - m = n/20 and T* = 0.3 it is still below 1e-14
   // (tests/tools/mie_edge_reference.py), at n/50 it is 3e-14.
   if (!(n - m >= n / 20.0)) {
-    throw UsageError("mie:" + shortest(n) + "," + shortest(m) +
-                     ": exponentes demasiado próximos; mie:N,M necesita N - M >= N/20.");
+    throw InvalidArgument(Parameter::potential, "mie:" + shortest(n) + "," + shortest(m),
+                          Reason::exponents_too_close);
   }
   return n;
 }
@@ -56,15 +55,15 @@ std::vector<double> parameters(std::string_view spelling, std::string_view text,
     char* end = nullptr;
     const double value = std::strtod(field.c_str(), &end);
     if (field.empty() || end != field.c_str() + field.size()) {
-      throw UsageError("potencial '" + printable(spelling) + "': '" + printable(field) + "' no es un número.");
+      throw InvalidArgument(Parameter::potential, std::string(spelling), Reason::not_a_number, {field});
     }
     values.push_back(value);
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
   if (values.size() != count) {
-    throw UsageError("potencial '" + printable(spelling) + "': se esperaban " + std::to_string(count) +
-                     (count == 1 ? " número" : " números") + " tras ':'.");
+    throw InvalidArgument(Parameter::potential, std::string(spelling), Reason::wrong_parameter_count,
+                          {std::to_string(count)});
   }
   return values;
 }
@@ -77,24 +76,25 @@ Potential parse_potential(std::string_view spelling) {
   const bool has_parameters = colon != std::string_view::npos;
   const std::string_view rest = has_parameters ? spelling.substr(colon + 1) : std::string_view{};
   if ((name == "lj" || name == "hs") && has_parameters) {
-    throw UsageError("potencial '" + printable(spelling) + "': '" + std::string(name) + "' no lleva parámetros.");
+    throw InvalidArgument(Parameter::potential, std::string(spelling), Reason::takes_no_parameters,
+                          {std::string(name)});
   }
   if (name == "lj") return LennardJones{};
   if (name == "hs") return HardSpheres{};
   if (name == "mie") {
-    if (!has_parameters) throw UsageError("potencial 'mie': faltan los exponentes, p. ej. mie:14,6.");
+    if (!has_parameters) throw InvalidArgument(Parameter::potential, "mie", Reason::missing_exponents);
     const std::vector<double> nm = parameters(spelling, rest, 2);
     return Mie(nm[0], nm[1]);
   }
   if (name == "sw") {
-    if (!has_parameters) throw UsageError("potencial 'sw': falta la anchura LAMBDA del pozo, p. ej. sw:1.5.");
+    if (!has_parameters) throw InvalidArgument(Parameter::potential, "sw", Reason::missing_well_width);
     const double lambda = parameters(spelling, rest, 1)[0];
     if (!std::isfinite(lambda) || !(lambda > 1.0)) {
-      throw UsageError("potencial '" + printable(spelling) + "': LAMBDA debe ser finito y mayor que 1.");
+      throw InvalidArgument(Parameter::potential, std::string(spelling), Reason::well_width_out_of_range);
     }
     return SquareWell{lambda};
   }
-  throw UsageError("potencial desconocido: '" + printable(spelling) + "'; los hay lj, mie:N,M, sw:LAMBDA y hs.");
+  throw InvalidArgument(Parameter::potential, std::string(spelling), Reason::unknown);
 }
 
 std::string potential_name(const Potential& potential) {

@@ -74,8 +74,7 @@ ReducedVirial reduced_quantum_correction(const Potential& potential, double T_st
         } else if constexpr (std::is_same_v<Kind, Mie>) {
           return soft(p.prefactor(), p.n(), p.m(), T_star);
         } else {
-          throw UsageError("--quantum necesita un potencial continuo (lj o mie:N,M): con " + potential_name(p) +
-                           " la corrección de Wigner-Kirkwood no existe.");
+          throw InvalidArgument(Parameter::quantum, potential_name(p), Reason::needs_smooth_potential);
         }
       },
       potential);

@@ -1,6 +1,7 @@
 #include "lennard/physics/second_virial.hpp"
 
 #include "lennard/physics/constants.hpp"
+#include "lennard/physics/errors.hpp"
 #include "lennard/physics/quadrature.hpp"
 #include "lennard/physics/virial.hpp"
 
@@ -27,12 +28,20 @@ bool method_applies(Method method, const Potential& potential) {
   return method != Method::trapezoid || std::holds_alternative<LennardJones>(potential);
 }
 
+void check_method(Method method, const Potential& potential) {
+  if (!method_applies(method, potential)) {
+    throw InvalidArgument(Parameter::method, std::string(method_name(method)), Reason::needs_lennard_jones,
+                          {potential_name(potential)});
+  }
+}
+
 ReducedVirial reduced_virial(Method method, const Potential& potential, double T_star) {
   return method == Method::quadrature ? reduced_virial_quadrature(potential, T_star)
                                       : reduced_virial_exact(potential, T_star);
 }
 
 double second_virial_B(Method method, const Potential& potential, double epsilon_K, double sigma_A, double T_K) {
+  check_method(method, potential);
   if (method == Method::trapezoid) return virial_B_trapezoid(epsilon_K, sigma_A, T_K);
   // The Lennard-Jones series without its derivative costs half as much.
   if (method == Method::series && std::holds_alternative<LennardJones>(potential)) {
@@ -46,6 +55,7 @@ double second_virial_B(Method method, const Potential& potential, double epsilon
 
 double second_virial_dB_dT(Method method, const Potential& potential, double epsilon_K, double sigma_A,
                            double T_K) {
+  check_method(method, potential);
   if (method == Method::trapezoid) return virial_dB_dT_trapezoid(epsilon_K, sigma_A, T_K);
   return reduced_virial(method, potential, T_K / epsilon_K).dB_dT * molar_volume_cm3_per_mol(sigma_A) / epsilon_K;
 }

@@ -10,13 +10,12 @@ namespace lennard {
 
 namespace {
 
-std::string too_many_rows(std::size_t row_limit) {
-  return "el barrido de temperaturas tendría más de " + std::to_string(row_limit) + " filas.";
+InvalidArgument too_many_rows(std::size_t row_limit) {
+  return {Parameter::temperature_step, std::to_string(row_limit), Reason::too_many_rows};
 }
 
-std::string no_advance(double dT, double T) {
-  return "el paso de temperatura " + shortest(dT) + " K no hace avanzar T = " + shortest(T) +
-         " K: el barrido no terminaría.";
+InvalidArgument no_advance(double dT, double T) {
+  return {Parameter::temperature_step, shortest(dT), Reason::does_not_advance, {shortest(T)}};
 }
 
 }  // namespace
@@ -46,17 +45,17 @@ double temperature_step(double T1, double T2) {
 
 void check_parameters(double epsilon, double sigma) {
   if (!std::isfinite(epsilon) || !std::isfinite(sigma)) {
-    throw InputError("epsilon/k_B y sigma deben ser números finitos.");
+    if (!std::isfinite(epsilon)) throw InvalidArgument(Parameter::epsilon, shortest(epsilon), Reason::not_finite);
+    throw InvalidArgument(Parameter::sigma, shortest(sigma), Reason::not_finite);
   }
   if (epsilon == 0.0) {
-    throw InputError("epsilon/k_B no puede ser cero: el barrido de temperaturas no avanzaría.");
+    throw InvalidArgument(Parameter::epsilon, shortest(epsilon), Reason::zero);
   }
   if (!std::isfinite(epsilon * 5.0)) {
-    throw InputError("epsilon/k_B = " + shortest(epsilon) +
-                     " K es demasiado grande: 5*epsilon/k_B desborda.");
+    throw InvalidArgument(Parameter::epsilon, shortest(epsilon), Reason::too_large);
   }
   if (!(sigma > 0.0)) {
-    throw InputError("sigma debe ser positivo; se leyó " + shortest(sigma) + " A.");
+    throw InvalidArgument(Parameter::sigma, shortest(sigma), Reason::not_positive);
   }
 }
 
@@ -70,13 +69,13 @@ std::vector<double> temperature_grid(const Sweep& sweep, std::size_t row_limit) 
   std::vector<double> grid;
   for (double T = sweep.T1; T <= sweep.T2; T = T + sweep.dT) {
     if (grid.size() == row_limit) {
-      throw InputError(too_many_rows(row_limit));
+      throw too_many_rows(row_limit);
     }
     grid.push_back(T);
     // A sweep that starts at its bound is that one temperature, whatever the step.
     if (T == sweep.T2) break;
     if (!(T + sweep.dT > T)) {
-      throw InputError(no_advance(sweep.dT, T));
+      throw no_advance(sweep.dT, T);
     }
   }
   return grid;
@@ -86,18 +85,18 @@ std::vector<double> temperature_grid(const Sweep& sweep, std::size_t row_limit) 
 std::vector<double> evenly_spaced_grid(const Sweep& sweep, std::size_t row_limit) {
   if (sweep.T2 == sweep.T1) return {sweep.T1};
   if (!(sweep.T2 > sweep.T1)) return {};
-  if (!(sweep.T1 + sweep.dT > sweep.T1)) throw InputError(no_advance(sweep.dT, sweep.T1));
+  if (!(sweep.T1 + sweep.dT > sweep.T1)) throw no_advance(sweep.dT, sweep.T1);
   const double intervals = (sweep.T2 - sweep.T1) / sweep.dT;
-  if (!(intervals < static_cast<double>(row_limit))) throw InputError(too_many_rows(row_limit));
+  if (!(intervals < static_cast<double>(row_limit))) throw too_many_rows(row_limit);
   const double nearest = std::round(intervals);
   const bool ends_on_T2 = std::fabs(intervals - nearest) <= sweep_end_tolerance * nearest;
   const auto last = static_cast<std::size_t>(ends_on_T2 ? nearest : std::floor(intervals));
-  if (last + 1 > row_limit) throw InputError(too_many_rows(row_limit));
+  if (last + 1 > row_limit) throw too_many_rows(row_limit);
   std::vector<double> grid(last + 1);
   for (std::size_t i = 0; i <= last; ++i) {
     grid[i] = sweep.T1 + static_cast<double>(i) * sweep.dT;
     // Far from T1 a step below an ulp of T would repeat a temperature.
-    if (i > 0 && !(grid[i] > grid[i - 1])) throw InputError(no_advance(sweep.dT, grid[i - 1]));
+    if (i > 0 && !(grid[i] > grid[i - 1])) throw no_advance(sweep.dT, grid[i - 1]);
   }
   if (ends_on_T2) grid[last] = sweep.T2;
   return grid;

@@ -11,7 +11,9 @@
 namespace {
 
 using lennard::default_sweep;
-using lennard::InputError;
+using lennard::InvalidArgument;
+using lennard::Parameter;
+using lennard::Reason;
 using lennard::temperature_grid;
 
 std::size_t rows_for(double epsilon) { return temperature_grid(default_sweep(epsilon)).size(); }
@@ -81,16 +83,26 @@ TEST(Sweep, TwoSumStepMatchesTheExtendedStepBarDoubleRoundingTies) {
 TEST(Parameters, RefusesWhatNoSweepCanBeBuiltFrom) {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_THROW(lennard::check_parameters(nan, 3.4), InputError);
-  EXPECT_THROW(lennard::check_parameters(120.0, nan), InputError);
-  EXPECT_THROW(lennard::check_parameters(inf, 3.4), InputError);
-  EXPECT_THROW(lennard::check_parameters(-inf, 3.4), InputError);
-  EXPECT_THROW(lennard::check_parameters(120.0, inf), InputError);
-  EXPECT_THROW(lennard::check_parameters(0.0, 3.4), InputError);
-  EXPECT_THROW(lennard::check_parameters(-0.0, 3.4), InputError);
-  EXPECT_THROW(lennard::check_parameters(4e307, 3.4), InputError);  // 5 epsilon overflows
-  EXPECT_THROW(lennard::check_parameters(120.0, 0.0), InputError);
-  EXPECT_THROW(lennard::check_parameters(120.0, -3.4), InputError);
+  const struct {
+    double epsilon, sigma;
+    Parameter parameter;
+    Reason reason;
+  } cases[] = {
+      {nan, 3.4, Parameter::epsilon, Reason::not_finite},     {120.0, nan, Parameter::sigma, Reason::not_finite},
+      {inf, 3.4, Parameter::epsilon, Reason::not_finite},     {-inf, 3.4, Parameter::epsilon, Reason::not_finite},
+      {120.0, inf, Parameter::sigma, Reason::not_finite},     {0.0, 3.4, Parameter::epsilon, Reason::zero},
+      {-0.0, 3.4, Parameter::epsilon, Reason::zero},          {4e307, 3.4, Parameter::epsilon, Reason::too_large},
+      {120.0, 0.0, Parameter::sigma, Reason::not_positive},   {120.0, -3.4, Parameter::sigma, Reason::not_positive},
+  };
+  for (const auto& c : cases) {
+    try {
+      lennard::check_parameters(c.epsilon, c.sigma);
+      ADD_FAILURE() << c.epsilon << ", " << c.sigma << " accepted";
+    } catch (const InvalidArgument& refusal) {
+      EXPECT_EQ(refusal.parameter(), c.parameter) << refusal.what();
+      EXPECT_EQ(refusal.reason(), c.reason) << refusal.what();
+    }
+  }
 
   EXPECT_NO_THROW(lennard::check_parameters(3.5e307, 3.4));  // 5 epsilon = 1.75e308 is finite
   EXPECT_NO_THROW(lennard::check_parameters(-120.0, 3.4));   // an empty sweep, not an error
@@ -101,9 +113,9 @@ TEST(Grid, RefusesAStepThatDoesNotAdvance) {
   // The smallest subnormal: dT = 4 ulp / 100 rounds to zero.
   const double tiny = std::numeric_limits<double>::denorm_min();
   EXPECT_EQ(default_sweep(tiny).dT, 0.0);
-  EXPECT_THROW(rows_for(tiny), InputError);
+  EXPECT_THROW(rows_for(tiny), InvalidArgument);
   // A step below half an ulp of T.
-  EXPECT_THROW(temperature_grid({1e17, 2e17, 1.0}), InputError);
+  EXPECT_THROW(temperature_grid({1e17, 2e17, 1.0}), InvalidArgument);
   // A step that advances T, though subnormal: the sweep is still finite.
   EXPECT_GE(rows_for(1e-320), 100u);
 }
@@ -143,15 +155,15 @@ TEST(EvenGrid, RowsAndLastTemperature) {
 }
 
 TEST(EvenGrid, RefusesTooManyRowsAndAStepThatDoesNotAdvance) {
-  EXPECT_THROW(lennard::evenly_spaced_grid({1.0, 1e6 + 1.0, 1.0}), InputError);  // 1,000,001 rows
-  EXPECT_THROW(lennard::evenly_spaced_grid({1.0, 100.0, 1.0}, 99), InputError);
-  EXPECT_THROW(lennard::evenly_spaced_grid({1e17, 2e17, 1.0}), InputError);
+  EXPECT_THROW(lennard::evenly_spaced_grid({1.0, 1e6 + 1.0, 1.0}), InvalidArgument);  // 1,000,001 rows
+  EXPECT_THROW(lennard::evenly_spaced_grid({1.0, 100.0, 1.0}, 99), InvalidArgument);
+  EXPECT_THROW(lennard::evenly_spaced_grid({1e17, 2e17, 1.0}), InvalidArgument);
   // dT = 0.6 ulp of T1: the first step rounds up a whole ulp, the second repeats it.
-  EXPECT_THROW(lennard::evenly_spaced_grid({0x1p53, 0x1p53 + 6.0, 1.2}), InputError);
+  EXPECT_THROW(lennard::evenly_spaced_grid({0x1p53, 0x1p53 + 6.0, 1.2}), InvalidArgument);
 }
 
 TEST(Grid, RefusesMoreRowsThanTheLimit) {
-  EXPECT_THROW(temperature_grid({1.0, 100.0, 1.0}, 99), InputError);
+  EXPECT_THROW(temperature_grid({1.0, 100.0, 1.0}, 99), InvalidArgument);
   EXPECT_EQ(temperature_grid({1.0, 100.0, 1.0}, 100).size(), 100u);
 }
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <variant>
 
-#include "lennard/physics/text.hpp"
+#include "lennard/io/text.hpp"
 #include <vector>
 
 namespace lennard {

@@ -32,7 +32,7 @@ struct Gas {
 const std::vector<Gas>& gas_library();
 
 // The gas with this name or alias, matched without regard to case or Spanish
-// accents ("Argón", "ARGON", "ar"). Throws UsageError naming the closest names.
+// accents ("Argón", "ARGON", "ar"). Throws InvalidArgument (gas, unknown) with the closest names.
 const Gas& find_gas(std::string_view name);
 
 // The library's names nearest to this one (edit distance over names and

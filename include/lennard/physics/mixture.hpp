@@ -48,7 +48,7 @@ inline constexpr double mole_fraction_rounding = 1e-3;
 // mole_fraction_rounding; returns whether it did.
 bool normalise_mole_fractions(Mixture& mixture);
 
-// Throws UsageError (in Spanish, with the values) unless no gas appears twice
+// Throws InvalidArgument unless no gas appears twice
 // (by its name), every fraction lies in (0, 1] and they sum to 1 within
 // mole_fraction_tolerance, k_ij is given only for a binary mixture and is
 // below 1, and every pair can be combined: Lennard-Jones with Lennard-Jones,

@@ -21,7 +21,7 @@ struct LennardJones {
 // that the well is epsilon deep and u(sigma) = 0; n > m > 3.
 class Mie {
  public:
-  // Throws UsageError unless n > m > 3 and both are finite. Prepares the
+  // Throws InvalidArgument unless n > m > 3 and both are finite. Prepares the
   // coefficients of the series once (some 1,000 Gamma-function ratios).
   Mie(double n, double m);
 
@@ -56,7 +56,7 @@ using Potential = std::variant<LennardJones, Mie, SquareWell, HardSpheres>;
 // The prefactor C of the Mie potential.
 double mie_prefactor(double n, double m);
 
-// Reads "lj", "mie:N,M", "sw:LAMBDA" or "hs". Throws UsageError, saying what
+// Reads "lj", "mie:N,M", "sw:LAMBDA" or "hs". Throws InvalidArgument, saying what
 // is wrong, for anything else.
 Potential parse_potential(std::string_view spelling);
 

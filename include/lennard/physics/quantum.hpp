@@ -17,7 +17,7 @@ namespace lennard {
 double de_boer_parameter(double epsilon_K, double sigma_A, double molar_mass_g_per_mol);
 
 // B_I*(T*) and dB_I*/dT* by tanh-sinh quadrature, relative error about 1e-13.
-// Throws UsageError for the square well and hard spheres: the expansion needs
+// Throws InvalidArgument for the square well and hard spheres: the expansion needs
 // a smooth potential.
 ReducedVirial reduced_quantum_correction(const Potential& potential, double T_star);
 

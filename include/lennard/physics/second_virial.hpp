@@ -28,11 +28,15 @@ Method default_method(const Potential& potential);
 // Whether the method can compute this potential (the trapezoid: only Lennard-Jones).
 bool method_applies(Method method, const Potential& potential);
 
+// Throws InvalidArgument (method, needs_lennard_jones) unless method_applies.
+void check_method(Method method, const Potential& potential);
+
 // B* and dB*/dT* by the series (exact) or the quadrature.
 ReducedVirial reduced_virial(Method method, const Potential& potential, double T_star);
 
 // B in cm^3/mol and dB/dT in cm^3/(mol K), for epsilon/k_B in K (any positive
-// value for hard spheres), sigma in A and T in K.
+// value for hard spheres), sigma in A and T in K. Throws InvalidArgument for a
+// method that does not apply to the potential.
 double second_virial_B(Method method, const Potential& potential, double epsilon_K, double sigma_A, double T_K);
 double second_virial_dB_dT(Method method, const Potential& potential, double epsilon_K, double sigma_A, double T_K);
 

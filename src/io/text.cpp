@@ -1,4 +1,4 @@
-#include "lennard/physics/text.hpp"
+#include "lennard/io/text.hpp"
 
 namespace lennard {
 

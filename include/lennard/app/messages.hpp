@@ -1,0 +1,29 @@
+// The program's words for the failures of the physics: the Spanish sentence
+// users read and whether it is a refused value of the command line
+// (exit_usage) or input the computation cannot work with (exit_bad_input).
+// The only place where a typed failure becomes text and an exit status.
+#pragma once
+
+#include <exception>
+#include <optional>
+#include <string>
+
+#include "lennard/physics/errors.hpp"
+
+namespace lennard {
+
+struct Refusal {
+  std::string sentence;  // without the leading "Error: "
+  bool usage;            // a value of the command line rather than refused input
+};
+
+// The refusal for a failure of the physics, or for the older failures that
+// carry their own message; nullopt for any other exception.
+std::optional<Refusal> refusal_of(const std::exception& error);
+
+// The sentence alone (what() for an exception that is no refusal).
+std::string spanish_sentence(const std::exception& error);
+
+int exit_status_of(const Refusal& refusal);
+
+}  // namespace lennard

@@ -1,0 +1,129 @@
+#include "lennard/app/messages.hpp"
+
+#include "lennard/app/exit_status.hpp"
+#include "lennard/io/text.hpp"
+#include "lennard/physics/shortest.hpp"
+
+namespace lennard {
+
+namespace {
+
+std::string joined(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+  return text;
+}
+
+std::string sentence(const InvalidArgument& e) {
+  const std::string& value = e.value();
+  const std::vector<std::string>& d = e.details();
+  const auto detail = [&](std::size_t i) { return i < d.size() ? d[i] : std::string(); };
+  const std::string spelling = "potencial '" + printable(value) + "': ";
+  switch (e.reason()) {
+    case Reason::not_finite: return "epsilon/k_B y sigma deben ser números finitos.";
+    case Reason::zero: return "epsilon/k_B no puede ser cero: el barrido de temperaturas no avanzaría.";
+    case Reason::too_large: return "epsilon/k_B = " + value + " K es demasiado grande: 5*epsilon/k_B desborda.";
+    case Reason::not_positive: return "sigma debe ser positivo; se leyó " + value + " A.";
+    case Reason::unknown:
+      if (e.parameter() == Parameter::gas) {
+        return "gas desconocido: '" + printable(value) + "'. Los más parecidos: " + joined(d) +
+               " ('lennard gases' da la lista).";
+      }
+      return "potencial desconocido: '" + printable(value) + "'; los hay lj, mie:N,M, sw:LAMBDA y hs.";
+    case Reason::not_a_number: return spelling + "'" + printable(detail(0)) + "' no es un número.";
+    case Reason::wrong_parameter_count:
+      return spelling + "se esperaban " + detail(0) + (detail(0) == "1" ? " número" : " números") + " tras ':'.";
+    case Reason::takes_no_parameters: return spelling + "'" + detail(0) + "' no lleva parámetros.";
+    case Reason::missing_exponents: return "potencial 'mie': faltan los exponentes, p. ej. mie:14,6.";
+    case Reason::missing_well_width: return "potencial 'sw': falta la anchura LAMBDA del pozo, p. ej. sw:1.5.";
+    case Reason::well_width_out_of_range: return spelling + "LAMBDA debe ser finito y mayor que 1.";
+    case Reason::exponents_out_of_range:
+      return value + ": los exponentes deben ser finitos con N > M > 3 (B no existe si M <= 3).";
+    case Reason::exponents_too_close:
+      return value + ": exponentes demasiado próximos; mie:N,M necesita N - M >= N/20.";
+    case Reason::no_components: return "la mezcla no tiene componentes.";
+    case Reason::repeated_component:
+      return value + " aparece dos veces en la mezcla: dé cada gas una sola vez, con la suma de sus fracciones.";
+    case Reason::out_of_range:
+      if (e.parameter() == Parameter::kij) return "k_ij = " + value + " no es válido: debe ser finito y menor que 1.";
+      return "la fracción molar de " + detail(0) + " (" + value + ") debe estar en (0, 1].";
+    case Reason::sum_not_one:
+      return "las fracciones molares de la mezcla suman " + value +
+             ", no 1 (tolerancia 1e-9; a menos de 1e-3 de 1 se normalizan).";
+    case Reason::binary_only: return "--kij es para mezclas binarias; esta tiene " + detail(0) + " componentes.";
+    case Reason::not_combinable:
+      return "no se combinan " + detail(0) + " (" + detail(1) + ") y " + detail(2) + " (" + detail(3) +
+             "): las reglas de Lorentz-Berthelot unen lj con lj, o mie con mie de iguales exponentes.";
+    case Reason::needs_smooth_potential:
+      return "--quantum necesita un potencial continuo (lj o mie:N,M); con " + value +
+             " la corrección de Wigner-Kirkwood no existe.";
+    case Reason::needs_exact_method:
+      return "--quantum se suma a B exacto: use -m series o quadrature, no " + value + ".";
+    case Reason::needs_lennard_jones:
+      return "-m " + value + " es la regla del potencial de Lennard-Jones 12-6; con " + detail(0) +
+             " use series o quadrature.";
+    case Reason::too_many_rows: return "el barrido de temperaturas tendría más de " + value + " filas.";
+    case Reason::does_not_advance:
+      return "el paso de temperatura " + value + " K no hace avanzar T = " + detail(0) +
+             " K: el barrido no terminaría.";
+  }
+  return e.what();
+}
+
+std::string fitted(double parameters) {
+  return parameters > 2.0 ? "epsilon/k_B, sigma y el exponente repulsivo" : "epsilon/k_B y sigma";
+}
+
+std::string sentence(const FitNotDetermined& e) {
+  const std::vector<double>& n = e.numbers();
+  const auto number = [&](std::size_t i) { return i < n.size() ? n[i] : 0.0; };
+  switch (e.failure()) {
+    case FitFailure::too_few_temperatures:
+      return "se necesitan puntos a " + shortest(number(0)) + " temperaturas distintas por lo menos para determinar " +
+             fitted(number(0) - 1.0) + "; hay " + shortest(number(1)) + ".";
+    case FitFailure::range_too_wide:
+      return "las temperaturas van de " + shortest(number(0)) + " K a " + shortest(number(1)) +
+             " K: un intervalo tan amplio no cabe entre T/epsilon = 0.05 y 1e4, donde se busca el ajuste.";
+    case FitFailure::no_minimum:
+      return "no hay un mínimo de chi^2 para epsilon/k_B entre " + shortest(number(0)) + " K y " +
+             shortest(number(1)) + " K: los datos no se parecen a los de un gas con el potencial " + e.potential() +
+             ".";
+    case FitFailure::non_positive_volume:
+      return "el ajuste da sigma^3 <= 0: los datos no se parecen a los de un gas con el potencial " + e.potential() +
+             ".";
+    case FitFailure::undetermined:
+      return "estos datos no determinan " + fitted(number(0)) +
+             (number(0) > 2.0 ? ": sus errores" : ": el ajuste o sus errores") + " estándar no son finitos.";
+  }
+  return e.what();
+}
+
+// Values the computation cannot work with (refused input, exit_bad_input);
+// the other parameters are values of the command line.
+bool refused_input(Parameter parameter) {
+  return parameter == Parameter::epsilon || parameter == Parameter::sigma ||
+         parameter == Parameter::temperature_step;
+}
+
+}  // namespace
+
+std::optional<Refusal> refusal_of(const std::exception& error) {
+  if (const auto* e = dynamic_cast<const InvalidArgument*>(&error)) {
+    return Refusal{sentence(*e), !refused_input(e->parameter())};
+  }
+  if (const auto* e = dynamic_cast<const FitNotDetermined*>(&error)) return Refusal{sentence(*e), false};
+  if (const auto* e = dynamic_cast<const NotConverged*>(&error)) {
+    return Refusal{"el ajuste no converge en " + std::to_string(e->iterations()) + " iteraciones.", false};
+  }
+  if (const auto* e = dynamic_cast<const Error*>(&error)) return Refusal{e->what(), e->kind() == ErrorKind::usage};
+  return std::nullopt;
+}
+
+std::string spanish_sentence(const std::exception& error) {
+  const std::optional<Refusal> refusal = refusal_of(error);
+  return refusal ? refusal->sentence : error.what();
+}
+
+int exit_status_of(const Refusal& refusal) { return refusal.usage ? exit_usage : exit_bad_input; }
+
+}  // namespace lennard
