@@ -22,7 +22,7 @@ namespace {
 
 using lennard::DataSet;
 using lennard::fit_lennard_jones;
-using lennard::InputError;
+using lennard::FitNotDetermined;
 using lennard::read_data;
 using lennard::testing::golden;
 using lennard::testing::read_file;
@@ -92,7 +92,7 @@ TEST_P(RefusedData, IsReportedWithItsLine) {
   try {
     read_data(text, "datos.txt");
     FAIL() << "accepted";
-  } catch (const InputError& error) {
+  } catch (const lennard::InputError& error) {
     EXPECT_NE(std::string(error.what()).find(GetParam().message), std::string::npos) << error.what();
   }
 }
@@ -156,7 +156,7 @@ class UndeterminedFit : public ::testing::TestWithParam<Undetermined> {};
 TEST_P(UndeterminedFit, IsRefusedRatherThanReportedWithInfiniteErrors) {
   DataSet data;
   for (const double T : GetParam().temperatures) data.points.push_back({T, lennard::model_B(120.0, 3.4, T), 0.0, 0});
-  EXPECT_THROW(fit_lennard_jones(data), InputError);
+  EXPECT_THROW(fit_lennard_jones(data), lennard::FitNotDetermined);
 }
 
 INSTANTIATE_TEST_SUITE_P(Data, UndeterminedFit,
@@ -244,7 +244,7 @@ TEST(Fit, RefusesDataNoLennardJonesGasProduces) {
   // B positive and falling at every T: no minimum of chi^2 inside the range searched.
   DataSet data;
   for (int i = 0; i < 5; ++i) data.points.push_back({100.0 + 50.0 * i, 100.0 - 10.0 * i, 0.0, 0});
-  EXPECT_THROW(fit_lennard_jones(data), InputError);
+  EXPECT_THROW(fit_lennard_jones(data), lennard::FitNotDetermined);
 }
 
 // ---- The built program ------------------------------------------------------

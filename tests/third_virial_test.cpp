@@ -119,7 +119,7 @@ TEST(ThirdVirial, EdgesOfTheAcceptedPotentials) {
   }
   // Grids beyond the bound are refused before any work.
   for (const char* refused : {"mie:12,3.72", "mie:30,3.5", "mie:241,6"}) {
-    EXPECT_THROW(reduced_third_virial(lennard::parse_potential(refused), 2.0), lennard::UsageError) << refused;
+    EXPECT_THROW(reduced_third_virial(lennard::parse_potential(refused), 2.0), lennard::InvalidArgument) << refused;
   }
   for (const char* accepted : {"mie:12,3.73", "mie:240,6", "sw:5", "hs"}) {
     EXPECT_NO_THROW(lennard::check_third_virial(lennard::parse_potential(accepted))) << accepted;

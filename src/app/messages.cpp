@@ -66,6 +66,14 @@ std::string sentence(const InvalidArgument& e) {
     case Reason::does_not_advance:
       return "el paso de temperatura " + value + " K no hace avanzar T = " + detail(0) +
              " K: el barrido no terminaría.";
+    case Reason::needs_well_depth:
+      return "con " + value + ", B no depende de T: no hay epsilon/k_B ni sigma que ajustar a B(T).";
+    case Reason::needs_mie:
+      return "--free-repulsion ajusta el exponente N de mie:N,M; no se usa con " + value + ".";
+    case Reason::grid_too_large:
+      return value + ": C (--third) necesitaría una malla de " + detail(0) + " pasos y el límite es " + detail(1) +
+             " (su alcance, 10^(12/(2M-3)) sigma, crece cuando M se acerca a 3, y su paso, 0.02 sigma, "
+             "se acorta como 12/N si N > 12): con N <= 12 hace falta M >= 3.73.";
   }
   return e.what();
 }
@@ -94,6 +102,14 @@ std::string sentence(const FitNotDetermined& e) {
     case FitFailure::undetermined:
       return "estos datos no determinan " + fitted(number(0)) +
              (number(0) > 2.0 ? ": sus errores" : ": el ajuste o sus errores") + " estándar no son finitos.";
+    case FitFailure::quantum_undetermined:
+      return "estos datos no determinan epsilon/k_B y sigma con la corrección cuántica.";
+    case FitFailure::quantum_far:
+      return "con la corrección cuántica, el mínimo de chi^2 queda lejos del ajuste clásico: la corrección de "
+             "primer orden no describe estos datos.";
+    case FitFailure::exponent_at_edge:
+      return "no hay un mínimo de chi^2 para el exponente repulsivo entre " + shortest(number(0)) + " y " +
+             shortest(number(1)) + ": pruebe con otro N de partida.";
   }
   return e.what();
 }

@@ -72,6 +72,11 @@ std::string english(Reason reason, const std::string& value, const std::vector<s
     case Reason::too_many_rows: return "the temperature sweep would have more than " + value + " rows";
     case Reason::does_not_advance:
       return "a step of " + value + " K does not advance T = " + detail(details, 0) + " K: the sweep would not end";
+    case Reason::needs_well_depth: return "with " + value + ", B does not depend on T: there is no epsilon or sigma to fit";
+    case Reason::needs_mie: return "only mie:N,M has a repulsive exponent to fit, not " + value;
+    case Reason::grid_too_large:
+      return "C of " + value + " would need a grid of " + detail(details, 0) + " steps, beyond the limit of " +
+             detail(details, 1) + " (M too close to 3)";
   }
   return quoted + " is not valid";
 }
@@ -91,6 +96,13 @@ std::string fit_english(FitFailure failure, const std::vector<double>& numbers, 
       return "the fit gives sigma^3 <= 0: the data do not look like a gas with the potential " + potential;
     case FitFailure::undetermined:
       return "the data do not determine the " + number(0) + " parameters: their standard errors are not finite";
+    case FitFailure::quantum_undetermined:
+      return "the data do not determine epsilon/k_B and sigma with the quantum correction";
+    case FitFailure::quantum_far:
+      return "with the quantum correction the minimum of chi^2 lies far from the classical fit: the first-order "
+             "correction does not describe the data";
+    case FitFailure::exponent_at_edge:
+      return "chi^2 has no minimum for the repulsive exponent between " + number(0) + " and " + number(1);
   }
   return "the data do not determine a fit";
 }

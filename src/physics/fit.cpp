@@ -59,7 +59,7 @@ LeastSquaresStatistics finish(FitResult& result, const DataSet& data, std::vecto
 }
 
 double minimum_near(const std::function<double(double)>& f, double center, double step, int half_width,
-                    const std::string& edge_message) {
+                    const FitNotDetermined& at_edge) {
   int best = -half_width;
   double best_value = std::numeric_limits<double>::infinity();
   for (int k = -half_width; k <= half_width; ++k) {
@@ -69,14 +69,12 @@ double minimum_near(const std::function<double(double)>& f, double center, doubl
       best_value = value;
     }
   }
-  if (best == -half_width || best == half_width) throw InputError(edge_message);
+  if (best == -half_width || best == half_width) throw at_edge;
   constexpr std::uintmax_t max_iterations = 100;
   std::uintmax_t iterations = max_iterations;
   const auto minimum = boost::math::tools::brent_find_minima(f, center + step * (best - 1), center + step * (best + 1),
                                                             std::numeric_limits<double>::digits / 2, iterations);
-  if (iterations >= max_iterations) {
-    throw InputError("el ajuste no converge en " + std::to_string(max_iterations) + " iteraciones.");
-  }
+  if (iterations >= max_iterations) throw NotConverged(static_cast<int>(max_iterations));
   return minimum.first;
 }
 
@@ -116,11 +114,7 @@ FitResult classical_result(const DataSet& data, const Potential& potential, cons
     result.repulsive_exponent_stderr = s.standard_errors[2];
   }
   if (!s.determined() || !std::isfinite(result.sigma_A_stderr) || !std::isfinite(result.sigma_A)) {
-    throw InputError(jacobian.size() == 3
-                         ? "estos datos no determinan epsilon/k_B, sigma y el exponente repulsivo: sus errores "
-                           "estándar no son finitos."
-                         : "estos datos no determinan epsilon/k_B y sigma: el ajuste o sus errores estándar no son "
-                           "finitos.");
+    throw FitNotDetermined(FitFailure::undetermined, {static_cast<double>(jacobian.size())}, potential_name(potential));
   }
   return result;
 }
@@ -153,11 +147,11 @@ FitResult fit_free_repulsion(const DataSet& data, const Mie& start, const Parall
   const double s0 = std::log(start.n() - m);
   constexpr int half_width = 8;
   const double step = std::log(2.0) / 2.0;  // n - m from 1/16 to 16 times the given one
-  const double s_best = minimum_near(chi2_at, s0, step, half_width,
-                                     "no hay un mínimo de chi^2 para el exponente repulsivo entre " +
-                                         shortest(m + std::exp(s0 - step * half_width)) + " y " +
-                                         shortest(m + std::exp(s0 + step * half_width)) +
-                                         ": pruebe con otro N de partida.");
+  const double s_best =
+      minimum_near(chi2_at, s0, step, half_width,
+                   FitNotDetermined(FitFailure::exponent_at_edge,
+                                    {m + std::exp(s0 - step * half_width), m + std::exp(s0 + step * half_width)},
+                                    potential_name(start)));
   const Mie fitted = shape(s_best);
   const ShapeFit fit = fit_shape(data, fitted, 3, parallelism);
   std::vector<std::vector<double>> jacobian;
@@ -175,13 +169,12 @@ FitResult fit_free_repulsion(const DataSet& data, const Mie& start, const Parall
 FitResult fit_virial(const DataSet& data, const Potential& potential, bool free_repulsion,
                      const Parallelism& parallelism) {
   if (!has_well_depth(potential)) {
-    throw UsageError("con hs, B no depende de T: no hay epsilon/k_B ni sigma que ajustar a B(T).");
+    throw InvalidArgument(Parameter::potential, potential_name(potential), Reason::needs_well_depth);
   }
   if (!free_repulsion) return fit_fixed_shape(data, potential, 2, parallelism);
   const Mie* mie = std::get_if<Mie>(&potential);
   if (mie == nullptr) {
-    throw UsageError("--free-repulsion ajusta el exponente N de mie:N,M; no se usa con " + potential_name(potential) +
-                     ".");
+    throw InvalidArgument(Parameter::potential, potential_name(potential), Reason::needs_mie);
   }
   return fit_free_repulsion(data, *mie, parallelism);
 }

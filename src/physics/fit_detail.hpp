@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "lennard/physics/errors.hpp"
 #include "lennard/physics/fit.hpp"
 #include "lennard/physics/least_squares.hpp"
 
@@ -48,8 +49,8 @@ LeastSquaresStatistics finish(FitResult& result, const DataSet& data, std::vecto
 
 // The minimum of f over x on a grid of 2 half_width + 1 steps around center,
 // refined by Brent's method in the best step's neighbourhood; refused with
-// edge_message when the grid's best point is at its edge.
+// at_edge when the grid's best point is at its edge.
 double minimum_near(const std::function<double(double)>& f, double center, double step, int half_width,
-                    const std::string& edge_message);
+                    const FitNotDetermined& at_edge);
 
 }  // namespace lennard::fit_detail

@@ -79,7 +79,7 @@ std::pair<double, double> best_sigma(const DataSet& data, const QuantumModel& mo
 FitResult fit_virial_quantum(const DataSet& data, const Potential& potential, double molar_mass_g_per_mol,
                              const Parallelism& parallelism) {
   if (!std::holds_alternative<LennardJones>(potential) && !std::holds_alternative<Mie>(potential)) {
-    throw UsageError("--quantum necesita un potencial continuo (lj o mie:N,M).");
+    throw InvalidArgument(Parameter::quantum, potential_name(potential), Reason::needs_smooth_potential);
   }
   // Lambda*^2 = L / (sigma^2 epsilon), sigma in A and epsilon/k_B in K.
   const double L = de_boer_parameter(1.0, 1.0, molar_mass_g_per_mol) * de_boer_parameter(1.0, 1.0, molar_mass_g_per_mol);
@@ -90,8 +90,7 @@ FitResult fit_virial_quantum(const DataSet& data, const Potential& potential, do
   };
   const double epsilon = std::exp(
       minimum_near(chi2_at, std::log(classical_epsilon), 0.05, 10,
-                   "con la corrección cuántica, el mínimo de chi^2 queda lejos del ajuste clásico: la corrección de "
-                   "primer orden no describe estos datos."));
+                   FitNotDetermined(FitFailure::quantum_far, {}, potential_name(potential))));
   const QuantumModel model = quantum_model(data, potential, epsilon, L, parallelism);
   const double sigma = best_sigma(data, model).first;
 
@@ -117,7 +116,7 @@ FitResult fit_virial_quantum(const DataSet& data, const Potential& potential, do
   result.epsilon_K_stderr = s.standard_errors[0];
   result.sigma_A_stderr = s.standard_errors[1];
   result.de_boer = de_boer_parameter(epsilon, sigma, molar_mass_g_per_mol);
-  if (!s.determined()) throw InputError("estos datos no determinan epsilon/k_B y sigma con la corrección cuántica.");
+  if (!s.determined()) throw FitNotDetermined(FitFailure::quantum_undetermined, {}, potential_name(potential));
   return result;
 }
 

@@ -89,7 +89,6 @@ double profile_chi2(const Sums& s) {
 // drops the term in da/d(epsilon)): sum w (B - a g) h.
 double profile_slope(const Sums& s) { return s.hb - s.gb / s.gg * s.gh; }
 
-std::string kelvin(double value) { return shortest(value) + " K"; }
 
 // The range of ln(epsilon) searched: where T* = T/epsilon spans 0.05 ... 1e4
 // over the data. Refuses data with too few distinct temperatures for the
@@ -106,16 +105,13 @@ std::pair<double, double> search_range(const DataSet& data, std::size_t paramete
     }
   }
   if (distinct.size() < parameters + 1) {
-    throw InputError("se necesitan puntos a " + std::to_string(parameters + 1) +
-                     " temperaturas distintas por lo menos para determinar " +
-                     (parameters == 2 ? "epsilon/k_B y sigma" : "epsilon/k_B, sigma y el exponente repulsivo") +
-                     "; hay " + std::to_string(distinct.size()) + ".");
+    throw FitNotDetermined(FitFailure::too_few_temperatures,
+                           {static_cast<double>(parameters + 1), static_cast<double>(distinct.size())}, "");
   }
   const double log_lo = std::log(T_max * 1e-4);
   const double log_hi = std::log(T_min / 0.05);
   if (!(log_hi - log_lo > 1.0)) {
-    throw InputError("las temperaturas van de " + kelvin(T_min) + " a " + kelvin(T_max) +
-                     ": un intervalo tan amplio no cabe entre T/epsilon = 0.05 y 1e4, donde se busca el ajuste.");
+    throw FitNotDetermined(FitFailure::range_too_wide, {T_min, T_max}, "");
   }
   return {log_lo, log_hi};
 }
@@ -137,10 +133,9 @@ double log_epsilon_at_minimum(const DataSet& data, const Potential& potential, d
       best_chi2 = chi2;
     }
   }
-  const std::string no_minimum = "no hay un mínimo de chi^2 para epsilon/k_B entre " + kelvin(std::exp(log_lo)) +
-                                 " y " + kelvin(std::exp(log_hi)) +
-                                 ": los datos no se parecen a los de un gas con el potencial " + potential_name(potential) + ".";
-  if (best == 0 || best == scan_steps) throw InputError(no_minimum);
+  const FitNotDetermined no_minimum(FitFailure::no_minimum, {std::exp(log_lo), std::exp(log_hi)},
+                                   potential_name(potential));
+  if (best == 0 || best == scan_steps) throw no_minimum;
 
   const auto slope = [&](double log_epsilon) {
     return profile_slope(sums_at(data, potential, std::exp(log_epsilon), 1, true, parallelism));
@@ -151,15 +146,13 @@ double log_epsilon_at_minimum(const DataSet& data, const Potential& potential, d
   double slope_hi = slope(hi);
   while (!(slope_lo < 0.0) && lo > log_lo) slope_lo = slope(lo -= step);
   while (!(slope_hi > 0.0) && hi < log_hi) slope_hi = slope(hi += step);
-  if (!(slope_lo < 0.0) || !(slope_hi > 0.0)) throw InputError(no_minimum);
+  if (!(slope_lo < 0.0) || !(slope_hi > 0.0)) throw no_minimum;
 
   constexpr std::uintmax_t max_iterations = 100;
   std::uintmax_t iterations = max_iterations;
   const auto root = boost::math::tools::toms748_solve(slope, lo, hi, slope_lo, slope_hi,
                                                       boost::math::tools::eps_tolerance<double>(), iterations);
-  if (iterations >= max_iterations) {
-    throw InputError("el ajuste no converge en " + std::to_string(max_iterations) + " iteraciones.");
-  }
+  if (iterations >= max_iterations) throw NotConverged(static_cast<int>(max_iterations));
   return root.first + (root.second - root.first) / 2.0;
 }
 
@@ -187,8 +180,7 @@ ShapeFit fit_shape(const DataSet& data, const Potential& potential, std::size_t 
   }
   fit.a = gb / gg;
   if (!(fit.a > 0.0) || !std::isfinite(fit.a)) {
-    throw InputError("el ajuste da sigma^3 <= 0: los datos no se parecen a los de un gas con el potencial " +
-                     potential_name(potential) + ".");
+    throw FitNotDetermined(FitFailure::non_positive_volume, {}, potential_name(potential));
   }
   return fit;
 }

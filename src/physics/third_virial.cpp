@@ -287,11 +287,8 @@ void check_third_virial(const Potential& potential) {
   if (mie == nullptr) return;
   const double steps = most_steps(mie->n(), mie->m());
   if (steps > max_third_virial_steps) {
-    throw UsageError(potential_name(potential) + ": C (--third) necesitaría una malla de " +
-                     std::to_string(std::lround(steps)) + " pasos y el límite es " +
-                     std::to_string(std::lround(max_third_virial_steps)) +
-                     " (su alcance, 10^(12/(2M-3)) sigma, crece cuando M se acerca a 3, y su paso, 0.02 sigma, "
-                     "se acorta como 12/N si N > 12): con N <= 12 hace falta M >= 3.73.");
+    throw InvalidArgument(Parameter::potential, potential_name(potential), Reason::grid_too_large,
+                          {std::to_string(std::lround(steps)), std::to_string(std::lround(max_third_virial_steps))});
   }
 }
 

@@ -59,6 +59,9 @@ enum class Reason {
   needs_exact_method,       // quantum (value: the method)
   too_many_rows,            // temperature_step (value: the row limit)
   does_not_advance,         // temperature_step (value: the step, K; details: the temperature it fails at, K)
+  needs_well_depth,         // potential (value: hs): B does not depend on T, there is nothing to fit
+  needs_mie,                // potential (value: the potential): only mie:N,M has a repulsive exponent to fit
+  grid_too_large,           // potential (value: the potential; details: the steps C would need, their limit)
 };
 
 // An argument the library cannot compute with.
@@ -87,6 +90,9 @@ enum class FitFailure {
   no_minimum,            // the bounds of the epsilon/k_B searched, K: chi^2 has no minimum between them
   non_positive_volume,   // the fit gives sigma^3 <= 0
   undetermined,          // the number of parameters: their covariance or standard errors are not finite
+  quantum_undetermined,  // (none): epsilon and sigma with the quantum correction are not determined
+  quantum_far,           // (none): with the quantum correction the minimum of chi^2 lies far from the classical fit
+  exponent_at_edge,      // the repulsive exponents searched: chi^2 has no minimum between them
 };
 
 class FitNotDetermined : public PhysicsError {
@@ -112,8 +118,8 @@ class NotConverged : public PhysicsError {
   int iterations_;
 };
 
-// The older failures with a ready message, still thrown by the fit, the third
-// virial coefficient and the data files until they report typed failures.
+// Failures with a ready Spanish message, thrown by the readers of data files
+// and the command line, outside the physics.
 enum class ErrorKind {
   usage,
   refused,
