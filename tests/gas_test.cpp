@@ -87,9 +87,10 @@ TEST(GasCommand, GasGivesTheTableOfItsParametersAndItsNameInJson) {
   ScratchDir dir;
   const Gas& argon = find_gas("argon");
   const std::string by_values = " -e " + shortest(argon.epsilon_K) + " -s " + shortest(argon.sigma_A);
-  for (const char* extra : {"", " -m series --derivative --third -f csv"}) {
+  // Without -m a library gas takes the series its parameters were fitted with.
+  for (const char* extra : {"", " --derivative --third -f csv"}) {
     const RunResult by_gas = run_program(dir, std::string("--gas Argón -o -") + extra, "");
-    const RunResult by_hand = run_program(dir, "-o -" + by_values + extra, "");
+    const RunResult by_hand = run_program(dir, "-o -" + by_values + " -m series" + extra, "");
     ASSERT_EQ(by_gas.status, 0) << by_gas.err;
     EXPECT_EQ(by_gas.out, by_hand.out);
   }
