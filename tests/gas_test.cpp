@@ -111,6 +111,10 @@ TEST(GasCommand, SummaryReportsEverySignChangeOfTheTablesBAndItsWarnings) {
   const std::string unreliable = "la expansión en hbar^2 no es fiable";
   EXPECT_NE(table.err.find(unreliable), std::string::npos) << table.err;
   EXPECT_NE(summary.err.find(unreliable), std::string::npos) << summary.err;
+  const RunResult fit = run_program(
+      dir, "fit " + shell_quote(std::string(LENNARD_SOURCE_DATA) + "/second_virial/helium.dat") + " --gas helium --quantum",
+      "");
+  EXPECT_NE(fit.err.find(unreliable), std::string::npos) << fit.err;
   EXPECT_NE(run_program(dir, "--gas helium --quantum --summary", "").out.find("B cambia de signo a: "),
             std::string::npos);
   EXPECT_NE(run_program(dir, "--gas helium --summary", "").err.find("se ajustaron con la corrección cuántica"),

@@ -244,11 +244,16 @@ def fit(T_K, B_cm3_per_mol, u_cm3_per_mol=None, *, potential="lj", free_repulsio
     elif molar_mass_g_per_mol is not None:
         raise ValueError("molar_mass_g_per_mol: used only with quantum=True")
     try:
-        return _lennard.fit(np.ascontiguousarray(T), np.ascontiguousarray(B),
-                            None if u is None else np.ascontiguousarray(u), kind, bool(free_repulsion),
-                            bool(quantum), mass)
+        result = _lennard.fit(np.ascontiguousarray(T), np.ascontiguousarray(B),
+                              None if u is None else np.ascontiguousarray(u), kind, bool(free_repulsion),
+                              bool(quantum), mass)
     except ValueError as refusal:
         raise ValueError(f"T_K, B_cm3_per_mol: the data cannot determine a fit ({refusal})") from None
+    if quantum:
+        # The fitted gas says where its quantum expansion fails among the data, as 'lennard fit' does.
+        _warn(_lennard.diagnostics(T.ravel(), result["potential"], result["epsilon_K"], result["sigma_A"], "series",
+                                   True, mass, "", None))
+    return result
 
 
 def gases():

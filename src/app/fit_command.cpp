@@ -11,6 +11,7 @@
 #include "lennard/physics/fit.hpp"
 #include "lennard/io/plot.hpp"
 #include "lennard/app/progress.hpp"
+#include "lennard/app/warnings.hpp"
 #include "lennard/io/staged_files.hpp"
 
 namespace lennard {
@@ -42,6 +43,14 @@ int run_fit(const FitOptions& options, std::FILE* in, std::FILE* out, std::FILE*
   } catch (const Error& refusal) {
     std::fprintf(err, "Error: %s\n", refusal.what());
     return refusal.kind() == ErrorKind::usage ? exit_usage : exit_bad_input;
+  }
+  if (fit.de_boer) {
+    // The fitted gas says where its quantum expansion fails among the data.
+    std::vector<double> temperatures;
+    for (const DataPoint& point : data.points) temperatures.push_back(point.T_K);
+    warn_of(GasModel(PureGas{fit.potential, fit.epsilon_K, fit.sigma_A, Method::series, fit.de_boer, options.gas, false})
+                .diagnostics(temperatures),
+            std::nullopt, err);
   }
   const std::string source = path == "-" ? "la entrada estándar" : quoted_name(path);
   // The results and the plot replace earlier files once both are drawn: an

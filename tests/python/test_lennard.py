@@ -158,3 +158,10 @@ def test_warns_as_the_program_does():
     with warnings.catch_warnings():
         warnings.simplefilter("error")
         lennard.second_virial([100.0, 300.0], gas="argon")
+
+
+def test_quantum_fit_warns_where_its_expansion_fails():
+    points = np.loadtxt(SOURCE / "data" / "second_virial" / "helium.dat", comments="#", ndmin=2)
+    with pytest.warns(RuntimeWarning, match="hbar\\^2 expansion is unreliable"):
+        lennard.fit(points[:, 0], points[:, 1], points[:, 2] if points.shape[1] > 2 else None, quantum=True,
+                    molar_mass_g_per_mol=4.0026)
