@@ -163,11 +163,12 @@ Characteristics GasModel::characteristics() const {
       return std::fabs(a - *boyle) < std::fabs(b - *boyle);
     });
     *nearest = *boyle;
-  } else if (!boyle && !roots.empty()) {
-    // Where B changes sign more than once (a large quantum correction at low
-    // T), the Boyle temperature is the last one, above which B stays positive.
-    boyle = roots.back();
+  } else if (boyle) {
+    roots.push_back(*boyle);  // beyond the scan
   }
+  // Where B changes sign more than once (a large quantum correction at low
+  // T), the Boyle temperature is the last one, above which B stays positive.
+  if (!roots.empty()) boyle = roots.back();
   result.boyle_temperatures_K = std::move(roots);
   return result;
 }
