@@ -17,6 +17,7 @@
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/fit.hpp"
 #include "lennard/physics/gas_library.hpp"
+#include "lennard/physics/gas_model.hpp"
 #include "lennard/physics/mixture.hpp"
 #include "lennard/physics/potential.hpp"
 #include "lennard/physics/quantum.hpp"
@@ -52,33 +53,37 @@ Array map_temperatures(const Array& T, Value value) {
   return result;
 }
 
-// A pure gas with its first quantum correction when asked for (mass in g/mol).
-struct Pure {
-  Potential potential;
-  double epsilon_K, sigma_A;
-  Method method;
-  std::optional<double> de_boer;
-
-  double B(double T) const {
-    double b = second_virial_B(method, potential, epsilon_K, sigma_A, T);
-    if (de_boer) b += reduced_quantum_shift(potential, T / epsilon_K, *de_boer).B * molar_volume_cm3_per_mol(sigma_A);
-    return b;
-  }
-  double dB_dT(double T) const {
-    double d = second_virial_dB_dT(method, potential, epsilon_K, sigma_A, T);
-    if (de_boer) {
-      d += reduced_quantum_shift(potential, T / epsilon_K, *de_boer).dB_dT * molar_volume_cm3_per_mol(sigma_A) /
-           epsilon_K;
-    }
-    return d;
-  }
-};
-
-Pure pure(const std::string& potential, double epsilon_K, double sigma_A, const std::string& method, bool quantum,
-          double molar_mass) {
-  Pure gas{parse_potential(potential), epsilon_K, sigma_A, method_named(method), std::nullopt};
+// A pure gas with its first quantum correction when asked for (mass in g/mol);
+// a library gas (name not empty) carries its flags.
+GasModel pure(const std::string& potential, double epsilon_K, double sigma_A, const std::string& method, bool quantum,
+              double molar_mass, const std::string& name = {}) {
+  PureGas gas{parse_potential(potential), epsilon_K, sigma_A, method_named(method), std::nullopt, name,
+              !name.empty() && find_gas(name).fitted_with_quantum};
   if (quantum) gas.de_boer = de_boer_parameter(epsilon_K, sigma_A, molar_mass);
-  return gas;
+  return GasModel(gas);
+}
+
+const char* kind_name(DiagnosticKind kind) {
+  switch (kind) {
+    case DiagnosticKind::quantum_expansion_unreliable: return "quantum_expansion_unreliable";
+    case DiagnosticKind::quantum_fit_used_classically: return "quantum_fit_used_classically";
+    case DiagnosticKind::no_gas_root: return "no_gas_root";
+  }
+  return "";
+}
+
+py::list diagnostic_list(const std::vector<Diagnostic>& found) {
+  py::list list;
+  for (const Diagnostic& d : found) {
+    py::dict item;
+    item["kind"] = kind_name(d.kind);
+    item["T_lo_K"] = d.T_lo_K;
+    item["T_hi_K"] = d.T_hi_K;
+    item["count"] = d.count;
+    item["gas"] = d.gas;
+    list.append(item);
+  }
+  return list;
 }
 
 py::dict gas_dict(const Gas& gas) {
@@ -169,25 +174,23 @@ PYBIND11_MODULE(_lennard, m) {
 
   m.def("second_virial", [](const Array& T, const std::string& potential, double epsilon_K, double sigma_A,
                             const std::string& method, bool quantum, double molar_mass, int derivative) {
-    const Pure gas = pure(potential, epsilon_K, sigma_A, method, quantum, molar_mass);
+    const GasModel gas = pure(potential, epsilon_K, sigma_A, method, quantum, molar_mass);
     if (derivative == 1) return map_temperatures(T, [&](double t) { return gas.dB_dT(t); });
     return map_temperatures(T, [&](double t) { return gas.B(t); });
   });
 
   m.def("third_virial", [](const Array& T, const std::string& potential, double epsilon_K, double sigma_A,
                            int derivative) {
-    const Potential p = parse_potential(potential);
-    const double volume = molar_volume_cm3_per_mol(sigma_A);
+    const GasModel gas = pure(potential, epsilon_K, sigma_A, "series", false, 0.0);
     return map_temperatures(T, [&](double t) {
-      const ReducedThirdVirial c = reduced_third_virial(p, t / epsilon_K, derivative == 1);
-      return derivative == 1 ? c.dC_dT * volume * volume / epsilon_K : c.C * volume * volume;
+      const ThirdVirial c = gas.third_virial(t, derivative == 1);
+      return derivative == 1 ? c.dC_dT : c.C;
     });
   });
 
   m.def("compressibility", [](const Array& T, const Array& P, const std::string& potential, double epsilon_K,
                               double sigma_A, const std::string& method, bool quantum, double molar_mass) {
-    const Pure gas = pure(potential, epsilon_K, sigma_A, method, quantum, molar_mass);
-    const double volume = molar_volume_cm3_per_mol(sigma_A);
+    const GasModel gas = pure(potential, epsilon_K, sigma_A, method, quantum, molar_mass);
     Array Z(T.size()), V(T.size());
     const double* t = T.data();
     const double* p = P.data();
@@ -196,8 +199,7 @@ PYBIND11_MODULE(_lennard, m) {
     {
       py::gil_scoped_release unlocked;
       for (py::ssize_t i = 0; i < T.size(); ++i) {
-        const double C = reduced_third_virial(gas.potential, t[i] / epsilon_K, false).C * volume * volume;
-        const GasState state = gas_state(t[i], p[i], gas.B(t[i]), C);
+        const GasState state = gas.state(t[i], p[i]);
         z[i] = state.Z;
         v[i] = state.V_cm3_per_mol;
       }
@@ -215,27 +217,49 @@ PYBIND11_MODULE(_lennard, m) {
     }
     mixture.kij = kij;
     check_mixture(mixture);
+    const GasModel gas(mixture, quantum);
     return map_temperatures(T, [&](double t) {
-      const MixtureSecondVirial b = mixture_second_virial(mixture, t, quantum);
+      const SecondVirial b = gas.second_virial(t, derivative == 1);
       return derivative == 1 ? b.dB_dT : b.B;
     });
   });
 
   m.def("characteristic_temperatures", [](const std::string& potential, double epsilon_K, double sigma_A,
                                           bool quantum, double molar_mass) {
-    const std::optional<double> de_boer =
-        quantum ? std::optional<double>(de_boer_parameter(epsilon_K, sigma_A, molar_mass)) : std::nullopt;
+    const GasModel gas = pure(potential, epsilon_K, sigma_A, "series", quantum, molar_mass);
     Characteristics c;
     {
       py::gil_scoped_release unlocked;
-      c = characteristics(parse_potential(potential), epsilon_K, sigma_A, de_boer);
+      c = gas.characteristics();
     }
     py::dict d;
     d["boyle_temperature_K"] = maybe(c.boyle_temperature_K);
     d["inversion_temperature_K"] = maybe(c.inversion_temperature_K);
     d["max_B_temperature_K"] = maybe(c.max_B_temperature_K);
     d["max_B_cm3_per_mol"] = maybe(c.max_B_cm3_per_mol);
+    d["boyle_temperatures_K"] = c.boyle_temperatures_K;
     return d;
+  });
+
+  // The model's diagnostics over these temperatures (with a pressure, also
+  // where there is no gas root); the package turns them into warnings.
+  m.def("diagnostics", [](const std::vector<double>& T, const std::string& potential, double epsilon_K,
+                          double sigma_A, const std::string& method, bool quantum, double molar_mass,
+                          const std::string& gas, std::optional<double> pressure_bar) {
+    return diagnostic_list(pure(potential, epsilon_K, sigma_A, method, quantum, molar_mass, gas)
+                               .diagnostics(T, pressure_bar));
+  });
+
+  m.def("mixture_diagnostics", [](const std::vector<double>& T, const std::vector<std::string>& names,
+                                  const std::vector<double>& fractions, double kij, bool quantum) {
+    Mixture mixture;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const Gas& gas = gas_named(names[i]);
+      mixture.components.push_back(
+          {gas.name, gas.potential, gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol, fractions[i]});
+    }
+    mixture.kij = kij;
+    return diagnostic_list(GasModel(mixture, quantum).diagnostics(T));
   });
 
   m.def("fit", [](const Array& T, const Array& B, const std::optional<Array>& u, const std::string& potential,

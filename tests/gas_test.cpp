@@ -83,13 +83,57 @@ TEST(GasLibrary, NamesMatchWithoutCaseOrAccents) {
   }
 }
 
+// The summary speaks for the same model as the table: the quantum helium's B
+// changes sign twice, at temperatures where the table's B does, and both warn
+// alike.
+TEST(GasCommand, SummaryReportsEverySignChangeOfTheTablesBAndItsWarnings) {
+  ScratchDir dir;
+  const RunResult summary = run_program(dir, "--gas helium --quantum --summary -f json", "");
+  ASSERT_EQ(summary.status, 0) << summary.err;
+  const nlohmann::json values = nlohmann::json::parse(summary.out);
+  const std::vector<double> roots = values.at("boyle_temperatures_K").get<std::vector<double>>();
+  ASSERT_EQ(roots.size(), 2u);
+  EXPECT_EQ(values.at("boyle_temperature_K").get<double>(), roots.back());
+  const RunResult table = run_program(dir, "--gas helium --quantum -f json --tmin 5 --tmax 40 --step 0.25 -o -", "");
+  ASSERT_EQ(table.status, 0) << table.err;
+  std::vector<double> sign_changes;
+  const nlohmann::json rows = nlohmann::json::parse(table.out).at("rows");
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    const double B0 = rows[i - 1].at("B_cm3_per_mol"), B1 = rows[i].at("B_cm3_per_mol");
+    if ((B0 < 0.0) != (B1 < 0.0)) {
+      const double T0 = rows[i - 1].at("T_K"), T1 = rows[i].at("T_K");
+      ASSERT_LT(sign_changes.size(), roots.size());
+      EXPECT_TRUE(T0 < roots[sign_changes.size()] && roots[sign_changes.size()] < T1) << T0 << " " << T1;
+      sign_changes.push_back(T0);
+    }
+  }
+  EXPECT_EQ(sign_changes.size(), roots.size());
+  const std::string unreliable = "la expansión en hbar^2 no es fiable";
+  EXPECT_NE(table.err.find(unreliable), std::string::npos) << table.err;
+  EXPECT_NE(summary.err.find(unreliable), std::string::npos) << summary.err;
+  const RunResult fit = run_program(
+      dir, "fit " + shell_quote(std::string(LENNARD_SOURCE_DATA) + "/second_virial/helium.dat") + " --gas helium --quantum",
+      "");
+  EXPECT_NE(fit.err.find(unreliable), std::string::npos) << fit.err;
+  EXPECT_NE(run_program(dir, "--gas helium --quantum --summary", "").out.find("B cambia de signo a: "),
+            std::string::npos);
+  EXPECT_NE(run_program(dir, "--gas helium --summary", "").err.find("se ajustaron con la corrección cuántica"),
+            std::string::npos);
+  // Without --quantum, --gas helium is the classical column of --gas helium --quantum.
+  const RunResult classical = run_program(dir, "--gas helium -f json --tmin 300 --tmax 300 -o -", "");
+  const RunResult quantum = run_program(dir, "--gas helium --quantum -f json --tmin 300 --tmax 300 -o -", "");
+  EXPECT_EQ(nlohmann::json::parse(classical.out).at("rows")[0].at("B_cm3_per_mol"),
+            nlohmann::json::parse(quantum.out).at("rows")[0].at("B_classical_cm3_per_mol"));
+}
+
 TEST(GasCommand, GasGivesTheTableOfItsParametersAndItsNameInJson) {
   ScratchDir dir;
   const Gas& argon = find_gas("argon");
   const std::string by_values = " -e " + shortest(argon.epsilon_K) + " -s " + shortest(argon.sigma_A);
-  for (const char* extra : {"", " -m series --derivative --third -f csv"}) {
+  // Without -m a library gas takes the series its parameters were fitted with.
+  for (const char* extra : {"", " --derivative --third -f csv"}) {
     const RunResult by_gas = run_program(dir, std::string("--gas Argón -o -") + extra, "");
-    const RunResult by_hand = run_program(dir, "-o -" + by_values + extra, "");
+    const RunResult by_hand = run_program(dir, "-o -" + by_values + " -m series" + extra, "");
     ASSERT_EQ(by_gas.status, 0) << by_gas.err;
     EXPECT_EQ(by_gas.out, by_hand.out);
   }

@@ -82,6 +82,26 @@ def _gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol
     return kind, epsilon, sigma, mass
 
 
+# The model's diagnostics, with the reasons the program warns of.
+_DIAGNOSTICS = {
+    "quantum_expansion_unreliable": "between T = {T_lo_K!r} K and T = {T_hi_K!r} K the quantum correction exceeds "
+                                    "20% of |B_classical| (or of b0): the hbar^2 expansion is unreliable there",
+    "quantum_fit_used_classically": "the parameters of {gas} were fitted with the quantum correction; without "
+                                    "quantum=True, B drifts from the data at low temperatures",
+    "no_gas_root": "the virial equation truncated after C has no gas root between T = {T_lo_K!r} K and "
+                   "T = {T_hi_K!r} K ({count} temperatures)",
+}
+
+
+def _warn(diagnostics):
+    for found in diagnostics:
+        warnings.warn(_DIAGNOSTICS[found["kind"]].format(**found), RuntimeWarning, stacklevel=3)
+
+
+def _gas_name(gas):
+    return "" if gas is None else _lennard.gas(str(gas))["name"]
+
+
 def _method(method, kind, quantum):
     if method not in _METHODS:
         raise ValueError(f"method: expected one of {', '.join(_METHODS)}, got {method!r}")
@@ -101,6 +121,7 @@ def second_virial(T_K, epsilon_K=None, sigma_A=None, *, potential="lj", gas=None
     _method(method, kind, quantum)
     result = _lennard.second_virial(T.ravel(), kind, epsilon, sigma, method, bool(quantum), mass,
                                     _derivative(derivative))
+    _warn(_lennard.diagnostics(T.ravel(), kind, epsilon, sigma, method, bool(quantum), mass, _gas_name(gas), None))
     return _shaped(result, T.shape)
 
 
@@ -132,6 +153,7 @@ def compressibility(T_K, pressure_bar, epsilon_K=None, sigma_A=None, *, potentia
     _method(method, kind, quantum)
     Z, V = _lennard.compressibility(np.ascontiguousarray(T).ravel(), np.ascontiguousarray(P).ravel(), kind,
                                     epsilon, sigma, method, bool(quantum), mass)
+    _warn(_lennard.diagnostics(T.ravel(), kind, epsilon, sigma, method, bool(quantum), mass, _gas_name(gas), None))
     return _shaped(Z, T.shape), _shaped(V, T.shape)
 
 
@@ -149,15 +171,22 @@ def mixture_second_virial(T_K, gases, mole_fractions, kij=0.0, *, quantum=False,
     if total is not None:
         warnings.warn(f"mole_fractions: they sum to {total!r}, not 1; normalised to {fractions!r}", stacklevel=2)
     result = _lennard.mixture_second_virial(T.ravel(), names, fractions, kij, bool(quantum), _derivative(derivative))
+    _warn(_lennard.mixture_diagnostics(T.ravel(), names, fractions, kij, bool(quantum)))
     return _shaped(result, T.shape)
 
 
 def characteristic_temperatures(epsilon_K=None, sigma_A=None, *, potential="lj", gas=None, quantum=False,
                                 molar_mass_g_per_mol=None):
     """Boyle, Joule-Thomson inversion and maximum-of-B temperatures (K) and the maximum of B, as
-    'lennard --summary -f json' gives them; None where one does not exist."""
+    'lennard --summary -f json' gives them (boyle_temperatures_K: every sign change of B); None where one
+    does not exist."""
     kind, epsilon, sigma, mass = _gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol)
-    return _lennard.characteristic_temperatures(kind, epsilon, sigma, bool(quantum), mass)
+    values = _lennard.characteristic_temperatures(kind, epsilon, sigma, bool(quantum), mass)
+    # Whether the model holds at the temperatures it reports, as the program warns.
+    reported = values["boyle_temperatures_K"] + [values[key] for key in ("inversion_temperature_K",
+                                                  "max_B_temperature_K") if values[key] is not None]
+    _warn(_lennard.diagnostics(reported, kind, epsilon, sigma, "series", bool(quantum), mass, _gas_name(gas), None))
+    return values
 
 
 def fit(T_K, B_cm3_per_mol, u_cm3_per_mol=None, *, potential="lj", free_repulsion=False, quantum=False,
@@ -194,11 +223,16 @@ def fit(T_K, B_cm3_per_mol, u_cm3_per_mol=None, *, potential="lj", free_repulsio
     elif molar_mass_g_per_mol is not None:
         raise ValueError("molar_mass_g_per_mol: used only with quantum=True")
     try:
-        return _lennard.fit(np.ascontiguousarray(T), np.ascontiguousarray(B),
-                            None if u is None else np.ascontiguousarray(u), kind, bool(free_repulsion),
-                            bool(quantum), mass)
+        result = _lennard.fit(np.ascontiguousarray(T), np.ascontiguousarray(B),
+                              None if u is None else np.ascontiguousarray(u), kind, bool(free_repulsion),
+                              bool(quantum), mass)
     except ValueError as refusal:
         raise ValueError(f"T_K, B_cm3_per_mol: the data cannot determine a fit ({refusal})") from None
+    if quantum:
+        # The fitted gas says where its quantum expansion fails among the data, as 'lennard fit' does.
+        _warn(_lennard.diagnostics(T.ravel(), result["potential"], result["epsilon_K"], result["sigma_A"], "series",
+                                   True, mass, "", None))
+    return result
 
 
 def gases():

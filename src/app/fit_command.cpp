@@ -12,6 +12,7 @@
 #include "lennard/physics/fit.hpp"
 #include "lennard/io/plot.hpp"
 #include "lennard/app/progress.hpp"
+#include "lennard/app/warnings.hpp"
 #include "lennard/io/staged_files.hpp"
 
 namespace lennard {
@@ -45,6 +46,14 @@ int run_fit(const FitOptions& options, std::FILE* in, std::FILE* out, std::FILE*
     if (!refusal) throw;
     std::fprintf(err, "Error: %s\n", refusal->sentence.c_str());
     return exit_status_of(*refusal);
+  }
+  if (fit.de_boer) {
+    // The fitted gas says where its quantum expansion fails among the data.
+    std::vector<double> temperatures;
+    for (const DataPoint& point : data.points) temperatures.push_back(point.T_K);
+    warn_of(GasModel(PureGas{fit.potential, fit.epsilon_K, fit.sigma_A, Method::series, fit.de_boer, options.gas, false})
+                .diagnostics(temperatures),
+            std::nullopt, err);
   }
   const std::string source = path == "-" ? "la entrada estándar" : quoted_name(path);
   // The results and the plot replace earlier files once both are drawn: an

@@ -11,10 +11,12 @@
 #include "lennard/app/console.hpp"
 #include "lennard/app/messages.hpp"
 #include "lennard/physics/errors.hpp"
+#include "lennard/physics/gas_model.hpp"
 #include "lennard/io/files.hpp"
 #include "lennard/physics/gas_library.hpp"
 #include "lennard/io/plot.hpp"
 #include "lennard/app/progress.hpp"
+#include "lennard/app/warnings.hpp"
 #include "lennard/physics/quantum.hpp"
 #include "lennard/physics/series.hpp"
 #include "lennard/io/staged_files.hpp"
@@ -47,16 +49,22 @@ std::vector<double> requested_temperatures(const TableOptions& options, double e
   }
 }
 
+// A pure gas as the options give it: a library gas keeps its name and flags.
+GasModel pure_gas_model(const TableOptions& options, double epsilon, double sigma) {
+  PureGas gas{options.potential, epsilon, sigma, options.method.value_or(default_method(options.potential)),
+              std::nullopt, options.gas, !options.gas.empty() && find_gas(options.gas).fitted_with_quantum};
+  if (options.quantum) gas.de_boer = de_boer_parameter(epsilon, sigma, *options.molar_mass_g_per_mol);
+  return GasModel(gas);
+}
+
 int run_summary(const TableOptions& options, double epsilon, double sigma, const std::string& output,
                 std::FILE* out, std::FILE* err) {
   if (!(epsilon > 0.0)) {
     std::fputs("Error: las temperaturas características requieren epsilon/k_B positivo.\n", err);
     return exit_bad_input;
   }
-  const std::optional<double> de_boer =
-      options.quantum ? std::optional<double>(de_boer_parameter(epsilon, sigma, *options.molar_mass_g_per_mol))
-                      : std::nullopt;
-  const Characteristics values = characteristics(options.potential, epsilon, sigma, de_boer);
+  const GasModel model = pure_gas_model(options, epsilon, sigma);
+  const Characteristics values = model.characteristics();
   const std::pair<std::optional<double>, const char*> checked[] = {
       {values.boyle_temperature_K, "la temperatura de Boyle"},
       {values.inversion_temperature_K, "la temperatura de inversión"},
@@ -71,59 +79,14 @@ int run_summary(const TableOptions& options, double epsilon, double sigma, const
       return exit_bad_input;
     }
   }
+  // Whether the model holds at the temperatures it reports.
+  std::vector<double> reported = values.boyle_temperatures_K;
+  for (const std::optional<double>& T : {values.inversion_temperature_K, values.max_B_temperature_K}) {
+    if (T) reported.push_back(*T);
+  }
+  warn_of(model.diagnostics(reported), std::nullopt, err);
   return write_to_path(output, out, err,
                        [&](std::FILE* file) { write_characteristics(file, values, options.format); });
-}
-
-// The rows where holds(i) is true: how many, and their lowest and highest T.
-struct Rows {
-  std::size_t count = 0;
-  double T_lo = 0.0, T_hi = 0.0;
-};
-
-template <class Predicate>
-Rows rows_where(const Table& table, Predicate holds) {
-  Rows rows;
-  for (std::size_t i = 0; i < table.T_K.size(); ++i) {
-    if (!holds(i)) continue;
-    rows.T_lo = rows.count == 0 ? table.T_K[i] : std::min(rows.T_lo, table.T_K[i]);
-    rows.T_hi = rows.count == 0 ? table.T_K[i] : std::max(rows.T_hi, table.T_K[i]);
-    ++rows.count;
-  }
-  return rows;
-}
-
-// One line naming the temperatures where the truncated virial equation has no
-// gas root at the pressure asked for; their V and Z stay NaN (null in json).
-void warn_of_missing_gas_roots(const Table& table, std::FILE* err) {
-  const Column* Z = table.column(Z_key);
-  if (Z == nullptr) return;
-  const Rows missing = rows_where(table, [&](std::size_t i) { return std::isnan(Z->values[i]); });
-  if (missing.count == 0) return;
-  std::fprintf(err,
-               "Aviso: a %s bar la ecuación del virial truncada tras C no tiene raíz gaseosa entre T = %s K y "
-               "T = %s K (%zu %s): allí V y Z quedan como nan (null en json).\n",
-               shortest(*table.pressure_bar).c_str(), shortest(missing.T_lo).c_str(),
-               shortest(missing.T_hi).c_str(), missing.count, missing.count == 1 ? "fila" : "filas");
-}
-
-// The expansion in hbar^2 is unreliable where its correction is large (helium
-// below some 30 K): one line naming the temperatures where it exceeds 20% of
-// |B_classical|, or of b0 where B_classical passes through zero (near the
-// Boyle point any correction would otherwise look large).
-void warn_of_large_quantum_corrections(const Table& table, std::FILE* err) {
-  const Column* classical = table.column(B_classical_key);
-  if (classical == nullptr) return;
-  const std::vector<double>& B = table.columns.front().values;
-  const double b0 = two_pi_over_3 * molar_volume_cm3_per_mol(table.sigma_A);
-  const Rows large = rows_where(table, [&](std::size_t i) {
-    return std::fabs(B[i] - classical->values[i]) > 0.2 * std::max(std::fabs(classical->values[i]), b0);
-  });
-  if (large.count == 0) return;
-  std::fprintf(err,
-               "Aviso: entre T = %s K y T = %s K la corrección cuántica pasa del 20%% de |B clásico| (o de b0): la expansión "
-               "en hbar^2 no es fiable allí.\n",
-               shortest(large.T_lo).c_str(), shortest(large.T_hi).c_str());
 }
 
 // A mixture's sweep: from the smallest epsilon/k_B of its components to five
@@ -139,24 +102,6 @@ std::vector<double> mixture_temperatures(const TableOptions& options, const Mixt
   sweep.tmin_K = options.tmin_K.value_or(lowest);
   sweep.tmax_K = options.tmax_K.value_or(5.0 * highest);
   return requested_temperatures(sweep, lowest);
-}
-
-// Parameters fitted with the quantum correction describe B only with it.
-void warn_of_quantum_fitted_gases(const TableOptions& options, std::FILE* err) {
-  if (options.quantum) return;
-  std::vector<std::string> names;
-  if (!options.gas.empty()) names.push_back(options.gas);
-  if (options.mixture) {
-    for (const Component& c : options.mixture->components) names.push_back(c.name);
-  }
-  for (const std::string& name : names) {
-    if (find_gas(name).fitted_with_quantum) {
-      std::fprintf(err,
-                   "Aviso: los parámetros de %s se ajustaron con la corrección cuántica; sin --quantum, B se aleja "
-                   "de los datos a temperaturas bajas.\n",
-                   name.c_str());
-    }
-  }
 }
 
 // The fixed decimals of the dat format are the historic layout; where they keep
@@ -224,9 +169,7 @@ int write_checked_table(const TableOptions& options, const Table& table, const s
                  shortest(T).c_str(), reduced.c_str(), values.c_str());
     return exit_bad_input;
   }
-  warn_of_quantum_fitted_gases(options, err);
-  warn_of_missing_gas_roots(table, err);
-  warn_of_large_quantum_corrections(table, err);
+  warn_of(table.diagnostics, table.pressure_bar, err);
   warn_of_lost_digits(options, table, err);
   if (options.plot && table.T_K.empty()) {
     std::fputs("Error: la tabla no tiene filas: no hay nada que dibujar.\n", err);
@@ -303,14 +246,9 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
     if (options.summary) return run_summary(options, epsilon, sigma, output, out, err);
     const std::vector<double> temperatures = requested_temperatures(options, epsilon);
     ProgressLine progress(err, temperatures.size(), "filas");
-    table = compute_table(options.potential, epsilon, sigma, temperatures,
-                          options.method.value_or(default_method(options.potential)),
-                          Quantities{options.derivative, options.third, options.pressure_bar,
-                                     options.quantum ? std::optional<double>(de_boer_parameter(
-                                                           epsilon, sigma, *options.molar_mass_g_per_mol))
-                                                     : std::nullopt},
+    table = compute_table(pure_gas_model(options, epsilon, sigma), temperatures,
+                          Quantities{options.derivative, options.third, options.pressure_bar, std::nullopt},
                           Parallelism{options.threads, progress.counter()});
-    table.gas = options.gas;
   } catch (const std::exception& refusal) {
     return report(refusal, err);
   }

@@ -143,6 +143,7 @@ std::optional<std::string> finish_table(TableSetup& s) {
     o.epsilon_K = gas.epsilon_K;
     o.sigma_A = gas.sigma_A;
     if (o.quantum) o.molar_mass_g_per_mol = gas.molar_mass_g_per_mol;
+    o.method = Method::series;  // what the library's parameters were fitted with; -m overrides it
   } else if (s.mix_option->count() > 0) {
     o.mixture = parse_mixture(s.mix, s.kij.value(), o.mixture_typed_sum);
     o.potential = o.mixture->components.front().potential;

@@ -166,7 +166,8 @@ void write_characteristics(std::FILE* file, const Characteristics& values, Forma
     write_json(file, {{"boyle_temperature_K", maybe(values.boyle_temperature_K)},
                       {"inversion_temperature_K", maybe(values.inversion_temperature_K)},
                       {"max_B_temperature_K", maybe(values.max_B_temperature_K)},
-                      {"max_B_cm3_per_mol", maybe(values.max_B_cm3_per_mol)}});
+                      {"max_B_cm3_per_mol", maybe(values.max_B_cm3_per_mol)},
+                      {"boyle_temperatures_K", values.boyle_temperatures_K}});
     return;
   }
   std::fprintf(file, "Temperatura de Boyle (B = 0): %s\n", kelvin_or_none(values.boyle_temperature_K, "K").c_str());
@@ -174,6 +175,11 @@ void write_characteristics(std::FILE* file, const Characteristics& values, Forma
                kelvin_or_none(values.inversion_temperature_K, "K").c_str());
   std::fprintf(file, "Temperatura del máximo de B: %s\n", kelvin_or_none(values.max_B_temperature_K, "K").c_str());
   std::fprintf(file, "Máximo de B: %s\n", kelvin_or_none(values.max_B_cm3_per_mol, "cm3/mol").c_str());
+  if (values.boyle_temperatures_K.size() > 1) {
+    std::string list;
+    for (const double T : values.boyle_temperatures_K) list += (list.empty() ? "" : ", ") + shortest(T) + " K";
+    std::fprintf(file, "B cambia de signo a: %s\n", list.c_str());
+  }
 }
 
 namespace {

@@ -7,8 +7,7 @@
 #include <exception>
 
 #include "lennard/physics/constants.hpp"
-#include "lennard/physics/quantum.hpp"
-#include "lennard/physics/series.hpp"
+#include "lennard/physics/gas_model.hpp"
 
 namespace lennard {
 
@@ -43,15 +42,7 @@ std::optional<double> root_from(F f, double guess, bool rising) {
 ReducedCharacteristics reduced_characteristics(const Potential& potential, std::optional<double> de_boer) {
   ReducedCharacteristics result;
   if (std::holds_alternative<HardSpheres>(potential)) return result;
-  const auto at = [&](double t) {
-    ReducedVirial v = reduced_virial_exact(potential, t);
-    if (de_boer) {
-      const ReducedVirial shift = reduced_quantum_shift(potential, t, *de_boer);
-      v.B += shift.B;
-      v.dB_dT += shift.dB_dT;
-    }
-    return v;
-  };
+  const auto at = [&](double t) { return reduced_pure_second_virial(potential, t, de_boer); };
   // Guesses near the Lennard-Jones values; the search widens from there.
   result.boyle_T_star = root_from([&](double t) { return at(t).B; }, 3.4, true);
   result.inversion_T_star = root_from(
@@ -73,7 +64,7 @@ Characteristics characteristics(const Potential& potential, double epsilon_K, do
   const double volume = molar_volume_cm3_per_mol(sigma_A);
   const auto kelvin = [&](std::optional<double> t) { return t ? std::optional<double>(*t * epsilon_K) : std::nullopt; };
   return {kelvin(reduced.boyle_T_star), kelvin(reduced.inversion_T_star), kelvin(reduced.max_B_T_star),
-          reduced.max_B_reduced ? std::optional<double>(*reduced.max_B_reduced * volume) : std::nullopt};
+          reduced.max_B_reduced ? std::optional<double>(*reduced.max_B_reduced * volume) : std::nullopt, {}};
 }
 
 }  // namespace lennard

@@ -5,6 +5,7 @@
 
 #include "lennard/physics/constants.hpp"
 #include "lennard/physics/errors.hpp"
+#include "lennard/physics/gas_model.hpp"
 #include "lennard/physics/quantum.hpp"
 #include "lennard/physics/second_virial.hpp"
 #include "lennard/physics/series.hpp"
@@ -38,17 +39,12 @@ struct PairSecondVirial {
 };
 
 PairSecondVirial pair_second_virial(const PairInteraction& p, double T, bool quantum) {
-  PairSecondVirial v{second_virial_B(Method::series, p.potential, p.epsilon_K, p.sigma_A, T),
-                     second_virial_dB_dT(Method::series, p.potential, p.epsilon_K, p.sigma_A, T), 0.0};
-  v.B_classical = v.B;
-  if (quantum) {
-    const double volume = molar_volume_cm3_per_mol(p.sigma_A);
-    const ReducedVirial shift = reduced_quantum_shift(
-        p.potential, T / p.epsilon_K, de_boer_parameter(p.epsilon_K, p.sigma_A, p.molar_mass_g_per_mol));
-    v.B += shift.B * volume;
-    v.dB_dT += shift.dB_dT * volume / p.epsilon_K;
-  }
-  return v;
+  const SecondVirial v = pure_second_virial(
+      p.potential, p.epsilon_K, p.sigma_A, Method::series,
+      quantum ? std::optional<double>(de_boer_parameter(p.epsilon_K, p.sigma_A, p.molar_mass_g_per_mol))
+              : std::nullopt,
+      T, true);
+  return {v.B, v.dB_dT, v.B_classical};
 }
 
 }  // namespace

@@ -1,12 +1,8 @@
 #include "lennard/physics/virial_table.hpp"
 
 #include <cmath>
-#include <limits>
 
 #include "lennard/physics/compressibility.hpp"
-#include "lennard/physics/quantum.hpp"
-#include "lennard/physics/series.hpp"
-#include "lennard/physics/third_virial.hpp"
 
 namespace lennard {
 
@@ -49,73 +45,33 @@ Columns add_columns(Table& table, const Quantities& quantities, bool classical, 
 
 }  // namespace
 
-Table compute_table(const Potential& potential, double epsilon_K, double sigma_A,
-                    const std::vector<double>& temperatures_K, Method method, Quantities quantities,
+Table compute_table(const GasModel& model, const std::vector<double>& temperatures_K, Quantities quantities,
                     const Parallelism& parallelism) {
   const std::size_t rows = temperatures_K.size();
   if (quantities.pressure_bar) quantities.third = true;
-  const double volume = molar_volume_cm3_per_mol(sigma_A);
-  Table table{potential, epsilon_K, sigma_A, method, quantities.pressure_bar, quantities.de_boer, {}, {}, 0.0,
-              temperatures_K, {}};
-  const Columns columns = add_columns(table, quantities, quantities.de_boer.has_value(), false, "B (cm3/mol)");
+  const PureGas& pure = model.pure();
+  Table table{pure.potential, pure.epsilon_K, model.sigma_A(), pure.method, quantities.pressure_bar, pure.de_boer,
+              pure.name, {}, model.mixture().kij, temperatures_K, {}, {}};
+  for (const Component& c : model.mixture().components) table.mixture.push_back({c.name, c.mole_fraction});
+  const bool mixture = model.is_mixture();
+  const Columns columns = add_columns(table, quantities, model.quantum(), model.mixture().components.size() == 2,
+                                      mixture ? "B de la mezcla (cm3/mol)" : "B (cm3/mol)");
   auto [B, B_classical, B12, dB, C, dC, V, Z] = columns;
   // Blocks of about a millisecond of work: a row by the trapezoid costs some
-  // 100 us, by the series some 50 ns, a C about a millisecond.
-  const std::size_t block = quantities.third ? 1 : (method == Method::series ? 16384 : 16);
+  // 100 us, by the series some 50 ns (a mixture's some microseconds), a C
+  // about a millisecond.
+  const std::size_t block =
+      quantities.third ? 1 : mixture ? 1024 : (pure.method == Method::series ? 16384 : 16);
   for_each_block(rows, block, parallelism, [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
       const double T = temperatures_K[i];
-      (*B)[i] = second_virial_B(method, potential, epsilon_K, sigma_A, T);
-      if (dB) (*dB)[i] = second_virial_dB_dT(method, potential, epsilon_K, sigma_A, T);
-      if (B_classical) {
-        const ReducedVirial shift = reduced_quantum_shift(potential, T / epsilon_K, *quantities.de_boer);
-        (*B_classical)[i] = (*B)[i];
-        (*B)[i] += shift.B * volume;
-        if (dB) (*dB)[i] += shift.dB_dT * volume / epsilon_K;
-      }
-      if (C) {
-        const ReducedThirdVirial c = reduced_third_virial(potential, T / epsilon_K, dC != nullptr);
-        (*C)[i] = c.C * volume * volume;
-        if (dC) (*dC)[i] = c.dC_dT * volume * volume / epsilon_K;
-      }
-      if (V) {
-        const GasState gas = gas_state(T, *quantities.pressure_bar, (*B)[i], (*C)[i]);
-        (*V)[i] = gas.V_cm3_per_mol;
-        (*Z)[i] = gas.Z;
-      }
-    }
-  });
-  return table;
-}
-
-Table compute_mixture_table(const Mixture& mixture, const std::vector<double>& temperatures_K, Quantities quantities,
-                            bool quantum, const Parallelism& parallelism) {
-  const std::size_t rows = temperatures_K.size();
-  if (quantities.pressure_bar) quantities.third = true;
-  const std::vector<Component>& parts = mixture.components;
-  double sigma3 = 0.0;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    for (std::size_t j = 0; j < parts.size(); ++j) {
-      const double s = pair_interaction(parts[i], parts[j], 0.0).sigma_A;
-      sigma3 += parts[i].mole_fraction * parts[j].mole_fraction * s * s * s;
-    }
-  }
-  Table table{parts.front().potential, std::numeric_limits<double>::quiet_NaN(), std::cbrt(sigma3), Method::series,
-              quantities.pressure_bar, std::nullopt, {}, {}, mixture.kij, temperatures_K, {}};
-  for (const Component& c : parts) table.mixture.push_back({c.name, c.mole_fraction});
-  const Columns columns = add_columns(table, quantities, quantum, parts.size() == 2, "B de la mezcla (cm3/mol)");
-  auto [B, B_classical, B12, dB, C, dC, V, Z] = columns;
-  const std::size_t block = quantities.third ? 1 : 1024;
-  for_each_block(rows, block, parallelism, [&](std::size_t begin, std::size_t end) {
-    for (std::size_t i = begin; i < end; ++i) {
-      const double T = temperatures_K[i];
-      const MixtureSecondVirial b = mixture_second_virial(mixture, T, quantum);
+      const SecondVirial b = model.second_virial(T, dB != nullptr);
       (*B)[i] = b.B;
       if (B_classical) (*B_classical)[i] = b.B_classical;
       if (B12) (*B12)[i] = b.B12;
       if (dB) (*dB)[i] = b.dB_dT;
       if (C) {
-        const MixtureThirdVirial c = mixture_third_virial(mixture, T, dC != nullptr);
+        const ThirdVirial c = model.third_virial(T, dC != nullptr);
         (*C)[i] = c.C;
         if (dC) (*dC)[i] = c.dC_dT;
       }
@@ -126,7 +82,20 @@ Table compute_mixture_table(const Mixture& mixture, const std::vector<double>& t
       }
     }
   });
+  table.diagnostics = model.diagnostics(table.T_K, *B, B_classical ? *B_classical : *B, Z ? *Z : std::vector<double>{});
   return table;
+}
+
+Table compute_table(const Potential& potential, double epsilon_K, double sigma_A,
+                    const std::vector<double>& temperatures_K, Method method, Quantities quantities,
+                    const Parallelism& parallelism) {
+  return compute_table(GasModel(PureGas{potential, epsilon_K, sigma_A, method, quantities.de_boer, {}, false}),
+                       temperatures_K, quantities, parallelism);
+}
+
+Table compute_mixture_table(const Mixture& mixture, const std::vector<double>& temperatures_K, Quantities quantities,
+                            bool quantum, const Parallelism& parallelism) {
+  return compute_table(GasModel(mixture, quantum), temperatures_K, quantities, parallelism);
 }
 
 Table compute_table(double epsilon_K, double sigma_A, const std::vector<double>& temperatures_K, Method method,

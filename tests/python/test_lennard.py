@@ -5,6 +5,7 @@ import os
 import pathlib
 import subprocess
 import threading
+import warnings
 
 import numpy as np
 import pytest
@@ -143,3 +144,24 @@ def test_threads_get_the_values_of_one_thread():
     for t in threads:
         t.join()
     assert all(np.array_equal(r, expected) for r in results)
+
+
+def test_warns_as_the_program_does():
+    with pytest.warns(RuntimeWarning, match="hbar\\^2 expansion is unreliable"):
+        lennard.second_virial([10.0, 300.0], gas="helium", quantum=True)
+    with pytest.warns(RuntimeWarning, match="fitted with the quantum correction"):
+        lennard.second_virial(300.0, gas="helium")
+    with pytest.warns(RuntimeWarning, match="fitted with the quantum correction"):
+        lennard.mixture_second_virial(300.0, ["helium", "argon"], [0.5, 0.5])
+    with pytest.warns(RuntimeWarning, match="hbar\\^2 expansion is unreliable"):
+        assert len(lennard.characteristic_temperatures(gas="helium", quantum=True)["boyle_temperatures_K"]) == 2
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        lennard.second_virial([100.0, 300.0], gas="argon")
+
+
+def test_quantum_fit_warns_where_its_expansion_fails():
+    points = np.loadtxt(SOURCE / "data" / "second_virial" / "helium.dat", comments="#", ndmin=2)
+    with pytest.warns(RuntimeWarning, match="hbar\\^2 expansion is unreliable"):
+        lennard.fit(points[:, 0], points[:, 1], points[:, 2] if points.shape[1] > 2 else None, quantum=True,
+                    molar_mass_g_per_mol=4.0026)

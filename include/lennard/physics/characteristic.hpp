@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "lennard/physics/potential.hpp"
 
@@ -29,6 +30,9 @@ struct Characteristics {
   std::optional<double> inversion_temperature_K;
   std::optional<double> max_B_temperature_K;
   std::optional<double> max_B_cm3_per_mol;
+  // Every sign change of B, ascending, where a model's B has more than one
+  // (filled by GasModel::characteristics; boyle_temperature_K is then the last).
+  std::vector<double> boyle_temperatures_K;
 };
 
 // For epsilon/k_B > 0 in K and sigma in A.

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "lennard/physics/gas_model.hpp"
 #include "lennard/physics/mixture.hpp"
 #include "lennard/physics/parallel.hpp"
 #include "lennard/physics/potential.hpp"
@@ -43,6 +44,8 @@ struct Table {
   double kij = 0.0;
   std::vector<double> T_K;
   std::vector<Column> columns;  // B first, then the quantities asked for
+  // Where the model's approximations fail over these temperatures.
+  std::vector<Diagnostic> diagnostics;
 
   // The column with this key, or nullptr.
   const Column* column(std::string_view key) const;
@@ -68,6 +71,13 @@ struct Quantities {
   // correction, and the classical B gets its own column.
   std::optional<double> de_boer;
 };
+
+// The model's B and the quantities asked for at each temperature, with its
+// diagnostics (quantities.de_boer is ignored: the model says). The rows are
+// independent and computed on all cores; every value is the same whatever the
+// number of threads.
+Table compute_table(const GasModel& model, const std::vector<double>& temperatures_K, Quantities quantities,
+                    const Parallelism& parallelism = {});
 
 // B and the quantities asked for at each temperature. The rows are
 // independent and computed on all cores; every value is the same whatever the

@@ -1,0 +1,122 @@
+// One gas, pure or mixed, as every front end sees it: what it is made of, the
+// virial coefficients it answers in laboratory units, and where its own
+// approximations stop being trustworthy. The quantum-corrected B in cm^3/mol
+// is assembled here and nowhere else.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "lennard/physics/characteristic.hpp"
+#include "lennard/physics/compressibility.hpp"
+#include "lennard/physics/gas_library.hpp"
+#include "lennard/physics/mixture.hpp"
+#include "lennard/physics/potential.hpp"
+#include "lennard/physics/second_virial.hpp"
+#include "lennard/physics/series.hpp"
+
+namespace lennard {
+
+// A pure gas. With de_boer (Lambda*, from its molar mass by de_boer_parameter)
+// B carries the first quantum correction.
+struct PureGas {
+  Potential potential = LennardJones{};
+  double epsilon_K = 1.0;  // any positive value for hard spheres
+  double sigma_A = 1.0;
+  Method method = Method::series;
+  std::optional<double> de_boer;
+  std::string name;                  // the library gas, if any
+  bool fitted_with_quantum = false;  // its parameters describe B only with the correction
+};
+
+// A library gas by the series (what its parameters were fitted with), with
+// its quantum correction when asked.
+PureGas library_gas(const Gas& gas, bool quantum);
+
+// B (cm^3/mol) and dB/dT (cm^3/(mol K), NaN unless asked), the classical B
+// and a binary mixture's cross coefficient B12 (NaN otherwise).
+struct SecondVirial {
+  double B, dB_dT, B_classical, B12;
+};
+
+// C (cm^6/mol^2) and dC/dT (cm^6/(mol^2 K), NaN unless asked).
+struct ThirdVirial {
+  double C, dC_dT;
+};
+
+// B of a pure gas with its first quantum correction when de_boer is given:
+// the assembly every front end, the fit's curve included, shares.
+SecondVirial pure_second_virial(const Potential& potential, double epsilon_K, double sigma_A, Method method,
+                                std::optional<double> de_boer, double T_K, bool with_derivative);
+
+// The same in reduced units, B* and dB*/dT* of the exact series.
+ReducedVirial reduced_pure_second_virial(const Potential& potential, double T_star, std::optional<double> de_boer);
+
+enum class DiagnosticKind {
+  // The hbar^2 correction exceeds 20% of max(|B_classical|, b0): the
+  // expansion is not to be trusted there (helium below some 30 K).
+  quantum_expansion_unreliable,
+  // Parameters fitted with the quantum correction, used without it: B drifts
+  // from the data at low T.
+  quantum_fit_used_classically,
+  // The virial equation truncated after C has no gas root at the pressure.
+  no_gas_root,
+};
+
+// One finding over the temperatures examined: the lowest and highest T it
+// holds at and how many of them (NaN and 0 when examined at none), and the
+// gas it concerns (a component's name in a mixture).
+struct Diagnostic {
+  DiagnosticKind kind;
+  double T_lo_K, T_hi_K;
+  std::size_t count;
+  std::string gas;
+};
+
+class GasModel {
+ public:
+  explicit GasModel(PureGas gas);
+  // A mixture by the exact series; with quantum every pair gets its own
+  // correction. Components named after library gases carry their flags.
+  GasModel(Mixture mixture, bool quantum);
+
+  bool is_mixture() const { return !mixture_.components.empty(); }
+  bool quantum() const { return quantum_; }
+  const PureGas& pure() const { return pure_; }
+  const Mixture& mixture() const { return mixture_; }
+  // sigma, or a mixture's one-fluid diameter: sigma_x^3 = Sum x_i x_j sigma_ij^3.
+  double sigma_A() const { return sigma_A_; }
+  // b0 = 2 pi N_A sigma^3 / 3 in cm^3/mol.
+  double b0_cm3_per_mol() const;
+
+  SecondVirial second_virial(double T_K, bool with_derivative = true) const;
+  double B(double T_K) const { return second_virial(T_K, false).B; }
+  double dB_dT(double T_K) const { return second_virial(T_K, true).dB_dT; }
+  // C has no quantum correction; a pure gas's C is the exact one whatever the method.
+  ThirdVirial third_virial(double T_K, bool with_derivative) const;
+  GasState state(double T_K, double P_bar) const;
+
+  // Boyle, inversion and maximum of B, with every sign change of B; pure
+  // gases only. Where B changes sign more than once the Boyle temperature is
+  // the highest, above which B stays positive.
+  Characteristics characteristics() const;
+
+  // The validity rules, applied to values already computed at T_K: B and
+  // B_classical (equal without quantum) and Z (empty without a pressure).
+  std::vector<Diagnostic> diagnostics(const std::vector<double>& T_K, const std::vector<double>& B,
+                                      const std::vector<double>& B_classical, const std::vector<double>& Z) const;
+  // The same, computing the values (Z only with a pressure).
+  std::vector<Diagnostic> diagnostics(const std::vector<double>& T_K,
+                                      std::optional<double> pressure_bar = std::nullopt) const;
+
+ private:
+  PureGas pure_;
+  Mixture mixture_;
+  bool quantum_ = false;
+  double sigma_A_ = 0.0;
+  std::vector<std::string> fitted_with_quantum_;  // the gases whose parameters carry the correction
+};
+
+}  // namespace lennard

@@ -1,0 +1,37 @@
+#include "lennard/app/warnings.hpp"
+
+#include <cmath>
+#include <string>
+
+#include "lennard/physics/shortest.hpp"
+
+namespace lennard {
+
+void warn_of(const std::vector<Diagnostic>& diagnostics, std::optional<double> pressure_bar, std::FILE* err) {
+  for (const Diagnostic& d : diagnostics) {
+    switch (d.kind) {
+      case DiagnosticKind::quantum_fit_used_classically:
+        std::fprintf(err,
+                     "Aviso: los parámetros de %s se ajustaron con la corrección cuántica; sin --quantum, B se aleja "
+                     "de los datos a temperaturas bajas.\n",
+                     d.gas.c_str());
+        break;
+      case DiagnosticKind::no_gas_root:
+        // Their V and Z stay NaN (null in json).
+        std::fprintf(err,
+                     "Aviso: a %s bar la ecuación del virial truncada tras C no tiene raíz gaseosa entre T = %s K y "
+                     "T = %s K (%zu %s): allí V y Z quedan como nan (null en json).\n",
+                     shortest(pressure_bar.value_or(std::nan(""))).c_str(), shortest(d.T_lo_K).c_str(),
+                     shortest(d.T_hi_K).c_str(), d.count, d.count == 1 ? "fila" : "filas");
+        break;
+      case DiagnosticKind::quantum_expansion_unreliable:
+        std::fprintf(err,
+                     "Aviso: entre T = %s K y T = %s K la corrección cuántica pasa del 20%% de |B clásico| (o de b0): "
+                     "la expansión en hbar^2 no es fiable allí.\n",
+                     shortest(d.T_lo_K).c_str(), shortest(d.T_hi_K).c_str());
+        break;
+    }
+  }
+}
+
+}  // namespace lennard

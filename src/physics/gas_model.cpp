@@ -1,0 +1,220 @@
+#include "lennard/physics/gas_model.hpp"
+
+#include <boost/math/tools/roots.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <utility>
+
+#include "lennard/physics/constants.hpp"
+#include "lennard/physics/quantum.hpp"
+#include "lennard/physics/third_virial.hpp"
+
+namespace lennard {
+
+namespace {
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+// The rows where holds(i) is true, as one diagnostic.
+template <class Predicate>
+std::optional<Diagnostic> where(DiagnosticKind kind, const std::vector<double>& T_K, const std::string& gas,
+                                Predicate holds) {
+  Diagnostic d{kind, nan, nan, 0, gas};
+  for (std::size_t i = 0; i < T_K.size(); ++i) {
+    if (!holds(i)) continue;
+    d.T_lo_K = d.count == 0 ? T_K[i] : std::min(d.T_lo_K, T_K[i]);
+    d.T_hi_K = d.count == 0 ? T_K[i] : std::max(d.T_hi_K, T_K[i]);
+    ++d.count;
+  }
+  if (d.count == 0) return std::nullopt;
+  return d;
+}
+
+// Every sign change of f on a logarithmic grid of T* from 1e-2 to 1e3 (some
+// 70 points a decade, finer than any two roots of these potentials lie),
+// each refined by TOMS 748 to full precision. Only where f is a number on both
+// sides: far below T* = 1e-2 the series and the correction overflow.
+template <class F>
+std::vector<double> sign_changes(F f) {
+  std::vector<double> roots;
+  constexpr int points = 351;
+  const auto t_at = [](int k) { return std::pow(10.0, -2.0 + 5.0 * k / (points - 1)); };
+  double t0 = t_at(0), f0 = f(t0);
+  for (int k = 1; k < points; ++k) {
+    const double t1 = t_at(k), f1 = f(t1);
+    if (std::isfinite(f0) && std::isfinite(f1) && (f0 < 0.0) != (f1 < 0.0) && f0 != 0.0) {
+      if (f1 == 0.0) {
+        roots.push_back(t1);
+      } else {
+        std::uintmax_t iterations = 200;
+        const auto bracket = boost::math::tools::toms748_solve(f, t0, t1, f0, f1,
+                                                                boost::math::tools::eps_tolerance<double>(),
+                                                                iterations);
+        roots.push_back(bracket.first + (bracket.second - bracket.first) / 2.0);
+      }
+    }
+    t0 = t1;
+    f0 = f1;
+  }
+  return roots;
+}
+
+}  // namespace
+
+PureGas library_gas(const Gas& gas, bool quantum) {
+  PureGas pure{gas.potential, gas.epsilon_K, gas.sigma_A, Method::series, std::nullopt, gas.name,
+               gas.fitted_with_quantum};
+  if (quantum) pure.de_boer = de_boer_parameter(gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol);
+  return pure;
+}
+
+SecondVirial pure_second_virial(const Potential& potential, double epsilon_K, double sigma_A, Method method,
+                                std::optional<double> de_boer, double T_K, bool with_derivative) {
+  SecondVirial v{second_virial_B(method, potential, epsilon_K, sigma_A, T_K),
+                 with_derivative ? second_virial_dB_dT(method, potential, epsilon_K, sigma_A, T_K) : nan, 0.0, nan};
+  v.B_classical = v.B;
+  if (de_boer) {
+    // The reduced correction times N_A sigma^3 (and over epsilon for d/dT).
+    const double volume = molar_volume_cm3_per_mol(sigma_A);
+    const ReducedVirial shift = reduced_quantum_shift(potential, T_K / epsilon_K, *de_boer);
+    v.B += shift.B * volume;
+    if (with_derivative) v.dB_dT += shift.dB_dT * volume / epsilon_K;
+  }
+  return v;
+}
+
+ReducedVirial reduced_pure_second_virial(const Potential& potential, double T_star, std::optional<double> de_boer) {
+  ReducedVirial v = reduced_virial_exact(potential, T_star);
+  if (de_boer) {
+    const ReducedVirial shift = reduced_quantum_shift(potential, T_star, *de_boer);
+    v.B += shift.B;
+    v.dB_dT += shift.dB_dT;
+  }
+  return v;
+}
+
+GasModel::GasModel(PureGas gas) : pure_(std::move(gas)), quantum_(pure_.de_boer.has_value()), sigma_A_(pure_.sigma_A) {
+  if (!quantum_ && pure_.fitted_with_quantum) fitted_with_quantum_.push_back(pure_.name);
+}
+
+GasModel::GasModel(Mixture mixture, bool quantum) : mixture_(std::move(mixture)), quantum_(quantum) {
+  const std::vector<Component>& parts = mixture_.components;
+  if (parts.empty()) throw std::invalid_argument("GasModel: a mixture needs at least one component");
+  pure_.potential = parts.front().potential;
+  pure_.epsilon_K = nan;
+  double sigma3 = 0.0;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    for (std::size_t j = 0; j < parts.size(); ++j) {
+      const double s = pair_interaction(parts[i], parts[j], 0.0).sigma_A;
+      sigma3 += parts[i].mole_fraction * parts[j].mole_fraction * s * s * s;
+    }
+  }
+  sigma_A_ = std::cbrt(sigma3);
+  pure_.sigma_A = sigma_A_;
+  if (quantum_) return;
+  for (const Component& c : parts) {
+    for (const Gas& gas : gas_library()) {
+      if (gas.name == c.name && gas.fitted_with_quantum) fitted_with_quantum_.push_back(c.name);
+    }
+  }
+}
+
+double GasModel::b0_cm3_per_mol() const { return two_pi_over_3 * molar_volume_cm3_per_mol(sigma_A_); }
+
+SecondVirial GasModel::second_virial(double T_K, bool with_derivative) const {
+  if (is_mixture()) {
+    const MixtureSecondVirial b = mixture_second_virial(mixture_, T_K, quantum_);
+    return {b.B, with_derivative ? b.dB_dT : nan, b.B_classical, b.B12};
+  }
+  return pure_second_virial(pure_.potential, pure_.epsilon_K, pure_.sigma_A, pure_.method, pure_.de_boer, T_K,
+                            with_derivative);
+}
+
+ThirdVirial GasModel::third_virial(double T_K, bool with_derivative) const {
+  if (is_mixture()) {
+    const MixtureThirdVirial c = mixture_third_virial(mixture_, T_K, with_derivative);
+    return {c.C, c.dC_dT};
+  }
+  const double volume = molar_volume_cm3_per_mol(pure_.sigma_A);
+  const ReducedThirdVirial c = reduced_third_virial(pure_.potential, T_K / pure_.epsilon_K, with_derivative);
+  return {c.C * volume * volume, with_derivative ? c.dC_dT * volume * volume / pure_.epsilon_K : nan};
+}
+
+GasState GasModel::state(double T_K, double P_bar) const {
+  return gas_state(T_K, P_bar, B(T_K), third_virial(T_K, false).C);
+}
+
+Characteristics GasModel::characteristics() const {
+  if (is_mixture()) throw std::invalid_argument("GasModel: characteristic temperatures are for a pure gas");
+  Characteristics result = lennard::characteristics(pure_.potential, pure_.epsilon_K, pure_.sigma_A, pure_.de_boer);
+  if (std::holds_alternative<HardSpheres>(pure_.potential)) return result;
+  std::vector<double> roots =
+      sign_changes([&](double t) { return reduced_pure_second_virial(pure_.potential, t, pure_.de_boer).B; });
+  for (double& t : roots) t *= pure_.epsilon_K;
+  std::optional<double>& boyle = result.boyle_temperature_K;
+  if (boyle && !roots.empty()) {
+    // The root the Boyle search found stands for the scan's nearest one, so
+    // that both report the same number.
+    auto nearest = std::min_element(roots.begin(), roots.end(), [&](double a, double b) {
+      return std::fabs(a - *boyle) < std::fabs(b - *boyle);
+    });
+    *nearest = *boyle;
+  } else if (boyle) {
+    roots.push_back(*boyle);  // beyond the scan
+  }
+  // Where B changes sign more than once (a large quantum correction at low
+  // T), the Boyle temperature is the last one, above which B stays positive.
+  if (!roots.empty()) boyle = roots.back();
+  result.boyle_temperatures_K = std::move(roots);
+  return result;
+}
+
+std::vector<Diagnostic> GasModel::diagnostics(const std::vector<double>& T_K, const std::vector<double>& B,
+                                              const std::vector<double>& B_classical,
+                                              const std::vector<double>& Z) const {
+  std::vector<Diagnostic> found;
+  const std::string name = is_mixture() ? std::string() : pure_.name;
+  for (const std::string& gas : fitted_with_quantum_) {
+    Diagnostic d{DiagnosticKind::quantum_fit_used_classically, nan, nan, 0, gas};
+    if (auto all = where(d.kind, T_K, gas, [](std::size_t) { return true; })) d = *all;
+    found.push_back(d);
+  }
+  if (!Z.empty()) {
+    if (auto d = where(DiagnosticKind::no_gas_root, T_K, name, [&](std::size_t i) { return std::isnan(Z[i]); })) {
+      found.push_back(*d);
+    }
+  }
+  if (quantum_) {
+    // Relative to b0 where B_classical passes through zero: near the Boyle
+    // point any correction would otherwise look large.
+    const double b0 = b0_cm3_per_mol();
+    if (auto d = where(DiagnosticKind::quantum_expansion_unreliable, T_K, name, [&](std::size_t i) {
+          return std::fabs(B[i] - B_classical[i]) > 0.2 * std::max(std::fabs(B_classical[i]), b0);
+        })) {
+      found.push_back(*d);
+    }
+  }
+  return found;
+}
+
+std::vector<Diagnostic> GasModel::diagnostics(const std::vector<double>& T_K, std::optional<double> pressure_bar) const {
+  std::vector<double> B(T_K.size()), B_classical(T_K.size()), Z;
+  for (std::size_t i = 0; i < T_K.size(); ++i) {
+    const SecondVirial b = second_virial(T_K[i], false);
+    B[i] = b.B;
+    B_classical[i] = b.B_classical;
+  }
+  if (pressure_bar) {
+    Z.resize(T_K.size());
+    for (std::size_t i = 0; i < T_K.size(); ++i) {
+      Z[i] = gas_state(T_K[i], *pressure_bar, B[i], third_virial(T_K[i], false).C).Z;
+    }
+  }
+  return diagnostics(T_K, B, B_classical, Z);
+}
+
+}  // namespace lennard
