@@ -9,9 +9,11 @@
 #include "lennard/physics/characteristic.hpp"
 #include "lennard/app/cli.hpp"
 #include "lennard/app/console.hpp"
+#include "lennard/app/io_report.hpp"
 #include "lennard/physics/errors.hpp"
 #include "lennard/io/files.hpp"
 #include "lennard/physics/gas_library.hpp"
+#include "lennard/io/gnuplot.hpp"
 #include "lennard/io/plot.hpp"
 #include "lennard/app/progress.hpp"
 #include "lennard/physics/quantum.hpp"
@@ -70,8 +72,8 @@ int run_summary(const TableOptions& options, double epsilon, double sigma, const
       return exit_bad_input;
     }
   }
-  return write_to_path(output, out, err,
-                       [&](std::FILE* file) { write_characteristics(file, values, options.format); });
+  return report_io(
+      write_to_path(output, out, [&](std::FILE* file) { write_characteristics(file, values, options.format); }), err);
 }
 
 // The rows where holds(i) is true: how many, and their lowest and highest T.
@@ -231,12 +233,13 @@ int write_checked_table(const TableOptions& options, const Table& table, const s
   // The table and its plot replace earlier files once both are drawn: an
   // interruption before then leaves every file as it was.
   StagedFiles files;
-  int status = files.write(output, out, err, [&](std::FILE* file) { write_table(file, table, options.format); });
+  int status = report_io(files.write(output, out, [&](std::FILE* file) { write_table(file, table, options.format); }),
+                         err);
   if (status == exit_success && options.plot) {
-    status = run_gnuplot(table_plot_script(table, *options.plot), *options.plot, out, err, files);
+    status = report_io(run_gnuplot(table_plot_script(table, *options.plot), *options.plot, out, err, files), err);
   }
   // A plot that fails leaves the table to be put in place all the same.
-  const int committed = files.commit(err);
+  const int committed = report_io(files.commit(), err);
   return status != exit_success ? status : committed;
 }
 

@@ -1,0 +1,18 @@
+// What the user is told of a results file or a plot that failed, and the
+// exit status it gives.
+#pragma once
+
+#include <cstdio>
+
+#include "lennard/io/outcome.hpp"
+
+namespace lennard {
+
+// Says on err what went wrong, if anything, and returns the exit status:
+// exit_success, exit_bad_input when a file or a program could not even be
+// started on, exit_write_failed when writing failed.
+int report_io(const IoOutcome& outcome, std::FILE* err);
+// Each failure in turn; the status of the first.
+int report_io(const IoOutcomes& outcomes, std::FILE* err);
+
+}  // namespace lennard
