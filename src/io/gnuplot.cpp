@@ -1,5 +1,6 @@
 #include "lennard/io/gnuplot.hpp"
 
+#include <pthread.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -57,7 +58,14 @@ IoOutcome draw(const std::string& script, const std::string& path, std::FILE* pi
   sigemptyset(&defaults);
   sigaddset(&defaults, SIGPIPE);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
+  // An interruption between gnuplot's start and its registration would leave
+  // it running: such a signal waits until gnuplot is registered, to be stopped.
+  sigset_t interruptions, unblocked;
+  sigemptyset(&interruptions);
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interruptions, signal_number);
+  pthread_sigmask(SIG_BLOCK, &interruptions, &unblocked);
+  posix_spawnattr_setsigmask(&attributes, &unblocked);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   posix_spawnattr_setpgroup(&attributes, 0);
   char program[] = "gnuplot";
   char* argv[] = {program, nullptr};
@@ -66,6 +74,7 @@ IoOutcome draw(const std::string& script, const std::string& path, std::FILE* pi
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   if (spawned == 0) register_child_process(child);
+  pthread_sigmask(SIG_SETMASK, &unblocked, nullptr);
   close(fds[0]);
   if (spawned != 0) {
     close(fds[1]);
