@@ -23,7 +23,7 @@ int run_fit(const FitOptions& options, std::FILE* in, std::FILE* out, std::FILE*
       {options.output ? "-o" : "la salida", {options.output.value_or("-"), 1, options.output.has_value()}}};
   if (options.plot) outputs.push_back({"--plot", {*options.plot, 1, true}});
   if (const auto clash = clashing_outputs(outputs, Endpoint{path, 0, true})) {
-    std::fputs(usage_message(*clash, true).c_str(), err);
+    std::fputs(usage_message(clash_message(outputs, *clash), true).c_str(), err);
     return exit_usage;
   }
 

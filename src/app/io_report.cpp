@@ -63,6 +63,16 @@ int report_io(const IoOutcome& outcome, std::FILE* err) {
   return exit_write_failed;
 }
 
+std::string clash_message(const std::vector<std::pair<std::string, Endpoint>>& outputs, const OutputClash& clash) {
+  const auto& [option, endpoint] = outputs[clash.output];
+  if (!clash.other) {
+    return option + " escribiría en " + shown(endpoint.name) +
+           ", que es el archivo de datos: se perderían los datos. Elija otro archivo.";
+  }
+  return option + " y " + outputs[*clash.other].first + " escribirían los dos en " + shown(endpoint.name) +
+         (endpoint.name == "-" ? ", mezclados" : ": uno borraría al otro") + ". Elija archivos distintos.";
+}
+
 int report_io(const IoOutcomes& outcomes, std::FILE* err) {
   int status = exit_success;
   for (const IoOutcome& outcome : outcomes) {

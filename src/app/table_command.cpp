@@ -270,7 +270,7 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
         {options.output ? "-o" : "la tabla", {output, 1, options.output.has_value()}},
         {"--plot", {*options.plot, 1, true}}};
     if (const auto clash = clashing_outputs(outputs, std::nullopt)) {
-      std::fputs(usage_message(*clash, false).c_str(), err);
+      std::fputs(usage_message(clash_message(outputs, *clash), false).c_str(), err);
       return exit_usage;
     }
   }

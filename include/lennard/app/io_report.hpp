@@ -3,7 +3,11 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
 
+#include "lennard/io/files.hpp"
 #include "lennard/io/outcome.hpp"
 
 namespace lennard {
@@ -14,5 +18,8 @@ namespace lennard {
 int report_io(const IoOutcome& outcome, std::FILE* err);
 // Each failure in turn; the status of the first.
 int report_io(const IoOutcomes& outcomes, std::FILE* err);
+
+// The sentence refusing outputs that clash (from clashing_outputs).
+std::string clash_message(const std::vector<std::pair<std::string, Endpoint>>& outputs, const OutputClash& clash);
 
 }  // namespace lennard
