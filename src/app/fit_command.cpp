@@ -6,10 +6,12 @@
 #include "lennard/app/cli.hpp"
 #include "lennard/app/console.hpp"
 #include "lennard/app/messages.hpp"
+#include "lennard/app/io_report.hpp"
 #include "lennard/io/data_file.hpp"
 #include "lennard/physics/errors.hpp"
 #include "lennard/io/files.hpp"
 #include "lennard/physics/fit.hpp"
+#include "lennard/io/gnuplot.hpp"
 #include "lennard/io/plot.hpp"
 #include "lennard/app/progress.hpp"
 #include "lennard/app/warnings.hpp"
@@ -23,7 +25,7 @@ int run_fit(const FitOptions& options, std::FILE* in, std::FILE* out, std::FILE*
       {options.output ? "-o" : "la salida", {options.output.value_or("-"), 1, options.output.has_value()}}};
   if (options.plot) outputs.push_back({"--plot", {*options.plot, 1, true}});
   if (const auto clash = clashing_outputs(outputs, Endpoint{path, 0, true})) {
-    std::fputs(usage_message(*clash, true).c_str(), err);
+    std::fputs(usage_message(clash_message(outputs, *clash), true).c_str(), err);
     return exit_usage;
   }
 
@@ -61,18 +63,19 @@ int run_fit(const FitOptions& options, std::FILE* in, std::FILE* out, std::FILE*
   StagedFiles files;
   int status = exit_success;
   if (options.format == Format::json) {
-    status = files.write(options.output.value_or("-"), out, err,
-                         [&](std::FILE* file) { write_fit_json(file, data, fit); });
+    status = report_io(
+        files.write(options.output.value_or("-"), out, [&](std::FILE* file) { write_fit_json(file, data, fit); }), err);
   } else {
     write_fit_summary(out, source, data, fit);
-    status = files.write(options.output.value_or("-"), out, err,
-                         [&](std::FILE* file) { write_fit_points(file, data, fit); });
+    status = report_io(
+        files.write(options.output.value_or("-"), out, [&](std::FILE* file) { write_fit_points(file, data, fit); }),
+        err);
   }
   if (status == exit_success && options.plot) {
-    status = run_gnuplot(fit_plot_script(data, fit, *options.plot), *options.plot, out, err, files);
+    status = report_io(run_gnuplot(fit_plot_script(data, fit, *options.plot), *options.plot, out, err, files), err);
   }
   // A plot that fails leaves the table to be put in place all the same.
-  const int committed = files.commit(err);
+  const int committed = report_io(files.commit(), err);
   return status != exit_success ? status : committed;
 }
 

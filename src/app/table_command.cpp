@@ -10,10 +10,12 @@
 #include "lennard/app/cli.hpp"
 #include "lennard/app/console.hpp"
 #include "lennard/app/messages.hpp"
+#include "lennard/app/io_report.hpp"
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/gas_model.hpp"
 #include "lennard/io/files.hpp"
 #include "lennard/physics/gas_library.hpp"
+#include "lennard/io/gnuplot.hpp"
 #include "lennard/io/plot.hpp"
 #include "lennard/app/progress.hpp"
 #include "lennard/app/warnings.hpp"
@@ -85,8 +87,8 @@ int run_summary(const TableOptions& options, double epsilon, double sigma, const
     if (T) reported.push_back(*T);
   }
   warn_of(model.diagnostics(reported), std::nullopt, err);
-  return write_to_path(output, out, err,
-                       [&](std::FILE* file) { write_characteristics(file, values, options.format); });
+  return report_io(
+      write_to_path(output, out, [&](std::FILE* file) { write_characteristics(file, values, options.format); }), err);
 }
 
 // A mixture's sweep: from the smallest epsilon/k_B of its components to five
@@ -178,12 +180,13 @@ int write_checked_table(const TableOptions& options, const Table& table, const s
   // The table and its plot replace earlier files once both are drawn: an
   // interruption before then leaves every file as it was.
   StagedFiles files;
-  int status = files.write(output, out, err, [&](std::FILE* file) { write_table(file, table, options.format); });
+  int status = report_io(files.write(output, out, [&](std::FILE* file) { write_table(file, table, options.format); }),
+                         err);
   if (status == exit_success && options.plot) {
-    status = run_gnuplot(table_plot_script(table, *options.plot), *options.plot, out, err, files);
+    status = report_io(run_gnuplot(table_plot_script(table, *options.plot), *options.plot, out, err, files), err);
   }
   // A plot that fails leaves the table to be put in place all the same.
-  const int committed = files.commit(err);
+  const int committed = report_io(files.commit(), err);
   return status != exit_success ? status : committed;
 }
 
@@ -214,7 +217,7 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
         {options.output ? "-o" : "la tabla", {output, 1, options.output.has_value()}},
         {"--plot", {*options.plot, 1, true}}};
     if (const auto clash = clashing_outputs(outputs, std::nullopt)) {
-      std::fputs(usage_message(*clash, false).c_str(), err);
+      std::fputs(usage_message(clash_message(outputs, *clash), false).c_str(), err);
       return exit_usage;
     }
   }

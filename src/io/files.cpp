@@ -50,28 +50,12 @@ bool same_destination(const Endpoint& a, const Endpoint& b) {
   return key_a && key_b && *key_a == *key_b;
 }
 
-namespace {
-
-// How an output is named in a message.
-std::string shown_name(const Endpoint& endpoint) {
-  return endpoint.name == "-" ? "la salida estándar" : quoted_name(endpoint.name);
-}
-
-}  // namespace
-
-std::optional<std::string> clashing_outputs(const std::vector<std::pair<std::string, Endpoint>>& outputs,
+std::optional<OutputClash> clashing_outputs(const std::vector<std::pair<std::string, Endpoint>>& outputs,
                                             const std::optional<Endpoint>& input) {
   for (std::size_t i = 0; i < outputs.size(); ++i) {
-    const auto& [option, endpoint] = outputs[i];
-    if (input && same_destination(endpoint, *input)) {
-      return option + " escribiría en " + shown_name(endpoint) +
-             ", que es el archivo de datos: se perderían los datos. Elija otro archivo.";
-    }
+    if (input && same_destination(outputs[i].second, *input)) return OutputClash{i, std::nullopt};
     for (std::size_t j = i + 1; j < outputs.size(); ++j) {
-      if (same_destination(endpoint, outputs[j].second)) {
-        return option + " y " + outputs[j].first + " escribirían los dos en " + shown_name(endpoint) +
-               (endpoint.name == "-" ? ", mezclados" : ": uno borraría al otro") + ". Elija archivos distintos.";
-      }
+      if (same_destination(outputs[i].second, outputs[j].second)) return OutputClash{i, j};
     }
   }
   return std::nullopt;

@@ -10,8 +10,8 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
-#include "lennard/app/exit_status.hpp"
 #include "lennard/io/files.hpp"
 
 namespace lennard {
@@ -42,7 +42,22 @@ void release_slot(int slot) {
   if (slot >= 0) pending_used[slot] = 0;
 }
 
-std::string shown_name(const std::string& path) { return path == "-" ? "la salida estándar" : quoted_name(path); }
+// Creates a new file beside a destination under a short random name (so that
+// it fits NAME_MAX next to a name of any length), with the permissions of
+// mode less the umask. Returns its descriptor, or -1 with errno set.
+int create_temporary(const std::filesystem::path& directory, mode_t mode, std::string& name) {
+  static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::random_device source;
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof letters - 2);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string leaf = ".lennard.";
+    for (int k = 0; k < 6; ++k) leaf += letters[pick(source)];
+    name = (directory / leaf).string();
+    const int fd = open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;  // errno is EEXIST
+}
 
 }  // namespace
 
@@ -68,37 +83,33 @@ StagedFiles::~StagedFiles() {
   }
 }
 
-std::FILE* StagedFiles::stage(const std::string& path, std::FILE* err) {
+IoOutcome StagedFiles::stage(const std::string& path, std::FILE*& file) {
+  file = nullptr;
   // A link stays a link: the file it leads to is the one replaced.
   const std::filesystem::path destination = resolve_links(path);
-  // A short name, so that it fits NAME_MAX beside a destination of any length.
-  std::string temporary = (destination.parent_path() / ".lennard.XXXXXX").string();
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) {
-    std::fprintf(err, "Error: no se puede crear %s: %s\n", shown_name(path).c_str(), system_error_text(errno).c_str());
-    return nullptr;
-  }
-  staged_.push_back({destination.string(), temporary, path, take_slot(temporary)});
   // The new file keeps the permissions (and, where allowed, the owner) of the
-  // one it replaces; a new file gets those the umask leaves.
+  // one it replaces; a new file gets those the umask leaves. It is never
+  // readable by more users than the earlier file, not even before fchmod.
   struct stat previous {};
-  if (stat(destination.c_str(), &previous) == 0) {
+  const bool replaces = stat(destination.c_str(), &previous) == 0;
+  std::string temporary;
+  const int fd = create_temporary(destination.parent_path(), replaces ? previous.st_mode & 0666 : 0666, temporary);
+  if (fd < 0) return {IoOutcome::Kind::cannot_create, path, errno};
+  staged_.push_back({destination.string(), temporary, path, take_slot(temporary)});
+  if (replaces) {
     fchmod(fd, previous.st_mode & 07777);
     if (fchown(fd, previous.st_uid, previous.st_gid) != 0) {
       // Another user's file: it becomes ours, with its permission bits.
     }
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
   }
-  std::FILE* file = fdopen(fd, "w");
+  file = fdopen(fd, "w");
   if (file == nullptr) {
-    std::fprintf(err, "Error: no se puede crear %s: %s\n", shown_name(path).c_str(), system_error_text(errno).c_str());
+    const int error = errno;
     close(fd);
     discard_last();
+    return {IoOutcome::Kind::cannot_create, path, error};
   }
-  return file;
+  return {};
 }
 
 void StagedFiles::discard_last() {
@@ -107,7 +118,7 @@ void StagedFiles::discard_last() {
   staged_.pop_back();
 }
 
-bool StagedFiles::close_staged(std::FILE* file, std::FILE* err) {
+IoOutcome StagedFiles::close_staged(std::FILE* file) {
   // Buffered writes fail at the latest when flushed, and a full disk may
   // show only at fsync: check each before the file may replace another.
   bool written = std::fflush(file) == 0 && std::ferror(file) == 0;
@@ -120,30 +131,23 @@ bool StagedFiles::close_staged(std::FILE* file, std::FILE* err) {
     written = false;
     error = errno;
   }
-  if (!written) {
-    std::fprintf(err, "Error: no se pudo escribir en %s: %s; el archivo anterior queda como estaba.\n",
-                 shown_name(staged_.back().shown).c_str(),
-                 error != 0 ? system_error_text(error).c_str() : "error de escritura");
-    discard_last();
-  }
-  return written;
+  if (written) return {};
+  IoOutcome failure{IoOutcome::Kind::staged_write_failed, staged_.back().shown, error};
+  discard_last();
+  return failure;
 }
 
-int StagedFiles::write(const std::string& path, std::FILE* out, std::FILE* err,
-                       const std::function<void(std::FILE*)>& write) {
+IoOutcome StagedFiles::write(const std::string& path, std::FILE* out, const std::function<void(std::FILE*)>& write) {
   if (replaceable_file(path)) {
-    std::FILE* file = stage(path, err);
-    if (file == nullptr) return exit_bad_input;
+    std::FILE* file = nullptr;
+    if (IoOutcome opened = stage(path, file); !opened.ok()) return opened;
     errno = 0;  // a failed write leaves its reason here
     write(file);
-    return close_staged(file, err) ? exit_success : exit_write_failed;
+    return close_staged(file);
   }
 
   std::FILE* file = path == "-" ? out : std::fopen(path.c_str(), "w");
-  if (file == nullptr) {
-    std::fprintf(err, "Error: no se puede crear %s: %s\n", shown_name(path).c_str(), system_error_text(errno).c_str());
-    return exit_bad_input;
-  }
+  if (file == nullptr) return {IoOutcome::Kind::cannot_create, path, errno};
   errno = 0;  // a failed write leaves its reason here
   write(file);
   bool written = std::fflush(file) == 0 && std::ferror(file) == 0;
@@ -152,30 +156,26 @@ int StagedFiles::write(const std::string& path, std::FILE* out, std::FILE* err,
     written = false;
     error = errno;
   }
-  if (written) return exit_success;
-  std::fprintf(err, "Error: no se pudo escribir en %s: %s\n", shown_name(path).c_str(),
-               error != 0 ? system_error_text(error).c_str() : "error de escritura");
-  return exit_write_failed;
+  if (written) return {};
+  return {IoOutcome::Kind::write_failed, path, error};
 }
 
-std::FILE* StagedFiles::open_for_drawing(const std::string& path, std::FILE* err) { return stage(path, err); }
+IoOutcome StagedFiles::open_for_drawing(const std::string& path, std::FILE*& file) { return stage(path, file); }
 
-bool StagedFiles::finish_drawing(std::FILE* file, bool drawn, std::FILE* err) {
-  if (drawn) return close_staged(file, err);
+IoOutcome StagedFiles::finish_drawing(std::FILE* file) { return close_staged(file); }
+
+void StagedFiles::abandon_drawing(std::FILE* file) {
   std::fclose(file);
   discard_last();
-  return false;
 }
 
-int StagedFiles::commit(std::FILE* err) {
+IoOutcomes StagedFiles::commit() {
   committed_ = true;
-  int status = exit_success;
+  IoOutcomes failures;
   for (const Staged& s : staged_) {
     if (std::rename(s.temporary.c_str(), s.destination.c_str()) != 0) {
-      std::fprintf(err, "Error: no se pudo poner %s en su sitio: %s; el archivo anterior queda como estaba.\n",
-                   shown_name(s.shown).c_str(), system_error_text(errno).c_str());
+      failures.push_back({IoOutcome::Kind::rename_failed, s.shown, errno});
       unlink(s.temporary.c_str());
-      status = exit_write_failed;
       continue;
     }
     // The new name itself reaches the disk with its directory.
@@ -185,14 +185,15 @@ int StagedFiles::commit(std::FILE* err) {
       close(directory);
     }
   }
-  return status;
+  return failures;
 }
 
-int write_to_path(const std::string& path, std::FILE* out, std::FILE* err,
-                  const std::function<void(std::FILE*)>& write) {
+IoOutcome write_to_path(const std::string& path, std::FILE* out, const std::function<void(std::FILE*)>& write) {
   StagedFiles files;
-  const int status = files.write(path, out, err, write);
-  return status == exit_success ? files.commit(err) : status;
+  IoOutcome written = files.write(path, out, write);
+  if (!written.ok()) return written;
+  IoOutcomes failures = files.commit();
+  return failures.empty() ? IoOutcome{} : failures.front();
 }
 
 }  // namespace lennard

@@ -18,10 +18,10 @@ void write_dat_row(std::FILE* file, double T, double B) {
   std::fprintf(file, "\n%.2lf %lf %lf", T, 1.0 / T, B);
 }
 
-int write_dat_file(const char* path, double epsilon, double sigma, const std::vector<double>& temperatures,
-                   std::FILE* err) {
+IoOutcome write_dat_file(const char* path, double epsilon, double sigma, const std::vector<double>& temperatures,
+                         std::FILE* out) {
   const Table table = compute_table(epsilon, sigma, temperatures, Method::trapezoid, false);
-  return write_to_path(path, stdout, err, [&](std::FILE* file) { write_table(file, table, Format::dat); });
+  return write_to_path(path, out, [&](std::FILE* file) { write_table(file, table, Format::dat); });
 }
 
 }  // namespace lennard

@@ -33,10 +33,16 @@ std::optional<FileKey> file_key(const Endpoint& endpoint);
 // stream named "-" by the user, or both the same file.
 bool same_destination(const Endpoint& a, const Endpoint& b);
 
-// Outputs that would overwrite the input or each other, before anything is
-// read or written: a Spanish sentence saying which, or nothing. Each output
-// is (the option that names it, where it goes).
-std::optional<std::string> clashing_outputs(const std::vector<std::pair<std::string, Endpoint>>& outputs,
+// Two destinations that would overwrite or mix with each other: output and
+// another output, or output and the input (other empty).
+struct OutputClash {
+  std::size_t output;
+  std::optional<std::size_t> other;
+};
+
+// The first clash among outputs (each the option that names it and where it
+// goes) and with the input, found before anything is read or written.
+std::optional<OutputClash> clashing_outputs(const std::vector<std::pair<std::string, Endpoint>>& outputs,
                                             const std::optional<Endpoint>& input);
 
 // Follows a chain of links to the path it ends at, even where that path does

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "lennard/io/outcome.hpp"
+
 namespace lennard {
 
 class StagedFiles {
@@ -26,31 +28,29 @@ class StagedFiles {
   StagedFiles& operator=(const StagedFiles&) = delete;
 
   // Runs write on path ("-" is out). A replaceable file is staged, to be put
-  // in place by commit(). Returns exit_success, exit_bad_input when the file
-  // cannot be created, exit_write_failed when a write fails; failures are
-  // reported on err, and a staged file that failed is removed at once.
-  int write(const std::string& path, std::FILE* out, std::FILE* err, const std::function<void(std::FILE*)>& write);
+  // in place by commit(); a staged file that failed is removed at once.
+  IoOutcome write(const std::string& path, std::FILE* out, const std::function<void(std::FILE*)>& write);
 
   // A stream on which another program (gnuplot) may draw into a replaceable
-  // path: the staged temporary file, or nullptr when it cannot be created
-  // (said on err).
-  // finish_drawing() closes it and keeps it for commit() when drawn; it is
-  // removed when not drawn or when it could not be written (reported on err).
-  std::FILE* open_for_drawing(const std::string& path, std::FILE* err);
-  bool finish_drawing(std::FILE* file, bool drawn, std::FILE* err);
+  // path: the staged temporary file, set in file unless the outcome is a failure.
+  // finish_drawing() closes it and keeps it for commit(), unless it could not
+  // be written; abandon_drawing() removes it.
+  IoOutcome open_for_drawing(const std::string& path, std::FILE*& file);
+  IoOutcome finish_drawing(std::FILE* file);
+  void abandon_drawing(std::FILE* file);
 
   // Renames every staged file over its destination, in the order staged.
-  int commit(std::FILE* err);
+  IoOutcomes commit();
 
  private:
   struct Staged {
     std::string destination;  // the file replaced (a link's target)
     std::string temporary;
-    std::string shown;  // the name the user gave, for messages
+    std::string shown;  // the name the user gave
     int slot;           // in the table of files to remove on a signal
   };
-  std::FILE* stage(const std::string& path, std::FILE* err);
-  bool close_staged(std::FILE* file, std::FILE* err);
+  IoOutcome stage(const std::string& path, std::FILE*& file);
+  IoOutcome close_staged(std::FILE* file);
   void discard_last();
 
   std::vector<Staged> staged_;
@@ -62,8 +62,7 @@ class StagedFiles {
 bool replaceable_file(const std::string& path);
 
 // Writes one results file, staged and committed at once.
-int write_to_path(const std::string& path, std::FILE* out, std::FILE* err,
-                  const std::function<void(std::FILE*)>& write);
+IoOutcome write_to_path(const std::string& path, std::FILE* out, const std::function<void(std::FILE*)>& write);
 
 // For the handler of SIGINT, SIGTERM and SIGHUP: stops a drawing program the
 // command has started and removes every staged temporary file. Uses only

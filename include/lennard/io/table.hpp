@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "lennard/io/outcome.hpp"
+
 namespace lennard {
 
 // Header line 1, with the parameters.
@@ -16,11 +18,8 @@ void write_dat_column_header(std::FILE* file);
 void write_dat_row(std::FILE* file, double T, double B);
 
 // Writes the table of B by the trapezoidal rule at the given temperatures to
-// the file at path, replacing it only once the table is complete. Returns the exit status:
-// exit_success after a clean close; exit_bad_input when the file cannot be
-// created; exit_write_failed when a write or the close fails. Failures are
-// reported on err.
-int write_dat_file(const char* path, double epsilon, double sigma, const std::vector<double>& temperatures,
-                   std::FILE* err);
+// the file at path ("-" is out), replacing it only once the table is complete.
+IoOutcome write_dat_file(const char* path, double epsilon, double sigma, const std::vector<double>& temperatures,
+                         std::FILE* out);
 
 }  // namespace lennard
