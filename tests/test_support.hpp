@@ -1,4 +1,4 @@
-// Helpers for tests that touch files or run the built program.
+// Helpers for tests that touch files or run the built program (tests/e2e).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -49,6 +49,7 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
+#ifdef LENNARD_EXE  // only the tests of the built program run it
 struct RunResult {
   int status;  // exit status, or -1 when the program did not exit normally
   std::string out;
@@ -80,6 +81,7 @@ inline RunResult run_program(const ScratchDir& dir, const std::string& args, con
   std::filesystem::remove(dir / ".stderr");
   return result;
 }
+#endif
 
 // A case of a table-driven test of the program: what it is given (arguments
 // or typed input) and a part of what it must say.

@@ -1,5 +1,4 @@
-// The gas library (entries, names, its fits to the data it cites) and
-// mixtures (against the pure gas and against pair coefficients combined by hand).
+// The gas library, mixtures and their commands run through the built program.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -28,29 +27,6 @@ using testing::ScratchDir;
 using testing::run_program;
 using testing::shell_quote;
 
-TEST(GasLibrary, EveryEntryIsCompleteAndEveryNameLeadsToOneGas) {
-  ASSERT_GE(gas_library().size(), 15u);
-  std::map<std::string, std::string> owner;  // folded name or alias -> gas
-  for (const Gas& gas : gas_library()) {
-    SCOPED_TRACE(gas.name);
-    EXPECT_GT(gas.molar_mass_g_per_mol, 0.0);
-    EXPECT_GT(gas.epsilon_K, 0.0);
-    EXPECT_GT(gas.sigma_A, 0.0);
-    // A citation: authors, title, a year in parentheses and where it appeared.
-    EXPECT_TRUE(std::regex_search(gas.equation_of_state, std::regex(R"(\((19|20)\d\d\))"))) << gas.equation_of_state;
-    // The Spanish listing is made of these fields: they must say what the English source says.
-    EXPECT_NE(gas.source.find("equation of state of " + gas.equation_of_state), std::string::npos) << gas.source;
-    for (const std::string& from : gas.coefficients_from) EXPECT_NE(gas.source.find(from), std::string::npos) << from;
-    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(LENNARD_SOURCE_DATA) / gas.fitted_data));
-    std::vector<std::string> names = gas.aliases;
-    names.push_back(gas.name);
-    for (const std::string& name : names) {
-      const auto [where, added] = owner.emplace(folded_gas_name(name), gas.name);
-      EXPECT_EQ(where->second, gas.name) << name << " names two gases";
-    }
-  }
-}
-
 // Each entry's epsilon and sigma are what 'lennard fit' makes of the B(T)
 // data it cites, printed as the fit prints them.
 TEST(GasLibrary, ParametersStillMatchTheirFits) {
@@ -69,21 +45,6 @@ TEST(GasLibrary, ParametersStillMatchTheirFits) {
   }
 }
 
-TEST(GasLibrary, NamesMatchWithoutCaseOrAccents) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"argon", "argon"},          {"ARGÓN", "argon"},      {"Ar", "argon"},
-      {"nitrogeno", "nitrogen"},   {"N2", "nitrogen"},      {"Dióxido de Carbono", "carbon dioxide"},
-      {"co2", "carbon dioxide"},   {"HELIO", "helium"},     {"Sulfur Hexafluoride", "sulfur hexafluoride"}};
-  for (const auto& [given, name] : cases) EXPECT_EQ(find_gas(given).name, name) << given;
-  try {
-    find_gas("argn");
-    FAIL() << "an unknown name must be refused";
-  } catch (const lennard::InvalidArgument& refusal) {
-    EXPECT_NE(std::string(refusal.what()).find("argon"), std::string::npos) << refusal.what();
-  }
-}
-
-// The summary speaks for the same model as the table: the quantum helium's B
 // changes sign twice, at temperatures where the table's B does, and both warn
 // alike.
 TEST(GasCommand, SummaryReportsEverySignChangeOfTheTablesBAndItsWarnings) {
@@ -202,96 +163,6 @@ TEST(GasCommand, RefusesWhatClashesWithTheLibraryOrTheMixture) {
     EXPECT_EQ(run.status, 2) << c.name;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << c.name << ": " << run.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "Lennard.dat")) << c.name;
-  }
-}
-
-Component library_component(const char* name, double x) {
-  const Gas& gas = find_gas(name);
-  return {gas.name, gas.potential, gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol, x};
-}
-
-// A mixture of a gas with itself is the gas, quantum correction included (the
-// pair's reduced mass is then the pure gas's m/2).
-TEST(Mixture, OfAGasWithItselfIsThePureGas) {
-  const Component neon = library_component("neon", 0.25);
-  const Mixture mixture{{neon, {neon.name, neon.potential, neon.epsilon_K, neon.sigma_A, neon.molar_mass_g_per_mol, 0.75}}};
-  const double Lambda = de_boer_parameter(neon.epsilon_K, neon.sigma_A, neon.molar_mass_g_per_mol);
-  const double volume = molar_volume_cm3_per_mol(neon.sigma_A);
-  for (const double T : {40.0, 100.0, 300.0}) {
-    const MixtureSecondVirial b = mixture_second_virial(mixture, T, true);
-    const double classical = second_virial_B(Method::series, neon.potential, neon.epsilon_K, neon.sigma_A, T);
-    const double shift = reduced_quantum_shift(neon.potential, T / neon.epsilon_K, Lambda).B * volume;
-    EXPECT_NEAR(b.B, classical + shift, 1e-13 * std::fabs(classical));
-    EXPECT_NEAR(b.B_classical, classical, 1e-13 * std::fabs(classical));
-    const MixtureThirdVirial c = mixture_third_virial(mixture, T, true);
-    const ReducedThirdVirial pure = reduced_third_virial(neon.potential, T / neon.epsilon_K, true);
-    EXPECT_NEAR(c.C, pure.C * volume * volume, 1e-12 * std::fabs(c.C));
-    EXPECT_NEAR(c.dC_dT, pure.dC_dT * volume * volume / neon.epsilon_K, 1e-11 * std::fabs(c.dC_dT));
-  }
-}
-
-// x1^2 B11 + 2 x1 x2 B12 + x2^2 B22, with B12 from the Lorentz-Berthelot
-// parameters worked out here, k_ij included.
-TEST(Mixture, BinaryCombinesThePairsByTheirMoleFractions) {
-  const Component argon = library_component("argon", 0.3);
-  const Component krypton = library_component("krypton", 0.7);
-  const double kij = 0.04;
-  const double epsilon12 = 0.96 * std::sqrt(argon.epsilon_K * krypton.epsilon_K);
-  const double sigma12 = 0.5 * (argon.sigma_A + krypton.sigma_A);
-  const LennardJones lj;
-  for (const double T : {150.0, 400.0}) {
-    const double B11 = second_virial_B(Method::series, lj, argon.epsilon_K, argon.sigma_A, T);
-    const double B22 = second_virial_B(Method::series, lj, krypton.epsilon_K, krypton.sigma_A, T);
-    const double B12 = second_virial_B(Method::series, lj, epsilon12, sigma12, T);
-    const MixtureSecondVirial b = mixture_second_virial(Mixture{{argon, krypton}, kij}, T, false);
-    EXPECT_NEAR(b.B12, B12, 1e-13 * std::fabs(B12));
-    EXPECT_NEAR(b.B, 0.09 * B11 + 0.42 * B12 + 0.49 * B22, 1e-12 * std::fabs(B12));
-  }
-}
-
-TEST(Mixture, CombinesOnlyPotentialsOfOneShape) {
-  Component argon = library_component("argon", 0.5);
-  Component other = library_component("krypton", 0.5);
-  other.potential = Mie(14.0, 6.0);
-  EXPECT_THROW(check_mixture(Mixture{{argon, other}}), lennard::InvalidArgument);
-  argon.potential = Mie(14.0, 6.0);
-  EXPECT_NO_THROW(check_mixture(Mixture{{argon, other}}));
-}
-
-TEST(Mixture, NormalisesOnlyFractionsThatMissOneByRounding) {
-  const struct {
-    std::vector<double> fractions;
-    bool normalised;
-  } cases[] = {{{0.3333, 0.3333, 0.3333}, true}, {{0.5005, 0.5}, true},  {{0.3, 0.698}, false},
-               {{0.3, 0.7}, false},                {{1.0005, 0.0}, false}, {{0.6, 0.3999999999}, false}};
-  const char* names[] = {"argon", "krypton", "xenon"};
-  for (const auto& c : cases) {
-    Mixture mixture;
-    for (std::size_t i = 0; i < c.fractions.size(); ++i) {
-      mixture.components.push_back(library_component(names[i], c.fractions[i]));
-    }
-    EXPECT_EQ(normalise_mole_fractions(mixture), c.normalised) << c.fractions[0];
-    double sum = 0.0;
-    for (std::size_t i = 0; i < c.fractions.size(); ++i) {
-      sum += mixture.components[i].mole_fraction;
-      if (!c.normalised) {
-        EXPECT_EQ(mixture.components[i].mole_fraction, c.fractions[i]);
-      }
-    }
-    if (c.normalised) {
-      EXPECT_NEAR(sum, 1.0, 1e-15) << c.fractions[0];
-    }
-  }
-}
-
-// C_ijk is the integral over a triangle: which pair sits on which side does not matter.
-TEST(Mixture, TriangleIntegralDoesNotDependOnTheOrderOfItsSides) {
-  const SoftPair a{4.0, 12.0, 6.0, 119.78, 3.4147}, b{4.0, 12.0, 6.0, 141.4, 3.54}, c{4.0, 12.0, 6.0, 166.84, 3.659};
-  const TriangleThirdVirial abc = triangle_third_virial(a, b, c, 250.0, true);
-  for (const TriangleThirdVirial& other :
-       {triangle_third_virial(b, c, a, 250.0, true), triangle_third_virial(c, a, b, 250.0, true)}) {
-    EXPECT_NEAR(other.C_A6, abc.C_A6, 1e-11 * std::fabs(abc.C_A6));
-    EXPECT_NEAR(other.dC_dT_A6_per_K, abc.dC_dT_A6_per_K, 1e-10 * std::fabs(abc.dC_dT_A6_per_K));
   }
 }
 
