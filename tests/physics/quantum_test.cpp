@@ -28,17 +28,4 @@ TEST(Quantum, CorrectionIntegralMatchesMpmath) {
   EXPECT_NEAR(lennard::de_boer_parameter(10.0, 2.5, 4.0), worked_de_boer, 1e-14 * worked_de_boer);
 }
 
-TEST(Quantum, DerivativeMatchesAFourthOrderCentralDifference) {
-  for (const char* spelling : {"lj", "mie:14,6"}) {
-    const lennard::Potential p = lennard::parse_potential(spelling);
-    for (const double T : {0.7, 2.0, 20.0}) {
-      const auto B_I = [&](double t) { return lennard::reduced_quantum_correction(p, t).B; };
-      const double h = 1e-3 * T;
-      const double difference = (8.0 * (B_I(T + h / 2) - B_I(T - h / 2)) - (B_I(T + h) - B_I(T - h))) / (6.0 * h);
-      const double analytic = lennard::reduced_quantum_correction(p, T).dB_dT;
-      EXPECT_NEAR(analytic, difference, 1e-9 * std::fabs(analytic)) << spelling << " T* = " << T;
-    }
-  }
-}
-
 }  // namespace

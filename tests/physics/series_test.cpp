@@ -83,28 +83,6 @@ TEST(Trapezoid, AgreesWithTheSeriesUpToTheRulesErrorAndTheAvogadroScale) {
   }
 }
 
-// Fourth-order central difference of f at T with step h: error O(h^4).
-template <class F>
-double central_difference(F f, double T, double h) {
-  return (8.0 * (f(T + h) - f(T - h)) - (f(T + 2.0 * h) - f(T - 2.0 * h))) / (12.0 * h);
-}
-
-TEST(Derivative, OfEachMethodMatchesACentralDifferenceOfItsB) {
-  const double epsilon = 120.0;
-  const double sigma = 3.4;
-  for (const double T : {120.0, 200.0, 410.0, 600.0, 3000.0}) {
-    const double h = 1e-3 * T;
-    const double trapezoid_fd =
-        central_difference([&](double t) { return lennard::virial_B_trapezoid(epsilon, sigma, t); }, T, h);
-    const double series_fd =
-        central_difference([&](double t) { return lennard::virial_B_series(epsilon, sigma, t); }, T, h);
-    const double trapezoid = lennard::virial_dB_dT_trapezoid(epsilon, sigma, T);
-    const double series = lennard::virial_dB_dT_series(epsilon, sigma, T);
-    EXPECT_NEAR(trapezoid, trapezoid_fd, 1e-9 * std::fabs(trapezoid) + 1e-12) << "T = " << T;
-    EXPECT_NEAR(series, series_fd, 1e-9 * std::fabs(series) + 1e-12) << "T = " << T;
-  }
-}
-
 TEST(Characteristics, SatisfyTheirDefiningEquations) {
   const lennard::ReducedCharacteristics r = lennard::reduced_characteristics(lennard::LennardJones{});
   ASSERT_TRUE(r.boyle_T_star && r.inversion_T_star && r.max_B_T_star && r.max_B_reduced);

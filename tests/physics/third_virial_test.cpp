@@ -1,5 +1,5 @@
 // The third virial coefficient against exact values, an independent
-// integration, its own convergence and central differences.
+// integration and its own convergence (its derivative: derivative_test.cpp).
 #include "lennard/physics/third_virial.hpp"
 
 #include <gtest/gtest.h>
@@ -121,20 +121,6 @@ TEST(ThirdVirial, EdgesOfTheAcceptedPotentials) {
   }
   for (const char* accepted : {"mie:12,3.73", "mie:240,6", "sw:5", "hs"}) {
     EXPECT_NO_THROW(lennard::check_third_virial(lennard::parse_potential(accepted))) << accepted;
-  }
-}
-
-TEST(ThirdVirial, DerivativeMatchesAFourthOrderCentralDifference) {
-  for (const char* spelling : {"lj", "mie:14,6", "sw:1.5"}) {
-    const lennard::Potential p = lennard::parse_potential(spelling);
-    for (const double T : {0.7, 2.0, 50.0}) {
-      const auto C = [&](double t) { return reduced_third_virial(p, t, false).C; };
-      const double h = 1e-3 * T;
-      const double difference = (8.0 * (C(T + h / 2) - C(T - h / 2)) - (C(T + h) - C(T - h))) / (6.0 * h);
-      const double analytic = reduced_third_virial(p, T).dC_dT;
-      EXPECT_NEAR(analytic, difference, 1e-9 * std::fmax(std::fabs(analytic), b0_squared / T))
-          << spelling << " T* = " << T;
-    }
   }
 }
 
