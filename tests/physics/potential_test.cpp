@@ -35,10 +35,11 @@ TEST(Potential, SpellingsAreReadAndWrittenCanonically) {
   EXPECT_EQ(lennard::potential_name(lennard::parse_potential("mie:14.0,6")), "mie:14,6");
 }
 
+// The spellings whose reason is named are in refusal_test.cpp.
 TEST(Potential, BadSpellingsAreRefused) {
-  for (const char* spelling : {"", "morse", "LJ", "lj:1", "hs:2", "mie", "mie:", "mie:12", "mie:12,6,1", "mie:6,12",
-                               "mie:12,3", "mie:12,2", "mie:12.00001,12", "mie:12.000000001,12", "mie:12.6,12", "mie:inf,6", "mie:nan,6", "mie:12,6x", "mie:12,,6", "sw",
-                               "sw:1", "sw:0.5", "sw:-2", "sw:inf", "sw:1.5,2", "sw:abc"}) {
+  for (const char* spelling : {"", "LJ", "hs:2", "mie:", "mie:12,6,1", "mie:12,3", "mie:12,2", "mie:12.00001,12",
+                               "mie:12.000000001,12", "mie:inf,6", "mie:nan,6", "mie:12,6x", "mie:12,,6", "sw:0.5",
+                               "sw:-2", "sw:inf", "sw:1.5,2", "sw:abc"}) {
     EXPECT_THROW(lennard::parse_potential(spelling), lennard::InvalidArgument) << "'" << spelling << "'";
   }
 }
