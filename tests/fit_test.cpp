@@ -336,7 +336,7 @@ TEST(FitSummary, SaysGradoForOneDegreeOfFreedom) {
                {2, false, " con 2 grados de libertad ("}};
   for (const auto& c : cases) {
     DataSet data = synthetic(c.uncertainties, nullptr);
-    lennard::FitResult fit{lennard::LennardJones{}, 120.0, 1.0, 3.4, 0.01, {}, {}, {}, 1.0, 2.0, c.dof, 2.0, 0.5, {}};
+    lennard::FitResult fit{lennard::LennardJones{}, 120.0, 1.0, 3.4, 0.01, {}, {}, {}, 1.0, 2.0, c.dof, 2.0, 0.5, {}, {}};
     std::FILE* file = std::tmpfile();
     lennard::write_fit_summary(file, "'d.dat'", data, fit);
     std::rewind(file);
