@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Time lennard.second_virial on 10^6 temperatures (series) against the same
-loop in C++ (BM_SeriesLoop1M of build/bench/lennard_bench) and print the ratio.
+loop in C++ (BM_SeriesLoop1M of build/bench/lennard_bench), both on one thread,
+and print the ratio.
 
 Usage: PYTHONPATH=build/python /usr/bin/python3 bench/python_bench.py [build/bench/lennard_bench]
 """
@@ -14,7 +15,7 @@ import numpy as np
 import lennard
 
 T = np.linspace(100.0, 1000.0, 1_000_000)
-python_s = float(np.median(timeit.repeat(lambda: lennard.second_virial(T, 120.0, 3.4), number=1, repeat=7)))
+python_s = float(np.median(timeit.repeat(lambda: lennard.second_virial(T, 120.0, 3.4, threads=1), number=1, repeat=7)))
 bench = sys.argv[1] if len(sys.argv) > 1 else "build/bench/lennard_bench"
 report = json.loads(subprocess.run([bench, "--benchmark_filter=BM_SeriesLoop1M$", "--benchmark_format=json",
                                     "--benchmark_repetitions=7", "--benchmark_report_aggregates_only=true"],

@@ -1,164 +1,158 @@
-// The compiled core of the Python module: loops over contiguous float64
-// arrays with the GIL released, on the physics library alone. The package's
-// __init__.py checks the arguments (with English messages), broadcasts and
-// shapes the results; these functions trust what it hands them.
+// The compiled core of the Python module, on the physics library alone. The
+// loops run over contiguous float64 arrays in blocks on every core (blocks.hpp).
+// The package's __init__.py checks the arguments with English messages,
+// broadcasts and shapes the results; a NaN among an element's inputs gives
+// NaN without asking the physics.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
 #include <cmath>
 #include <limits>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "lennard/physics/characteristic.hpp"
-#include "lennard/physics/compressibility.hpp"
+#include "blocks.hpp"
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/fit.hpp"
 #include "lennard/physics/gas_library.hpp"
 #include "lennard/physics/gas_model.hpp"
-#include "lennard/physics/mixture.hpp"
-#include "lennard/physics/potential.hpp"
 #include "lennard/physics/quantum.hpp"
-#include "lennard/physics/second_virial.hpp"
-#include "lennard/physics/series.hpp"
-#include "lennard/physics/third_virial.hpp"
 #include "lennard/physics/validation.hpp"
+#include "module_common.hpp"
 
 namespace py = pybind11;
-using Array = py::array_t<double, py::array::c_style | py::array::forcecast>;
+using namespace py::literals;
+using lennard_python::Array;
+using lennard_python::run_blocks;
 
 namespace {
 
 using namespace lennard;
+constexpr double no_value = std::numeric_limits<double>::quiet_NaN();
 
-Method method_named(const std::string& name) {
-  if (name == "trapezoid") return Method::trapezoid;
-  if (name == "quadrature") return Method::quadrature;
-  return Method::series;
-}
+// Elements per block: a block of B takes well under a millisecond, one of C
+// some milliseconds, so a stop is seen within a fraction of a second.
+constexpr std::size_t B_block = 256;
+constexpr std::size_t C_block = 4;
 
-// Applies value(T) to every element of T, with the GIL released.
-template <class Value>
-Array map_temperatures(const Array& T, Value value) {
-  Array result(T.size());
-  const double* in = T.data();
-  double* out = result.mutable_data();
-  const py::ssize_t n = T.size();
-  {
-    py::gil_scoped_release unlocked;
-    for (py::ssize_t i = 0; i < n; ++i) out[i] = value(in[i]);
+// Everything of a pure gas but epsilon and sigma, which vary by element.
+struct PureSpec {
+  Potential potential;
+  Method method;
+  bool quantum;
+  double molar_mass;
+  std::string name;
+  bool fitted_with_quantum;
+
+  GasModel at(double epsilon_K, double sigma_A) const {
+    PureGas gas{potential, epsilon_K, sigma_A, method, std::nullopt, name, fitted_with_quantum};
+    if (quantum) gas.de_boer = de_boer_parameter(epsilon_K, sigma_A, molar_mass);
+    return GasModel(gas);
   }
-  return result;
+};
+
+PureSpec pure_spec(const std::string& potential, const std::string& method, bool quantum, double molar_mass,
+                   const std::string& gas) {
+  PureSpec spec{parse_potential(potential), lennard_python::method_named(method), quantum, molar_mass, gas,
+                !gas.empty() && find_gas(gas).fitted_with_quantum};
+  check_pure_gas(spec.potential, spec.method, quantum);
+  return spec;
 }
 
-// A pure gas with its first quantum correction when asked for (mass in g/mol);
-// a library gas (name not empty) carries its flags.
-GasModel pure(const std::string& potential, double epsilon_K, double sigma_A, const std::string& method, bool quantum,
-              double molar_mass, const std::string& name = {}) {
-  PureGas gas{parse_potential(potential), epsilon_K, sigma_A, method_named(method), std::nullopt, name,
-              !name.empty() && find_gas(name).fitted_with_quantum};
-  if (quantum) gas.de_boer = de_boer_parameter(epsilon_K, sigma_A, molar_mass);
-  return GasModel(gas);
-}
-
-const char* kind_name(DiagnosticKind kind) {
-  switch (kind) {
-    case DiagnosticKind::quantum_expansion_unreliable: return "quantum_expansion_unreliable";
-    case DiagnosticKind::quantum_fit_used_classically: return "quantum_fit_used_classically";
-    case DiagnosticKind::no_gas_root: return "no_gas_root";
+// The model of each element's (epsilon, sigma), rebuilt only when they change.
+class Models {
+ public:
+  explicit Models(const PureSpec& spec) : spec_(spec) {}
+  const GasModel& at(double epsilon_K, double sigma_A) {
+    if (!model_ || epsilon_K != epsilon_ || sigma_A != sigma_) {
+      model_.emplace(spec_.at(epsilon_K, sigma_A));
+      epsilon_ = epsilon_K;
+      sigma_ = sigma_A;
+    }
+    return *model_;
   }
-  return "";
+
+ private:
+  const PureSpec& spec_;
+  std::optional<GasModel> model_;
+  double epsilon_ = 0.0, sigma_ = 0.0;
+};
+
+bool any_nan(double a, double b, double c, double d = 0.0) {
+  return std::isnan(a) || std::isnan(b) || std::isnan(c) || std::isnan(d);
 }
 
-py::list diagnostic_list(const std::vector<Diagnostic>& found) {
-  py::list list;
+// One finding per kind and gas over every group: the union of their ranges.
+void merge(std::vector<Diagnostic>& all, const std::vector<Diagnostic>& found) {
   for (const Diagnostic& d : found) {
-    py::dict item;
-    item["kind"] = kind_name(d.kind);
-    item["T_lo_K"] = d.T_lo_K;
-    item["T_hi_K"] = d.T_hi_K;
-    item["count"] = d.count;
-    item["gas"] = d.gas;
-    list.append(item);
-  }
-  return list;
-}
-
-py::dict gas_dict(const Gas& gas) {
-  py::dict d;
-  d["name"] = gas.name;
-  d["formula"] = gas.formula;
-  d["aliases"] = gas.aliases;
-  d["molar_mass_g_per_mol"] = gas.molar_mass_g_per_mol;
-  d["potential"] = potential_name(gas.potential);
-  d["epsilon_K"] = gas.epsilon_K;
-  d["sigma_A"] = gas.sigma_A;
-  d["fitted_with_quantum_correction"] = gas.fitted_with_quantum;
-  d["source"] = gas.source;
-  return d;
-}
-
-const Gas& gas_named(const std::string& name) {
-  try {
-    return find_gas(name);
-  } catch (const InvalidArgument&) {
-    std::string close;
-    for (const std::string& n : closest_gas_names(name, 3)) close += (close.empty() ? "" : ", ") + n;
-    throw py::value_error("gas: unknown gas '" + name + "'; the closest are " + close +
-                          " (lennard.gases() lists them all)");
+    bool merged = false;
+    for (Diagnostic& a : all) {
+      if (a.kind != d.kind || a.gas != d.gas) continue;
+      a.T_lo_K = std::fmin(a.T_lo_K, d.T_lo_K);
+      a.T_hi_K = std::fmax(a.T_hi_K, d.T_hi_K);
+      a.count += d.count;
+      merged = true;
+    }
+    if (!merged) all.push_back(d);
   }
 }
 
-// The argument of the Python functions that carries each parameter.
-std::string python_argument(Parameter parameter) {
-  switch (parameter) {
-    case Parameter::epsilon: return "epsilon_K";
-    case Parameter::sigma: return "sigma_A";
-    case Parameter::mixture: return "gases";
-    case Parameter::mole_fraction: return "mole_fractions";
-    case Parameter::temperature_step: return "T_K";
-    default: return std::string(parameter_id(parameter));
+// The model's diagnostics for the values computed, one model per distinct
+// (epsilon, sigma); elements with a NaN input are left out. Z and P (the
+// pressures) may be empty and null.
+py::list pure_diagnostics(const PureSpec& spec, const double* T, const double* epsilon, const double* sigma,
+                          const std::vector<double>& B, const std::vector<double>& B_classical,
+                          const std::vector<double>& Z, const double* P = nullptr) {
+  std::map<std::pair<double, double>, std::vector<std::size_t>> groups;
+  for (std::size_t i = 0; i < B.size(); ++i) {
+    if (!any_nan(T[i], epsilon[i], sigma[i], P ? P[i] : 0.0)) groups[{epsilon[i], sigma[i]}].push_back(i);
   }
+  std::vector<Diagnostic> all;
+  for (const auto& [parameters, elements] : groups) {
+    std::vector<double> t, b, bc, z;
+    for (const std::size_t i : elements) {
+      t.push_back(T[i]);
+      b.push_back(B[i]);
+      bc.push_back(B_classical[i]);
+      if (!Z.empty()) z.push_back(Z[i]);
+    }
+    merge(all, spec.at(parameters.first, parameters.second).diagnostics(t, b, bc, z));
+  }
+  return lennard_python::diagnostic_list(all);
 }
 
-py::object maybe(const std::optional<double>& value) {
-  return value ? py::object(py::float_(*value)) : py::object(py::none());
+Mixture mixture_of(const std::vector<std::string>& names, const std::vector<double>& fractions, double kij) {
+  Mixture mixture;
+  for (std::size_t i = 0; i < names.size() && i < fractions.size(); ++i) {
+    const Gas& gas = lennard_python::gas_named(names[i]);
+    mixture.components.push_back(
+        {gas.name, gas.potential, gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol, fractions[i]});
+  }
+  mixture.kij = kij;
+  return mixture;
 }
 
 }  // namespace
 
 PYBIND11_MODULE(_lennard, m) {
   m.doc() = "Compiled core of the lennard package; use the functions of lennard itself.";
-  py::register_exception_translator([](std::exception_ptr p) {
-    try {
-      if (p) std::rethrow_exception(p);
-    } catch (const InvalidArgument& e) {
-      PyErr_SetString(PyExc_ValueError, (python_argument(e.parameter()) + ": " + e.description()).c_str());
-    } catch (const PhysicsError& e) {
-      PyErr_SetString(PyExc_ValueError, e.what());
-    } catch (const lennard::Error& e) {
-      PyErr_SetString(PyExc_ValueError, e.what());
-    }
-  });
+  m.attr("__version__") = LENNARD_VERSION;
+  lennard_python::register_errors();
 
-  m.def("check_potential", [](const std::string& spelling) { return potential_name(parse_potential(spelling)); });
-
+  m.def("check_potential", [](const std::string& spelling) { return potential_name(parse_potential(spelling)); },
+        "potential"_a);
   m.def("check_pure_gas", [](const std::string& potential, const std::string& method, bool quantum) {
-    check_pure_gas(parse_potential(potential), method_named(method), quantum);
-  });
+    check_pure_gas(parse_potential(potential), lennard_python::method_named(method), quantum);
+  }, "potential"_a, "method"_a, "quantum"_a);
 
   // The canonical names and the fractions (normalised when they only missed 1
   // by rounding, with the sum they had) of a mixture the rules accept.
   m.def("check_mixture", [](const std::vector<std::string>& names, const std::vector<double>& fractions, double kij) {
-    Mixture mixture;
-    for (std::size_t i = 0; i < names.size() && i < fractions.size(); ++i) {
-      const Gas& gas = gas_named(names[i]);
-      mixture.components.push_back(
-          {gas.name, gas.potential, gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol, fractions[i]});
-    }
-    mixture.kij = kij;
+    Mixture mixture = mixture_of(names, fractions, kij);
     double sum = 0.0;
     for (const Component& c : mixture.components) sum += c.mole_fraction;
     const bool normalised = normalise_mole_fractions(mixture);
@@ -170,68 +164,134 @@ PYBIND11_MODULE(_lennard, m) {
       used.push_back(c.mole_fraction);
     }
     return py::make_tuple(canonical, used, normalised ? py::object(py::float_(sum)) : py::object(py::none()));
-  });
+  }, "names"_a, "mole_fractions"_a, "kij"_a);
 
-  m.def("second_virial", [](const Array& T, const std::string& potential, double epsilon_K, double sigma_A,
-                            const std::string& method, bool quantum, double molar_mass, int derivative) {
-    const GasModel gas = pure(potential, epsilon_K, sigma_A, method, quantum, molar_mass);
-    if (derivative == 1) return map_temperatures(T, [&](double t) { return gas.dB_dT(t); });
-    return map_temperatures(T, [&](double t) { return gas.B(t); });
-  });
-
-  m.def("third_virial", [](const Array& T, const std::string& potential, double epsilon_K, double sigma_A,
-                           int derivative) {
-    const GasModel gas = pure(potential, epsilon_K, sigma_A, "series", false, 0.0);
-    return map_temperatures(T, [&](double t) {
-      const ThirdVirial c = gas.third_virial(t, derivative == 1);
-      return derivative == 1 ? c.dC_dT : c.C;
-    });
-  });
-
-  m.def("compressibility", [](const Array& T, const Array& P, const std::string& potential, double epsilon_K,
-                              double sigma_A, const std::string& method, bool quantum, double molar_mass) {
-    const GasModel gas = pure(potential, epsilon_K, sigma_A, method, quantum, molar_mass);
-    Array Z(T.size()), V(T.size());
-    const double* t = T.data();
-    const double* p = P.data();
-    double* z = Z.mutable_data();
-    double* v = V.mutable_data();
-    {
-      py::gil_scoped_release unlocked;
-      for (py::ssize_t i = 0; i < T.size(); ++i) {
-        const GasState state = gas.state(t[i], p[i]);
-        z[i] = state.Z;
-        v[i] = state.V_cm3_per_mol;
+  // B or dB/dT element by element, with the diagnostics of the values.
+  m.def("second_virial", [](const Array& T_K, const Array& epsilon_K, const Array& sigma_A, const std::string& potential,
+                            const std::string& method, bool quantum, double molar_mass_g_per_mol, bool derivative,
+                            const std::string& gas, unsigned threads) {
+    const PureSpec spec = pure_spec(potential, method, quantum, molar_mass_g_per_mol, gas);
+    const std::size_t n = lennard_python::same_size({&T_K, &epsilon_K, &sigma_A});
+    const double *t = T_K.data(), *e = epsilon_K.data(), *s = sigma_A.data();
+    Array out(static_cast<py::ssize_t>(n));
+    double* o = out.mutable_data();
+    std::vector<double> B(n), B_classical(n);
+    run_blocks(n, B_block, threads, [&](std::size_t begin, std::size_t end) {
+      Models models(spec);
+      for (std::size_t i = begin; i < end; ++i) {
+        if (any_nan(t[i], e[i], s[i])) {
+          o[i] = B[i] = B_classical[i] = no_value;
+          continue;
+        }
+        const SecondVirial b = models.at(e[i], s[i]).second_virial(t[i], derivative);
+        o[i] = derivative ? b.dB_dT : b.B;
+        B[i] = b.B;
+        B_classical[i] = b.B_classical;
       }
-    }
-    return py::make_tuple(Z, V);
-  });
+    });
+    return py::make_tuple(out, pure_diagnostics(spec, t, e, s, B, B_classical, {}));
+  }, "T_K"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "method"_a, "quantum"_a, "molar_mass_g_per_mol"_a,
+     "derivative"_a, "gas"_a, "threads"_a);
 
-  m.def("mixture_second_virial", [](const Array& T, const std::vector<std::string>& names,
-                                    const std::vector<double>& fractions, double kij, bool quantum, int derivative) {
-    Mixture mixture;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      const Gas& gas = gas_named(names[i]);
-      mixture.components.push_back(
-          {gas.name, gas.potential, gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol, fractions[i]});
-    }
-    mixture.kij = kij;
+  // C has one rule of its own and no quantum correction.
+  m.def("third_virial", [](const Array& T_K, const Array& epsilon_K, const Array& sigma_A, const std::string& potential,
+                           bool derivative, const std::string& gas, unsigned threads) {
+    const PureSpec spec = pure_spec(potential, "series", false, no_value, gas);
+    const std::size_t n = lennard_python::same_size({&T_K, &epsilon_K, &sigma_A});
+    const double *t = T_K.data(), *e = epsilon_K.data(), *s = sigma_A.data();
+    Array out(static_cast<py::ssize_t>(n));
+    double* o = out.mutable_data();
+    run_blocks(n, C_block, threads, [&](std::size_t begin, std::size_t end) {
+      Models models(spec);
+      for (std::size_t i = begin; i < end; ++i) {
+        if (any_nan(t[i], e[i], s[i])) {
+          o[i] = no_value;
+          continue;
+        }
+        const ThirdVirial c = models.at(e[i], s[i]).third_virial(t[i], derivative);
+        o[i] = derivative ? c.dC_dT : c.C;
+      }
+    });
+    // Classical: the diagnostics look at the temperatures only, never at B.
+    const std::vector<double> none(n, no_value);
+    return py::make_tuple(out, pure_diagnostics(spec, t, e, s, none, none, {}));
+  }, "T_K"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "derivative"_a, "gas"_a, "threads"_a);
+
+  // Z and V with the B and C they come from (for the package's refusals).
+  m.def("compressibility", [](const Array& T_K, const Array& pressure_bar, const Array& epsilon_K,
+                              const Array& sigma_A, const std::string& potential, const std::string& method,
+                              bool quantum, double molar_mass_g_per_mol, const std::string& gas, unsigned threads) {
+    const PureSpec spec = pure_spec(potential, method, quantum, molar_mass_g_per_mol, gas);
+    const std::size_t n = lennard_python::same_size({&T_K, &pressure_bar, &epsilon_K, &sigma_A});
+    const double *t = T_K.data(), *p = pressure_bar.data(), *e = epsilon_K.data(), *s = sigma_A.data();
+    const auto size = static_cast<py::ssize_t>(n);
+    Array Z(size), V(size), B_out(size), C_out(size);
+    double *z = Z.mutable_data(), *v = V.mutable_data(), *b_out = B_out.mutable_data(), *c_out = C_out.mutable_data();
+    std::vector<double> B(n), B_classical(n), Zs(n);
+    run_blocks(n, C_block, threads, [&](std::size_t begin, std::size_t end) {
+      Models models(spec);
+      for (std::size_t i = begin; i < end; ++i) {
+        if (any_nan(t[i], e[i], s[i], p[i])) {
+          z[i] = v[i] = b_out[i] = c_out[i] = B[i] = B_classical[i] = Zs[i] = no_value;
+          continue;
+        }
+        const GasModel& model = models.at(e[i], s[i]);
+        const SecondVirial b = model.second_virial(t[i], false);
+        const double C = model.third_virial(t[i], false).C;
+        const GasState state = gas_state(t[i], p[i], b.B, C);
+        z[i] = Zs[i] = state.Z;
+        v[i] = state.V_cm3_per_mol;
+        b_out[i] = B[i] = b.B;
+        c_out[i] = C;
+        B_classical[i] = b.B_classical;
+      }
+    });
+    return py::make_tuple(Z, V, B_out, C_out, pure_diagnostics(spec, t, e, s, B, B_classical, Zs, p));
+  }, "T_K"_a, "pressure_bar"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "method"_a, "quantum"_a,
+     "molar_mass_g_per_mol"_a, "gas"_a, "threads"_a);
+
+  m.def("mixture_second_virial", [](const Array& T_K, const std::vector<std::string>& names,
+                                    const std::vector<double>& mole_fractions, double kij, bool quantum,
+                                    bool derivative, unsigned threads) {
+    Mixture mixture = mixture_of(names, mole_fractions, kij);
     check_mixture(mixture);
     const GasModel gas(mixture, quantum);
-    return map_temperatures(T, [&](double t) {
-      const SecondVirial b = gas.second_virial(t, derivative == 1);
-      return derivative == 1 ? b.dB_dT : b.B;
+    const std::size_t n = static_cast<std::size_t>(T_K.size());
+    const double* t = T_K.data();
+    Array out(T_K.size());
+    double* o = out.mutable_data();
+    std::vector<double> B(n), B_classical(n);
+    run_blocks(n, B_block, threads, [&](std::size_t begin, std::size_t end) {
+      for (std::size_t i = begin; i < end; ++i) {
+        const SecondVirial b = std::isnan(t[i]) ? SecondVirial{no_value, no_value, no_value, no_value} : gas.second_virial(t[i], derivative);
+        o[i] = derivative ? b.dB_dT : b.B;
+        B[i] = b.B;
+        B_classical[i] = b.B_classical;
+      }
     });
-  });
+    std::vector<double> finite_T, finite_B, finite_B_classical;
+    for (std::size_t i = 0; i < n; ++i) {
+      if (std::isnan(t[i])) continue;
+      finite_T.push_back(t[i]);
+      finite_B.push_back(B[i]);
+      finite_B_classical.push_back(B_classical[i]);
+    }
+    py::list found;
+    if (!finite_T.empty()) found = lennard_python::diagnostic_list(gas.diagnostics(finite_T, finite_B, finite_B_classical, {}));
+    return py::make_tuple(out, found);
+  }, "T_K"_a, "names"_a, "mole_fractions"_a, "kij"_a, "quantum"_a, "derivative"_a, "threads"_a);
 
   m.def("characteristic_temperatures", [](const std::string& potential, double epsilon_K, double sigma_A,
-                                          bool quantum, double molar_mass) {
-    const GasModel gas = pure(potential, epsilon_K, sigma_A, "series", quantum, molar_mass);
+                                          bool quantum, double molar_mass_g_per_mol) {
+    const GasModel gas = pure_spec(potential, "series", quantum, molar_mass_g_per_mol, "").at(epsilon_K, sigma_A);
     Characteristics c;
     {
       py::gil_scoped_release unlocked;
       c = gas.characteristics();
     }
+    const auto maybe = [](const std::optional<double>& value) {
+      return value ? py::object(py::float_(*value)) : py::object(py::none());
+    };
     py::dict d;
     d["boyle_temperature_K"] = maybe(c.boyle_temperature_K);
     d["inversion_temperature_K"] = maybe(c.inversion_temperature_K);
@@ -239,75 +299,22 @@ PYBIND11_MODULE(_lennard, m) {
     d["max_B_cm3_per_mol"] = maybe(c.max_B_cm3_per_mol);
     d["boyle_temperatures_K"] = c.boyle_temperatures_K;
     return d;
-  });
+  }, "potential"_a, "epsilon_K"_a, "sigma_A"_a, "quantum"_a, "molar_mass_g_per_mol"_a);
 
-  // The model's diagnostics over these temperatures (with a pressure, also
-  // where there is no gas root); the package turns them into warnings.
-  m.def("diagnostics", [](const std::vector<double>& T, const std::string& potential, double epsilon_K,
-                          double sigma_A, const std::string& method, bool quantum, double molar_mass,
-                          const std::string& gas, std::optional<double> pressure_bar) {
-    return diagnostic_list(pure(potential, epsilon_K, sigma_A, method, quantum, molar_mass, gas)
-                               .diagnostics(T, pressure_bar));
-  });
+  // The model's diagnostics at a few temperatures (the characteristic ones, a fit's data).
+  m.def("diagnostics", [](const std::vector<double>& T_K, const std::string& potential, double epsilon_K,
+                          double sigma_A, bool quantum, double molar_mass_g_per_mol, const std::string& gas) {
+    return lennard_python::diagnostic_list(
+        pure_spec(potential, "series", quantum, molar_mass_g_per_mol, gas).at(epsilon_K, sigma_A).diagnostics(T_K));
+  }, "T_K"_a, "potential"_a, "epsilon_K"_a, "sigma_A"_a, "quantum"_a, "molar_mass_g_per_mol"_a, "gas"_a);
 
-  m.def("mixture_diagnostics", [](const std::vector<double>& T, const std::vector<std::string>& names,
-                                  const std::vector<double>& fractions, double kij, bool quantum) {
-    Mixture mixture;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      const Gas& gas = gas_named(names[i]);
-      mixture.components.push_back(
-          {gas.name, gas.potential, gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol, fractions[i]});
-    }
-    mixture.kij = kij;
-    return diagnostic_list(GasModel(mixture, quantum).diagnostics(T));
-  });
-
-  m.def("fit", [](const Array& T, const Array& B, const std::optional<Array>& u, const std::string& potential,
-                  bool free_repulsion, bool quantum, double molar_mass) {
-    DataSet data;
-    data.has_uncertainties = u.has_value();
-    for (py::ssize_t i = 0; i < T.size(); ++i) {
-      data.points.push_back({T.data()[i], B.data()[i], u ? u->data()[i] : 0.0, static_cast<std::size_t>(i + 1)});
-    }
-    const Potential shape = parse_potential(potential);
-    FitResult fit;
-    {
-      py::gil_scoped_release unlocked;
-      fit = quantum ? fit_virial_quantum(data, shape, molar_mass) : fit_virial(data, shape, free_repulsion);
-    }
-    // The keys of 'lennard fit -f json', in its order.
-    py::dict d;
-    d["potential"] = potential_name(fit.potential);
-    d["epsilon_K"] = fit.epsilon_K;
-    d["epsilon_K_stderr"] = fit.epsilon_K_stderr;
-    d["sigma_A"] = fit.sigma_A;
-    d["sigma_A_stderr"] = fit.sigma_A_stderr;
-    if (fit.repulsive_exponent) {
-      d["repulsive_exponent"] = *fit.repulsive_exponent;
-      d["repulsive_exponent_stderr"] = *fit.repulsive_exponent_stderr;
-    }
-    if (fit.de_boer) d["de_boer_parameter"] = *fit.de_boer;
-    d["rms_cm3_per_mol"] = fit.rms_cm3_per_mol;
-    d["chi2"] = fit.chi2;
-    d["dof"] = fit.dof;
-    d["reduced_chi2"] = fit.reduced_chi2;
-    py::list points;
-    for (std::size_t i = 0; i < data.points.size(); ++i) {
-      py::dict point;
-      point["T_K"] = data.points[i].T_K;
-      point["B_cm3_per_mol"] = data.points[i].B_cm3_per_mol;
-      point["B_fit_cm3_per_mol"] = fit.B_fit_cm3_per_mol[i];
-      point["residual_cm3_per_mol"] = data.points[i].B_cm3_per_mol - fit.B_fit_cm3_per_mol[i];
-      points.append(point);
-    }
-    d["points"] = points;
-    return d;
-  });
+  lennard_python::define_fit(m);
 
   m.def("gases", [] {
     py::list list;
-    for (const Gas& gas : gas_library()) list.append(gas_dict(gas));
+    for (const Gas& gas : gas_library()) list.append(lennard_python::gas_dict(gas));
     return list;
   });
-  m.def("gas", [](const std::string& name) { return gas_dict(gas_named(name)); });
+  m.def("gas", [](const std::string& name) { return lennard_python::gas_dict(lennard_python::gas_named(name)); },
+        "name"_a);
 }

@@ -109,6 +109,12 @@ FitResult classical_result(const DataSet& data, const Potential& potential, cons
   result.epsilon_K_stderr = s.standard_errors[0];
   result.sigma_A = std::cbrt(fit.a);
   result.sigma_A_stderr = result.sigma_A * s.standard_errors[1] / (3.0 * fit.a);
+  // From (epsilon, a) to (epsilon, sigma): the row and column of a times dsigma/da.
+  result.covariance = s.covariance;
+  for (std::size_t k = 0; k < result.covariance.size(); ++k) {
+    result.covariance[1][k] *= result.sigma_A / (3.0 * fit.a);
+    result.covariance[k][1] *= result.sigma_A / (3.0 * fit.a);
+  }
   if (jacobian.size() == 3) {
     result.repulsive_exponent = std::get<Mie>(potential).n();
     result.repulsive_exponent_stderr = s.standard_errors[2];

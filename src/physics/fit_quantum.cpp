@@ -115,6 +115,7 @@ FitResult fit_virial_quantum(const DataSet& data, const Potential& potential, do
   result.sigma_A = sigma;
   result.epsilon_K_stderr = s.standard_errors[0];
   result.sigma_A_stderr = s.standard_errors[1];
+  result.covariance = s.covariance;
   result.de_boer = de_boer_parameter(epsilon, sigma, molar_mass_g_per_mol);
   if (!s.determined()) throw FitNotDetermined(FitFailure::quantum_undetermined, {}, potential_name(potential));
   return result;

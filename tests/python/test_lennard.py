@@ -1,9 +1,11 @@
 """The Python module against the command line's json (to the last bit), its
-broadcasting, its refusals, threads and a fit round trip."""
+broadcasting, its refusals and warnings, threads, Ctrl-C and the fit."""
 import json
 import os
 import pathlib
+import signal
 import subprocess
+import sys
 import threading
 import warnings
 
@@ -30,19 +32,19 @@ CASES = [
     (["-e", "120", "-s", "3.4", "-m", "series", "--derivative"], "B_cm3_per_mol",
      lambda T: lennard.second_virial(T, 120, 3.4)),
     (["-e", "120", "-s", "3.4", "-m", "series", "--derivative"], "dB_dT_cm3_per_mol_K",
-     lambda T: lennard.second_virial(T, 120, 3.4, derivative=1)),
+     lambda T: lennard.second_virial(T, 120, 3.4, derivative=True)),
     (["-e", "120", "-s", "3.4"], "B_cm3_per_mol",
      lambda T: lennard.second_virial(T, 120, 3.4, method="trapezoid")),
     (["-e", "120", "-s", "3.4", "-p", "mie:14,6", "-m", "quadrature"], "B_cm3_per_mol",
      lambda T: lennard.second_virial(T, 120, 3.4, potential="mie:14,6", method="quadrature")),
     (["--gas", "neon", "--quantum", "--derivative"], "dB_dT_cm3_per_mol_K",
-     lambda T: lennard.second_virial(T, gas="neon", quantum=True, derivative=1)),
+     lambda T: lennard.second_virial(T, gas="neon", quantum=True, derivative=True)),
     (["--gas", "argon", "--third", "--derivative", "--step", "20"], "dC_dT_cm6_per_mol2_K",
-     lambda T: lennard.third_virial(T, gas="argon", derivative=1)),
+     lambda T: lennard.third_virial(T, gas="argon", derivative=True)),
     (["--gas", "nitrogen", "-m", "series", "--pressure", "50", "--step", "20"], "Z",
-     lambda T: lennard.compressibility(T, 50, gas="nitrogen")[0]),
+     lambda T: lennard.compressibility(T, 50, gas="nitrogen").Z),
     (["--gas", "nitrogen", "-m", "series", "--pressure", "50", "--step", "20"], "V_cm3_per_mol",
-     lambda T: lennard.compressibility(T, 50, gas="nitrogen")[1]),
+     lambda T: lennard.compressibility(T, 50, gas="nitrogen").V),
     (["--mix", "Ar:0.3,Kr:0.7", "--kij", "0.02"], "B_cm3_per_mol",
      lambda T: lennard.mixture_second_virial(T, ["argon", "krypton"], [0.3, 0.7], kij=0.02)),
 ]
@@ -106,16 +108,21 @@ def test_rounded_mole_fractions_are_normalised_with_a_warning():
     (lambda: lennard.second_virial(300, 120, 3.4, potential="mie:6,12"), "potential"),
     (lambda: lennard.second_virial(300, gas="argn"), "gas"),
     (lambda: lennard.second_virial(300, 0.0, 3.4), "epsilon_K"),
-    (lambda: lennard.second_virial(300, 120, float("nan")), "sigma_A"),
+    (lambda: lennard.second_virial(300, 120, [3.4, -1.0]), "sigma_A"),
+    (lambda: lennard.second_virial(300, [120, 100], [3.4, 3.0, 2.0]), "T_K, epsilon_K and sigma_A"),
     (lambda: lennard.second_virial([300, -1], 120, 3.4), "T_K"),
     (lambda: lennard.second_virial(300, 120, 3.4, quantum=True), "molar_mass_g_per_mol"),
     (lambda: lennard.second_virial(300, 120, 3.4, potential="sw:1.5", quantum=True, molar_mass_g_per_mol=4),
      "quantum"),
     (lambda: lennard.second_virial(300, 120, 3.4, potential="hs", method="trapezoid"), "method"),
-    (lambda: lennard.second_virial(300, 120, 3.4, derivative=2), "derivative"),
+    (lambda: lennard.second_virial(300, 120, 3.4, threads=0), "threads"),
     (lambda: lennard.second_virial(300, 120, 3.4, gas="argon"), "gas"),
-    (lambda: lennard.compressibility([300, 400], [1, 2, 3], 120, 3.4), "T_K and pressure_bar"),
+    (lambda: lennard.compressibility([300, 400], [1, 2, 3], 120, 3.4), "T_K, pressure_bar, epsilon_K and sigma_A"),
     (lambda: lennard.third_virial(300, gas="argon", quantum=True), "quantum"),
+    (lambda: lennard.third_virial(300, gas="argon", method="quadrature"), "method"),
+    # Where B* ~ -exp(epsilon/T) overflows the program refuses the temperature.
+    (lambda: lennard.second_virial([300, 0.1], 120, 3.4), "T_K"),
+    (lambda: lennard.mixture_second_virial([300, 0.1], ["argon", "krypton"], [0.5, 0.5]), "T_K"),
     (lambda: lennard.mixture_second_virial(300, None, [1.0]), "gases"),
     (lambda: lennard.mixture_second_virial(300, ["argon", "krypton"], [0.3, 0.6]), "mole_fractions"),
     (lambda: lennard.mixture_second_virial(300, ["argon", "Ar"], [0.5, 0.5]), "gases"),
@@ -165,3 +172,106 @@ def test_quantum_fit_warns_where_its_expansion_fails():
     with pytest.warns(RuntimeWarning, match="hbar\\^2 expansion is unreliable"):
         lennard.fit(points[:, 0], points[:, 1], points[:, 2] if points.shape[1] > 2 else None, quantum=True,
                     molar_mass_g_per_mol=4.0026)
+
+
+def test_parameters_broadcast_with_T_and_nan_gives_nan():
+    T = np.array([[150.0], [np.nan], [600.0]])
+    epsilon = np.array([120.0, 90.0, np.nan, 150.0])
+    sigma = np.array([3.4, 3.0, 3.4, 3.8])
+    for quantity in (lennard.second_virial, lennard.third_virial):
+        got = quantity(T, epsilon, sigma)
+        assert got.shape == (3, 4)
+        for (i, j), value in np.ndenumerate(got):
+            if np.isnan(T[i, 0]) or np.isnan(epsilon[j]):
+                assert np.isnan(value)
+            else:
+                assert value == quantity(T[i, 0], epsilon[j], sigma[j])
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")  # a NaN pressure is no missing gas root
+        Z, V = lennard.compressibility(300.0, [1.0, np.nan], 120, [3.4, 3.0])
+    assert np.isnan(Z[1]) and np.isnan(V[1]) and Z[0] == lennard.compressibility(300.0, 1.0, 120, 3.4).Z
+
+
+def test_derivative_is_a_bool():
+    for wrong in (1, 0, "yes", None):
+        with pytest.raises(TypeError, match="^derivative"):
+            lennard.second_virial(300, 120, 3.4, derivative=wrong)
+    assert lennard.second_virial(300, 120, 3.4, derivative=np.bool_(True)) == \
+        lennard.second_virial(300, 120, 3.4, derivative=True)
+
+
+def test_no_gas_root_warns_and_gives_nan():
+    # Below its critical temperature (126 K) nitrogen at 100 bar is a liquid: no gas root.
+    with pytest.warns(RuntimeWarning, match=r"no gas root between T = 70.0 K and T = 80.0 K \(2 temperatures"):
+        Z, V = lennard.compressibility([70.0, 80.0, 300.0], 100.0, gas="nitrogen")
+    assert np.isnan(Z[:2]).all() and np.isfinite(Z[2])
+
+
+def test_version_is_the_project_version():
+    text = (SOURCE / "CMakeLists.txt").read_text()
+    assert f"project(lennard VERSION {lennard.__version__} " in text
+
+
+def test_fit_covariance_and_p_value():
+    """Against the covariance (J^T W J)^-1 with J by central differences of the module's B, and the chi^2
+    probability Q(dof/2, chi2/2) by mpmath (mp.dps = 30, regularised upper incomplete gamma)."""
+    mpmath = pytest.importorskip("mpmath")
+    points = np.loadtxt(SOURCE / "data" / "second_virial" / "argon.dat", comments="#", ndmin=2)
+    T, B = points[:, 0], points[:, 1]
+    u = 0.5 + 0.02 * np.abs(B)  # uncertainties of our own, to weight the points unequally
+    result = lennard.fit(T, B, u)
+    e, s = result["epsilon_K"], result["sigma_A"]
+    J = np.column_stack([(lennard.second_virial(T, e * (1 + 1e-6), s) - lennard.second_virial(T, e * (1 - 1e-6), s))
+                         / (2e-6 * e),
+                         (lennard.second_virial(T, e, s * (1 + 1e-6)) - lennard.second_virial(T, e, s * (1 - 1e-6)))
+                         / (2e-6 * s)])
+    expected = np.linalg.inv(J.T @ (J / u[:, None] ** 2))
+    assert result.covariance == pytest.approx(expected, rel=1e-5)
+    mpmath.mp.dps = 30
+    p = mpmath.gammainc(result["dof"] / 2, result["chi2"] / 2, mpmath.inf, regularized=True)
+    assert result.p_value == pytest.approx(float(p), rel=1e-9)
+    assert lennard.fit(T, B).p_value is None
+
+
+def test_threads_keyword_gives_the_values_of_one_thread():
+    T = np.linspace(50, 1000, 3001)
+    one = lennard.second_virial(T, 120, 3.4, potential="mie:14,6", method="quadrature", threads=1)
+    assert np.array_equal(lennard.second_virial(T, 120, 3.4, potential="mie:14,6", method="quadrature", threads=3),
+                          one)
+    C = lennard.third_virial(T[::100], gas="argon", threads=1)
+    assert np.array_equal(lennard.third_virial(T[::100], gas="argon"), C)
+
+
+# The child interrupts itself once its main thread has sat in the compiled loop
+# for two looks in a row (its frame on the line that calls _lennard).
+INTERRUPTED = """
+import linecache, os, signal, sys, threading, time
+import numpy as np, lennard
+main = threading.get_ident()
+
+def in_the_loop():
+    frame = sys._current_frames().get(main)
+    return frame is not None and "_lennard." in linecache.getline(frame.f_code.co_filename, frame.f_lineno)
+
+def interrupt():
+    seen = 0
+    while seen < 2:
+        seen = seen + 1 if in_the_loop() else 0
+        time.sleep(0.05)
+    os.kill(os.getpid(), signal.SIGINT)
+
+threading.Thread(target=interrupt, daemon=True).start()
+try:
+    lennard.third_virial(np.linspace(50, 1000, 10**6), 120, 3.4)  # hours of work if not interrupted
+except KeyboardInterrupt:
+    print("interrupted")
+"""
+
+
+def test_ctrl_c_interrupts_a_long_call():
+    child = subprocess.Popen([sys.executable, "-c", INTERRUPTED], stdout=subprocess.PIPE, text=True)
+    try:
+        out, _ = child.communicate(timeout=120)
+    finally:
+        child.kill()
+    assert out == "interrupted\n"

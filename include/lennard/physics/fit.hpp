@@ -46,6 +46,9 @@ struct FitResult {
   // model and the uncertainties are right.
   std::optional<double> chi2_probability;
   std::vector<double> B_fit_cm3_per_mol;
+  // Of (epsilon_K, sigma_A[, repulsive_exponent]): the squares of the
+  // standard errors on its diagonal.
+  std::vector<std::vector<double>> covariance;
 };
 
 // Throws InputError when the data cannot determine a fit: too few distinct

@@ -1,0 +1,138 @@
+"""The checks of the package's arguments, with English messages that name them."""
+from __future__ import annotations
+
+import math
+import operator
+import warnings
+from typing import Any, Optional
+
+import numpy as np
+
+from . import _lennard
+
+
+def flag(name: str, value: Any) -> bool:
+    if isinstance(value, (bool, np.bool_)):
+        return bool(value)
+    raise TypeError(f"{name}: expected True or False, got {value!r}")
+
+
+def threads(value: Any) -> int:
+    """0 (one per core) for None."""
+    if value is None:
+        return 0
+    try:
+        count = operator.index(value)
+    except TypeError:
+        raise TypeError(f"threads: expected a positive integer or None, got {value!r}") from None
+    if isinstance(value, bool) or count < 1:
+        raise ValueError(f"threads: expected a positive integer or None, got {value!r}")
+    return count
+
+
+def positive(name: str, value: Any) -> float:
+    try:
+        number = float(value)
+    except (TypeError, ValueError):
+        raise ValueError(f"{name}: expected a positive finite number, got {value!r}") from None
+    if not (math.isfinite(number) and number > 0.0):
+        raise ValueError(f"{name}: expected a positive finite number, got {value!r}")
+    return number
+
+
+def positive_array(name: str, values: Any) -> np.ndarray:
+    """float64 values, positive and finite where they are not NaN (NaN gives NaN)."""
+    try:
+        array = np.asarray(values, dtype=np.float64)
+    except (TypeError, ValueError):
+        raise ValueError(f"{name}: expected numbers, got {values!r}") from None
+    bad = ~np.isnan(array) & ~((array > 0.0) & np.isfinite(array))
+    if np.any(bad):
+        raise ValueError(f"{name}: expected positive finite values, got {array[bad].flat[0]!r}")
+    return array
+
+
+def broadcast(names: str, *arrays: np.ndarray) -> list:
+    """Contiguous 1-D copies of the arrays broadcast together, and their shape last."""
+    try:
+        together = np.broadcast_arrays(*arrays)
+    except ValueError:
+        shapes = " and ".join(str(np.shape(a)) for a in arrays)
+        raise ValueError(f"{names}: shapes {shapes} do not broadcast") from None
+    return [np.ascontiguousarray(a).ravel() for a in together] + [together[0].shape]
+
+
+def shaped(result: np.ndarray, shape: tuple) -> Any:
+    result = np.asarray(result).reshape(shape)
+    return float(result) if result.ndim == 0 else result
+
+
+def refuse_non_finite(what: str, T: np.ndarray, values: np.ndarray, computed: np.ndarray,
+                      epsilon: Optional[np.ndarray] = None) -> None:
+    """The program refuses a temperature where a result overflows or is lost."""
+    bad = computed & ~np.isfinite(values)
+    if np.any(bad):
+        i = int(np.argmax(bad))
+        reduced = "" if epsilon is None else f" (T/epsilon = {T[i] / epsilon[i]!r})"
+        raise ValueError(f"T_K: at T = {T[i]!r} K{reduced} {what} is not a finite number ({values[i]!r}): "
+                         f"outside the reach of the method")
+
+
+def gas_model(epsilon_K: Any, sigma_A: Any, potential: str, gas: Optional[str], quantum: bool,
+              molar_mass_g_per_mol: Any) -> tuple:
+    """(potential, epsilon_K, sigma_A, molar mass or NaN, gas name or '') from the arguments."""
+    if gas is not None:
+        if epsilon_K is not None or sigma_A is not None:
+            raise ValueError("gas: give either gas or epsilon_K and sigma_A, not both")
+        if molar_mass_g_per_mol is not None:
+            raise ValueError("molar_mass_g_per_mol: the gas sets its own molar mass")
+        entry = _lennard.gas(str(gas))
+        if _lennard.check_potential(potential) != entry["potential"]:
+            raise ValueError(f"potential: the gas {entry['name']} sets the potential {entry['potential']}")
+        mass = entry["molar_mass_g_per_mol"] if quantum else math.nan
+        return entry["potential"], np.float64(entry["epsilon_K"]), np.float64(entry["sigma_A"]), mass, entry["name"]
+    kind = _lennard.check_potential(potential)
+    if sigma_A is None:
+        raise ValueError("sigma_A: required (or give gas)")
+    sigma = positive_array("sigma_A", sigma_A)
+    if kind == "hs" and epsilon_K is None:
+        epsilon = np.float64(1.0)  # B of hard spheres does not depend on it
+    elif epsilon_K is None:
+        raise ValueError("epsilon_K: required (or give gas)")
+    else:
+        epsilon = positive_array("epsilon_K", epsilon_K)
+    mass = math.nan
+    if quantum:
+        if molar_mass_g_per_mol is None:
+            raise ValueError("molar_mass_g_per_mol: required with quantum=True (or give gas)")
+        mass = positive("molar_mass_g_per_mol", molar_mass_g_per_mol)
+    elif molar_mass_g_per_mol is not None:
+        raise ValueError("molar_mass_g_per_mol: used only with quantum=True")
+    return kind, epsilon, sigma, mass, ""
+
+
+METHODS = ("series", "quadrature", "trapezoid")
+
+
+def method(value: Any, kind: str, quantum: bool) -> str:
+    if value not in METHODS:
+        raise ValueError(f"method: expected one of {', '.join(METHODS)}, got {value!r}")
+    _lennard.check_pure_gas(kind, value, quantum)
+    return value
+
+
+# The model's diagnostics, with the reasons the program warns of.
+_DIAGNOSTICS = {
+    "quantum_expansion_unreliable": "between T = {T_lo_K!r} K and T = {T_hi_K!r} K the quantum correction exceeds "
+                                    "20% of |B_classical| (or of b0): the hbar^2 expansion is unreliable there",
+    "quantum_fit_used_classically": "the parameters of {gas} were fitted with the quantum correction; without "
+                                    "quantum=True, B drifts from the data at low temperatures",
+    "no_gas_root": "the virial equation truncated after C has no gas root between T = {T_lo_K!r} K and "
+                   "T = {T_hi_K!r} K ({count} temperatures): Z and V are NaN there",
+}
+
+
+def warn(diagnostics: list) -> None:
+    """Warns at the caller of the public function."""
+    for found in diagnostics:
+        warnings.warn(_DIAGNOSTICS[found["kind"]].format(**found), RuntimeWarning, stacklevel=3)

@@ -1,0 +1,161 @@
+#include "module_common.hpp"
+
+#include <pybind11/stl.h>
+
+#include <exception>
+#include <optional>
+
+#include "lennard/physics/errors.hpp"
+#include "lennard/physics/fit.hpp"
+#include "lennard/physics/potential.hpp"
+
+namespace lennard_python {
+
+using namespace py::literals;
+using namespace lennard;
+
+namespace {
+
+// The argument of the Python functions that carries each parameter.
+std::string python_argument(Parameter parameter) {
+  switch (parameter) {
+    case Parameter::epsilon: return "epsilon_K";
+    case Parameter::sigma: return "sigma_A";
+    case Parameter::mixture: return "gases";
+    case Parameter::mole_fraction: return "mole_fractions";
+    case Parameter::temperature_step: return "T_K";
+    default: return std::string(parameter_id(parameter));
+  }
+}
+
+const char* kind_name(DiagnosticKind kind) {
+  switch (kind) {
+    case DiagnosticKind::quantum_expansion_unreliable: return "quantum_expansion_unreliable";
+    case DiagnosticKind::quantum_fit_used_classically: return "quantum_fit_used_classically";
+    case DiagnosticKind::no_gas_root: return "no_gas_root";
+  }
+  return "";
+}
+
+}  // namespace
+
+void register_errors() {
+  py::register_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const InvalidArgument& e) {
+      PyErr_SetString(PyExc_ValueError, (python_argument(e.parameter()) + ": " + e.description()).c_str());
+    } catch (const PhysicsError& e) {
+      PyErr_SetString(PyExc_ValueError, e.what());
+    } catch (const lennard::Error& e) {
+      PyErr_SetString(PyExc_ValueError, e.what());
+    }
+  });
+}
+
+Method method_named(const std::string& name) {
+  if (name == "series") return Method::series;
+  if (name == "quadrature") return Method::quadrature;
+  if (name == "trapezoid") return Method::trapezoid;
+  throw py::value_error("method: expected series, quadrature or trapezoid, got '" + name + "'");
+}
+
+std::size_t same_size(std::initializer_list<const Array*> arrays) {
+  const py::ssize_t n = (*arrays.begin())->size();
+  for (const Array* a : arrays) {
+    if (a->size() != n) throw py::value_error("the arrays must have one size (broadcast them first)");
+  }
+  return static_cast<std::size_t>(n);
+}
+
+const Gas& gas_named(const std::string& name) {
+  try {
+    return find_gas(name);
+  } catch (const InvalidArgument&) {
+    std::string close;
+    for (const std::string& n : closest_gas_names(name, 3)) close += (close.empty() ? "" : ", ") + n;
+    throw py::value_error("gas: unknown gas '" + name + "'; the closest are " + close +
+                          " (lennard.gases() lists them all)");
+  }
+}
+
+py::dict gas_dict(const Gas& gas) {
+  py::dict d;
+  d["name"] = gas.name;
+  d["formula"] = gas.formula;
+  d["aliases"] = gas.aliases;
+  d["molar_mass_g_per_mol"] = gas.molar_mass_g_per_mol;
+  d["potential"] = potential_name(gas.potential);
+  d["epsilon_K"] = gas.epsilon_K;
+  d["sigma_A"] = gas.sigma_A;
+  d["fitted_with_quantum_correction"] = gas.fitted_with_quantum;
+  d["source"] = gas.source;
+  return d;
+}
+
+py::list diagnostic_list(const std::vector<Diagnostic>& found) {
+  py::list list;
+  for (const Diagnostic& d : found) {
+    py::dict item;
+    item["kind"] = kind_name(d.kind);
+    item["T_lo_K"] = d.T_lo_K;
+    item["T_hi_K"] = d.T_hi_K;
+    item["count"] = d.count;
+    item["gas"] = d.gas;
+    list.append(item);
+  }
+  return list;
+}
+
+void define_fit(py::module_& m) {
+  // The keys of 'lennard fit -f json' in its order, then the covariance of
+  // (epsilon_K, sigma_A[, repulsive_exponent]) and the chi^2 probability.
+  m.def("fit", [](const Array& T_K, const Array& B_cm3_per_mol, const std::optional<Array>& u_cm3_per_mol,
+                  const std::string& potential, bool free_repulsion, bool quantum, double molar_mass_g_per_mol,
+                  unsigned threads) {
+    DataSet data;
+    data.has_uncertainties = u_cm3_per_mol.has_value();
+    for (py::ssize_t i = 0; i < T_K.size(); ++i) {
+      data.points.push_back({T_K.data()[i], B_cm3_per_mol.data()[i], u_cm3_per_mol ? u_cm3_per_mol->data()[i] : 0.0,
+                             static_cast<std::size_t>(i + 1)});
+    }
+    const Potential shape = parse_potential(potential);
+    const Parallelism parallelism{threads, nullptr};
+    FitResult fit;
+    {
+      py::gil_scoped_release unlocked;
+      fit = quantum ? fit_virial_quantum(data, shape, molar_mass_g_per_mol, parallelism)
+                    : fit_virial(data, shape, free_repulsion, parallelism);
+    }
+    py::dict d;
+    d["potential"] = potential_name(fit.potential);
+    d["epsilon_K"] = fit.epsilon_K;
+    d["epsilon_K_stderr"] = fit.epsilon_K_stderr;
+    d["sigma_A"] = fit.sigma_A;
+    d["sigma_A_stderr"] = fit.sigma_A_stderr;
+    if (fit.repulsive_exponent) {
+      d["repulsive_exponent"] = *fit.repulsive_exponent;
+      d["repulsive_exponent_stderr"] = *fit.repulsive_exponent_stderr;
+    }
+    if (fit.de_boer) d["de_boer_parameter"] = *fit.de_boer;
+    d["rms_cm3_per_mol"] = fit.rms_cm3_per_mol;
+    d["chi2"] = fit.chi2;
+    d["dof"] = fit.dof;
+    d["reduced_chi2"] = fit.reduced_chi2;
+    py::list points;
+    for (std::size_t i = 0; i < data.points.size(); ++i) {
+      py::dict point;
+      point["T_K"] = data.points[i].T_K;
+      point["B_cm3_per_mol"] = data.points[i].B_cm3_per_mol;
+      point["B_fit_cm3_per_mol"] = fit.B_fit_cm3_per_mol[i];
+      point["residual_cm3_per_mol"] = data.points[i].B_cm3_per_mol - fit.B_fit_cm3_per_mol[i];
+      points.append(point);
+    }
+    d["points"] = points;
+    return py::make_tuple(d, fit.covariance,
+                          fit.chi2_probability ? py::object(py::float_(*fit.chi2_probability)) : py::none());
+  }, "T_K"_a, "B_cm3_per_mol"_a, "u_cm3_per_mol"_a, "potential"_a, "free_repulsion"_a, "quantum"_a,
+     "molar_mass_g_per_mol"_a, "threads"_a);
+}
+
+}  // namespace lennard_python
