@@ -12,6 +12,7 @@
 
 #include "cli_options.hpp"
 #include "lennard/app/console.hpp"
+#include "lennard/app/io_report.hpp"
 #include "lennard/app/messages.hpp"
 #include "lennard/io/files.hpp"
 

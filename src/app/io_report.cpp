@@ -1,5 +1,8 @@
 #include "lennard/app/io_report.hpp"
 
+#include <cerrno>
+#include <cstring>
+
 #include "lennard/app/exit_status.hpp"
 #include "lennard/io/files.hpp"
 
@@ -15,6 +18,26 @@ std::string write_reason(int error_number) {
 }
 
 }  // namespace
+
+std::string system_error_text(int error_number) {
+  switch (error_number) {
+    case ENOENT: return "no existe el archivo o el directorio";
+    case EACCES: return "permiso denegado";
+    case EPERM: return "operación no permitida";
+    case ENOSPC: return "no queda espacio en el dispositivo";
+    case EFBIG: return "el archivo excede el tamaño máximo permitido";
+    case EROFS: return "el sistema de archivos es de solo lectura";
+    case EISDIR: return "es un directorio";
+    case ENOTDIR: return "una parte de la ruta no es un directorio";
+    case ENAMETOOLONG: return "el nombre es demasiado largo";
+    case EEXIST: return "el archivo ya existe";
+    case EPIPE: return "la tubería está cerrada";
+    case EIO: return "error de entrada/salida";
+    case EMFILE: return "demasiados archivos abiertos";
+    case EBADF: return "descriptor de archivo no válido";
+    default: return std::strerror(error_number);
+  }
+}
 
 int report_io(const IoOutcome& outcome, std::FILE* err) {
   using Kind = IoOutcome::Kind;

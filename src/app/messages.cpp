@@ -131,6 +131,9 @@ std::optional<Refusal> refusal_of(const std::exception& error) {
   if (const auto* e = dynamic_cast<const NotConverged*>(&error)) {
     return Refusal{"el ajuste no converge en " + std::to_string(e->iterations()) + " iteraciones.", false};
   }
+  if (const auto* e = dynamic_cast<const DataFileError*>(&error)) {
+    return Refusal{data_file_sentence(e->problem()), false};
+  }
   if (const auto* e = dynamic_cast<const Error*>(&error)) return Refusal{e->what(), e->kind() == ErrorKind::usage};
   return std::nullopt;
 }

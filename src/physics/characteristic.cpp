@@ -61,10 +61,9 @@ ReducedCharacteristics reduced_characteristics(const Potential& potential, std::
 Characteristics characteristics(const Potential& potential, double epsilon_K, double sigma_A,
                                 std::optional<double> de_boer) {
   const ReducedCharacteristics reduced = reduced_characteristics(potential, de_boer);
-  const double volume = molar_volume_cm3_per_mol(sigma_A);
   const auto kelvin = [&](std::optional<double> t) { return t ? std::optional<double>(*t * epsilon_K) : std::nullopt; };
   return {kelvin(reduced.boyle_T_star), kelvin(reduced.inversion_T_star), kelvin(reduced.max_B_T_star),
-          reduced.max_B_reduced ? std::optional<double>(*reduced.max_B_reduced * volume) : std::nullopt, {}};
+          reduced.max_B_reduced ? std::optional<double>(laboratory_B(*reduced.max_B_reduced, sigma_A)) : std::nullopt, {}};
 }
 
 }  // namespace lennard

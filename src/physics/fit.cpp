@@ -10,6 +10,7 @@
 #include "fit_detail.hpp"
 #include "lennard/physics/constants.hpp"
 #include "lennard/physics/errors.hpp"
+#include "lennard/physics/gas_model.hpp"
 #include "lennard/physics/quantum.hpp"
 #include "lennard/physics/second_virial.hpp"
 #include "lennard/physics/series.hpp"
@@ -24,11 +25,7 @@ double model_B(const Potential& potential, double epsilon_K, double sigma_A, dou
 double model_B(double epsilon_K, double sigma_A, double T_K) { return virial_B_series(epsilon_K, sigma_A, T_K); }
 
 double fitted_B(const FitResult& fit, double T_K) {
-  double B = model_B(fit.potential, fit.epsilon_K, fit.sigma_A, T_K);
-  if (fit.de_boer) {
-    B += reduced_quantum_shift(fit.potential, T_K / fit.epsilon_K, *fit.de_boer).B * molar_volume_cm3_per_mol(fit.sigma_A);
-  }
-  return B;
+  return pure_second_virial(fit.potential, fit.epsilon_K, fit.sigma_A, Method::series, fit.de_boer, T_K, false).B;
 }
 
 namespace fit_detail {

@@ -45,7 +45,7 @@ Model model_at(const Potential& potential, double T_star) {
 // g alone: the Lennard-Jones series without its derivative costs half as much.
 double g_at(const Potential& potential, double epsilon, double T) {
   if (std::holds_alternative<LennardJones>(potential)) return virial_B_series(epsilon, 1.0, T);
-  return reduced_virial_exact(potential, T / epsilon).B * molar_volume_cm3_per_mol(1.0);
+  return laboratory_B(reduced_virial_exact(potential, T / epsilon).B, 1.0);
 }
 
 // The sums over every stride-th point; h only when with_slope.

@@ -78,11 +78,9 @@ SecondVirial pure_second_virial(const Potential& potential, double epsilon_K, do
                  with_derivative ? second_virial_dB_dT(method, potential, epsilon_K, sigma_A, T_K) : nan, 0.0, nan};
   v.B_classical = v.B;
   if (de_boer) {
-    // The reduced correction times N_A sigma^3 (and over epsilon for d/dT).
-    const double volume = molar_volume_cm3_per_mol(sigma_A);
     const ReducedVirial shift = reduced_quantum_shift(potential, T_K / epsilon_K, *de_boer);
-    v.B += shift.B * volume;
-    if (with_derivative) v.dB_dT += shift.dB_dT * volume / epsilon_K;
+    v.B += laboratory_B(shift.B, sigma_A);
+    if (with_derivative) v.dB_dT += laboratory_dB_dT(shift.dB_dT, sigma_A, epsilon_K);
   }
   return v;
 }
@@ -139,9 +137,9 @@ ThirdVirial GasModel::third_virial(double T_K, bool with_derivative) const {
     const MixtureThirdVirial c = mixture_third_virial(mixture_, T_K, with_derivative);
     return {c.C, c.dC_dT};
   }
-  const double volume = molar_volume_cm3_per_mol(pure_.sigma_A);
   const ReducedThirdVirial c = reduced_third_virial(pure_.potential, T_K / pure_.epsilon_K, with_derivative);
-  return {c.C * volume * volume, with_derivative ? c.dC_dT * volume * volume / pure_.epsilon_K : nan};
+  return {laboratory_C(c.C, pure_.sigma_A),
+          with_derivative ? laboratory_dC_dT(c.dC_dT, pure_.sigma_A, pure_.epsilon_K) : nan};
 }
 
 GasState GasModel::state(double T_K, double P_bar) const {

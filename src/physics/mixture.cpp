@@ -130,8 +130,7 @@ MixtureThirdVirial mixture_third_virial(const Mixture& mixture, double T, bool w
   const auto pair = [&](std::size_t a, std::size_t b) {
     return soft_pair(pair_interaction(parts[a], parts[b], a == b ? 0.0 : mixture.kij));
   };
-  // Per molecule squared in A^6 to cm^6/mol^2.
-  const double scale = avogadro_A3_exact_in_cm3_per_mol * avogadro_A3_exact_in_cm3_per_mol;
+  const double scale = per_molecule_A6_in_cm6_per_mol2;
   MixtureThirdVirial total{0.0, with_derivative ? 0.0 : not_asked};
   for (std::size_t i = 0; i < n; ++i) {
     for (std::size_t j = i; j < n; ++j) {

@@ -50,14 +50,14 @@ double second_virial_B(Method method, const Potential& potential, double epsilon
   const double T_star = T_K / epsilon_K;
   const double B = method == Method::quadrature ? reduced_virial_quadrature(potential, T_star, false).B
                                                 : reduced_virial_exact(potential, T_star).B;
-  return B * molar_volume_cm3_per_mol(sigma_A);
+  return laboratory_B(B, sigma_A);
 }
 
 double second_virial_dB_dT(Method method, const Potential& potential, double epsilon_K, double sigma_A,
                            double T_K) {
   check_method(method, potential);
   if (method == Method::trapezoid) return virial_dB_dT_trapezoid(epsilon_K, sigma_A, T_K);
-  return reduced_virial(method, potential, T_K / epsilon_K).dB_dT * molar_volume_cm3_per_mol(sigma_A) / epsilon_K;
+  return laboratory_dB_dT(reduced_virial(method, potential, T_K / epsilon_K).dB_dT, sigma_A, epsilon_K);
 }
 
 }  // namespace lennard

@@ -144,13 +144,11 @@ ReducedVirial reduced_virial_exact(const Potential& potential, double T_star) {
 }
 
 double virial_B_series(double epsilon_K, double sigma_A, double T_K) {
-  const double scale = molar_volume_cm3_per_mol(sigma_A);
-  return sum_series<false>(T_K / epsilon_K).B * scale;
+  return laboratory_B(sum_series<false>(T_K / epsilon_K).B, sigma_A);
 }
 
 double virial_dB_dT_series(double epsilon_K, double sigma_A, double T_K) {
-  const double scale = molar_volume_cm3_per_mol(sigma_A);
-  return reduced_virial_series(T_K / epsilon_K).dB_dT * scale / epsilon_K;
+  return laboratory_dB_dT(reduced_virial_series(T_K / epsilon_K).dB_dT, sigma_A, epsilon_K);
 }
 
 }  // namespace lennard

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "lennard/app/messages.hpp"
 #include "lennard/io/data_file.hpp"
 #include "lennard/io/output.hpp"
 #include "lennard/physics/errors.hpp"
@@ -61,15 +62,16 @@ TEST_P(RefusedData, IsReportedWithItsLine) {
   try {
     read_data(text, "datos.txt");
     FAIL() << "accepted";
-  } catch (const lennard::InputError& error) {
-    EXPECT_NE(std::string(error.what()).find(GetParam().message), std::string::npos) << error.what();
+  } catch (const lennard::DataFileError& error) {
+    const std::string sentence = lennard::spanish_sentence(error);
+    EXPECT_NE(sentence.find(GetParam().message), std::string::npos) << sentence;
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, RefusedData,
     ::testing::Values(
-        BadData{"Letters", "100 -184\n120 abc\n140 -98\n", "datos.txt, línea 2: '120 abc': 'abc' no es un número"},
+        BadData{"Letters", "100 -184\n120 abc\n140 -98\n", "'datos.txt', línea 2: '120 abc': 'abc' no es un número"},
         BadData{"OneNumber", "100 -184\n120\n140 -98\n", "línea 2: '120': se esperaban dos o tres números"},
         BadData{"FourNumbers", "100 -184 1 2\n", "línea 1: '100 -184 1 2'"},
         BadData{"FewerThanThree", "100 -184\n# only two\n120 -131\n", "al menos tres puntos"},

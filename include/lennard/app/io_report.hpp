@@ -19,6 +19,11 @@ int report_io(const IoOutcome& outcome, std::FILE* err);
 // Each failure in turn; the status of the first.
 int report_io(const IoOutcomes& outcomes, std::FILE* err);
 
+// What a failed system call's errno means, in Spanish for the errors a user
+// meets with files (no such file, permission, full disk, ...); the C
+// library's text for the rest.
+std::string system_error_text(int error_number);
+
 // The sentence refusing outputs that clash (from clashing_outputs).
 std::string clash_message(const std::vector<std::pair<std::string, Endpoint>>& outputs, const OutputClash& clash);
 

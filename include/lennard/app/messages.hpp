@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "lennard/io/data_file.hpp"
 #include "lennard/physics/errors.hpp"
 
 namespace lennard {
@@ -23,6 +24,9 @@ std::optional<Refusal> refusal_of(const std::exception& error);
 
 // The sentence alone (what() for an exception that is no refusal).
 std::string spanish_sentence(const std::exception& error);
+
+// The sentence for a data file the fit cannot read.
+std::string data_file_sentence(const DataFileProblem& problem);
 
 int exit_status_of(const Refusal& refusal);
 

@@ -49,9 +49,4 @@ std::optional<OutputClash> clashing_outputs(const std::vector<std::pair<std::str
 // not exist yet (a dangling link names the file that writing would create).
 std::filesystem::path resolve_links(std::filesystem::path path);
 
-// What a failed system call's errno means, in Spanish for the errors a user
-// meets with files (no such file, permission, full disk, ...); the C
-// library's text for the rest.
-std::string system_error_text(int error_number);
-
 }  // namespace lennard

@@ -118,8 +118,8 @@ class NotConverged : public PhysicsError {
   int iterations_;
 };
 
-// Failures with a ready Spanish message, thrown by the readers of data files
-// and the command line, outside the physics.
+// Failures with a ready Spanish message, thrown by the command line, outside
+// the physics.
 enum class ErrorKind {
   usage,
   refused,

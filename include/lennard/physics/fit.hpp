@@ -51,10 +51,10 @@ struct FitResult {
   std::vector<std::vector<double>> covariance;
 };
 
-// Throws InputError when the data cannot determine a fit: too few distinct
-// temperatures, temperatures spread too widely, no minimum of chi^2, or
-// parameters or standard errors that are not finite; UsageError for hard
-// spheres (no epsilon) and for free_repulsion with a potential other than Mie.
+// Throws FitNotDetermined when the data cannot determine a fit: too few
+// distinct temperatures, temperatures spread too widely, no minimum of chi^2,
+// or parameters or standard errors that are not finite; InvalidArgument for
+// hard spheres (no epsilon) and for free_repulsion with a potential other than Mie.
 // The sums over the points run on all cores and give the same result whatever
 // their number.
 FitResult fit_virial(const DataSet& data, const Potential& potential, bool free_repulsion = false,

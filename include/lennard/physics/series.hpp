@@ -13,14 +13,9 @@
 
 #include "lennard/physics/constants.hpp"
 #include "lennard/physics/potential.hpp"
+#include "lennard/physics/reduced_units.hpp"
 
 namespace lennard {
-
-// N_A sigma^3 in cm^3/mol for sigma in A, with the exact N_A: the unit of
-// every reduced coefficient (B = N_A sigma^3 B*, corresponding states).
-inline double molar_volume_cm3_per_mol(double sigma_A) {
-  return avogadro_A3_exact_in_cm3_per_mol * sigma_A * sigma_A * sigma_A;
-}
 
 struct ReducedVirial {
   double B;      // B / (N_A sigma^3)
