@@ -47,8 +47,6 @@ void register_errors() {
       PyErr_SetString(PyExc_ValueError, (python_argument(e.parameter()) + ": " + e.description()).c_str());
     } catch (const PhysicsError& e) {
       PyErr_SetString(PyExc_ValueError, e.what());
-    } catch (const lennard::Error& e) {
-      PyErr_SetString(PyExc_ValueError, e.what());
     }
   });
 }

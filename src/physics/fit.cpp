@@ -143,7 +143,7 @@ FitResult fit_free_repulsion(const DataSet& data, const Mie& start, const Parall
   const auto chi2_at = [&](double s) {
     try {
       return fit_fixed_shape(data, shape(s), 3, parallelism).chi2;
-    } catch (const Error&) {  // a fit that fails, or exponents too close to be accepted
+    } catch (const PhysicsError&) {  // a fit that fails, or exponents too close to be accepted
       return std::numeric_limits<double>::infinity();
     }
   };

@@ -154,3 +154,23 @@ TEST(Fit, RefusesDataNoLennardJonesGasProduces) {
 }
 
 }  // namespace
+
+namespace {
+
+// Started from mie:8,6, the search for the repulsive exponent reaches exponents
+// too close to M to be accepted (N - M < N/20); those points are skipped, not
+// reported as the fit's failure. The data are mie:9,6's own B.
+TEST(Fit, FreeRepulsionSkipsExponentsTooCloseToTheAttraction) {
+  const lennard::Mie truth(9.0, 6.0);
+  DataSet data;
+  std::size_t line = 0;
+  for (const double T : temperatures) {
+    data.points.push_back({T, lennard::model_B(truth, true_epsilon, true_sigma, T), 0.0, ++line});
+  }
+  const lennard::FitResult fit = lennard::fit_virial(data, lennard::Mie(8.0, 6.0), true);
+  ASSERT_TRUE(fit.repulsive_exponent.has_value());
+  EXPECT_NEAR(*fit.repulsive_exponent, 9.0, 1e-6);
+  EXPECT_NEAR(fit.epsilon_K, true_epsilon, 1e-6 * true_epsilon);
+}
+
+}  // namespace

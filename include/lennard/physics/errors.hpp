@@ -118,30 +118,4 @@ class NotConverged : public PhysicsError {
   int iterations_;
 };
 
-// Failures with a ready Spanish message, thrown by the command line, outside
-// the physics.
-enum class ErrorKind {
-  usage,
-  refused,
-};
-
-class Error : public std::runtime_error {
- public:
-  Error(ErrorKind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
-  ErrorKind kind() const { return kind_; }
-
- private:
-  ErrorKind kind_;
-};
-
-class InputError : public Error {
- public:
-  explicit InputError(const std::string& message) : Error(ErrorKind::refused, message) {}
-};
-
-class UsageError : public Error {
- public:
-  explicit UsageError(const std::string& message) : Error(ErrorKind::usage, message) {}
-};
-
 }  // namespace lennard

@@ -67,7 +67,7 @@ FitResult fit_virial(const DataSet& data, const Potential& potential, bool free_
 // longer a linear least-squares value: for each epsilon it is the root of
 // d(chi^2)/d(sigma) found by Newton's method from the classical sigma, and
 // the chi^2 left is minimised over ln(epsilon) by Brent's method. Smooth
-// potentials only (UsageError otherwise).
+// potentials only (InvalidArgument otherwise).
 FitResult fit_virial_quantum(const DataSet& data, const Potential& potential, double molar_mass_g_per_mol,
                              const Parallelism& parallelism = {});
 

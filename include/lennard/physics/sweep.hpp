@@ -36,7 +36,7 @@ Sweep default_sweep(double epsilon);
 
 inline constexpr std::size_t max_rows = 1'000'000;
 
-// The temperatures of the sweep. Throws InputError when a step would not
+// The temperatures of the sweep. Throws InvalidArgument when a step would not
 // advance T or the sweep would exceed row_limit rows.
 std::vector<double> temperature_grid(const Sweep& sweep, std::size_t row_limit = max_rows);
 
@@ -47,7 +47,7 @@ inline constexpr double sweep_end_tolerance = 1e-9;
 // T_i = T1 + i*dT for i = 0, 1, ... while T_i <= T2; when (T2 - T1)/dT is a
 // whole number k within sweep_end_tolerance (relative), the rows are
 // i = 0..k and the last is T2 itself. T1 == T2 is the one row T1. Throws
-// InputError like temperature_grid: a step that does not advance T, more than
+// InvalidArgument like temperature_grid: a step that does not advance T, more than
 // row_limit rows.
 std::vector<double> evenly_spaced_grid(const Sweep& sweep, std::size_t row_limit = max_rows);
 

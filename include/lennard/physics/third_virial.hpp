@@ -27,7 +27,7 @@ struct ReducedThirdVirial {
 // fall on the grid too, so that F is needed only there; the integrand is
 // smooth and even about r = 0 and decays at the far end, so the rule
 // converges spectrally (relative error about 1e-12).
-// Throws UsageError (via check_third_virial) for a potential it refuses.
+// Throws InvalidArgument (via check_third_virial) for a potential it refuses.
 ReducedThirdVirial reduced_third_virial(const Potential& potential, double T_star, bool with_derivative = true);
 
 // The grid of a Mie potential has at most 50 max(1, n/12) max(25, 10^(12/(2m-3)))
@@ -36,7 +36,7 @@ ReducedThirdVirial reduced_third_virial(const Potential& potential, double T_sta
 // core, C is refused. With n <= 12 that means m >= 3.73.
 inline constexpr double max_third_virial_steps = 25000.0;
 
-// Throws UsageError, naming the limit, for a potential whose C the grid rule
+// Throws InvalidArgument, naming the limit, for a potential whose C the grid rule
 // cannot give within that bound; nothing for the others.
 void check_third_virial(const Potential& potential);
 
