@@ -7,6 +7,16 @@
 
 namespace lennard {
 
+namespace {
+
+// "entre T = a K y T = b K", or "a T = a K" for a single temperature.
+std::string where(const Diagnostic& d) {
+  if (d.T_lo_K == d.T_hi_K) return "a T = " + shortest(d.T_lo_K) + " K";
+  return "entre T = " + shortest(d.T_lo_K) + " K y T = " + shortest(d.T_hi_K) + " K";
+}
+
+}  // namespace
+
 void warn_of(const std::vector<Diagnostic>& diagnostics, std::optional<double> pressure_bar, std::FILE* err) {
   for (const Diagnostic& d : diagnostics) {
     switch (d.kind) {
@@ -19,16 +29,16 @@ void warn_of(const std::vector<Diagnostic>& diagnostics, std::optional<double> p
       case DiagnosticKind::no_gas_root:
         // Their V and Z stay NaN (null in json).
         std::fprintf(err,
-                     "Aviso: a %s bar la ecuación del virial truncada tras C no tiene raíz gaseosa entre T = %s K y "
-                     "T = %s K (%zu %s): allí V y Z quedan como nan (null en json).\n",
-                     shortest(pressure_bar.value_or(std::nan(""))).c_str(), shortest(d.T_lo_K).c_str(),
-                     shortest(d.T_hi_K).c_str(), d.count, d.count == 1 ? "fila" : "filas");
+                     "Aviso: a %s bar la ecuación del virial truncada tras C no tiene raíz gaseosa %s (%zu %s): allí "
+                     "V y Z quedan como nan (null en json).\n",
+                     shortest(pressure_bar.value_or(std::nan(""))).c_str(), where(d).c_str(), d.count,
+                     d.count == 1 ? "fila" : "filas");
         break;
       case DiagnosticKind::quantum_expansion_unreliable:
         std::fprintf(err,
-                     "Aviso: entre T = %s K y T = %s K la corrección cuántica pasa del 20%% de |B clásico| (o de b0): "
-                     "la expansión en hbar^2 no es fiable allí.\n",
-                     shortest(d.T_lo_K).c_str(), shortest(d.T_hi_K).c_str());
+                     "Aviso: %s la corrección cuántica pasa del 20%% de |B clásico| (o de b0): la expansión en "
+                     "hbar^2 no es fiable allí.\n",
+                     where(d).c_str());
         break;
     }
   }
