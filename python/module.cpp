@@ -43,23 +43,24 @@ constexpr std::size_t C_block = 4;
 struct PureSpec {
   Potential potential;
   Method method;
-  bool quantum;
+  int quantum;  // 0: none; 1: hbar^2; 2: adds hbar^4
   double molar_mass;
   std::string name;
   bool fitted_with_quantum;
 
   GasModel at(double epsilon_K, double sigma_A) const {
     PureGas gas{potential, epsilon_K, sigma_A, method, std::nullopt, name, fitted_with_quantum};
-    if (quantum) gas.de_boer = de_boer_parameter(epsilon_K, sigma_A, molar_mass);
+    if (quantum > 0) gas.de_boer = de_boer_parameter(epsilon_K, sigma_A, molar_mass);
+    gas.quantum_order = quantum > 1 ? quantum : 1;
     return GasModel(gas);
   }
 };
 
-PureSpec pure_spec(const std::string& potential, const std::string& method, bool quantum, double molar_mass,
+PureSpec pure_spec(const std::string& potential, const std::string& method, int quantum, double molar_mass,
                    const std::string& gas) {
   PureSpec spec{parse_potential(potential), lennard_python::method_named(method), quantum, molar_mass, gas,
                 !gas.empty() && find_gas(gas).fitted_with_quantum};
-  check_pure_gas(spec.potential, spec.method, quantum);
+  check_pure_gas(spec.potential, spec.method, quantum > 0);
   return spec;
 }
 
@@ -168,7 +169,7 @@ PYBIND11_MODULE(_lennard, m) {
 
   // B or dB/dT element by element, with the diagnostics of the values.
   m.def("second_virial", [](const Array& T_K, const Array& epsilon_K, const Array& sigma_A, const std::string& potential,
-                            const std::string& method, bool quantum, double molar_mass_g_per_mol, bool derivative,
+                            const std::string& method, int quantum, double molar_mass_g_per_mol, bool derivative,
                             const std::string& gas, unsigned threads) {
     const PureSpec spec = pure_spec(potential, method, quantum, molar_mass_g_per_mol, gas);
     const std::size_t n = lennard_python::same_size({&T_K, &epsilon_K, &sigma_A});

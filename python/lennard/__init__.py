@@ -12,7 +12,7 @@ from __future__ import annotations
 
 import math
 import warnings
-from typing import Any, NamedTuple, Optional, Sequence
+from typing import Any, NamedTuple, Optional, Sequence, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -30,20 +30,22 @@ Result = Any  # a float for scalar arguments, else an ndarray of float64
 
 
 def second_virial(T_K: ArrayLike, epsilon_K: Optional[ArrayLike] = None, sigma_A: Optional[ArrayLike] = None, *,
-                  potential: str = "lj", gas: Optional[str] = None, method: str = "series", quantum: bool = False,
-                  molar_mass_g_per_mol: Optional[float] = None, derivative: bool = False,
-                  threads: Optional[int] = None) -> Result:
+                  potential: str = "lj", gas: Optional[str] = None, method: str = "series",
+                  quantum: Union[bool, int] = False, molar_mass_g_per_mol: Optional[float] = None,
+                  derivative: bool = False, threads: Optional[int] = None) -> Result:
     """B in cm^3/mol (or dB/dT in cm^3/(mol K) with derivative=True).
 
     The series is exact to about 1e-14 relative (N_A exact); quadrature to
     1e-12; trapezoid is the program's own 12-6 rule with N_A = 6.022e23.
+    quantum: True or 1 adds the hbar^2 correction, 2 also the hbar^4 one.
     """
     derivative = _a.flag("derivative", derivative)
+    order = _a.quantum_order(quantum)
     T = _a.positive_array("T_K", T_K)
-    kind, epsilon, sigma, mass, name = _a.gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol)
-    _a.method(method, kind, bool(quantum))
+    kind, epsilon, sigma, mass, name = _a.gas_model(epsilon_K, sigma_A, potential, gas, order > 0, molar_mass_g_per_mol)
+    _a.method(method, kind, order > 0)
     T, epsilon, sigma, shape = _a.broadcast("T_K, epsilon_K and sigma_A", T, epsilon, sigma)
-    values, found = _lennard.second_virial(T, epsilon, sigma, kind, method, bool(quantum), mass, derivative, name,
+    values, found = _lennard.second_virial(T, epsilon, sigma, kind, method, order, mass, derivative, name,
                                            _a.threads(threads))
     computed = ~(np.isnan(T) | np.isnan(epsilon) | np.isnan(sigma))
     _a.refuse_non_finite("dB/dT" if derivative else "B", T, values, computed, epsilon)
@@ -90,6 +92,7 @@ def compressibility(T_K: ArrayLike, pressure_bar: ArrayLike, epsilon_K: Optional
     gas root."""
     T = _a.positive_array("T_K", T_K)
     P = _a.positive_array("pressure_bar", pressure_bar)
+    _a.quantum_order(quantum, highest=1)
     kind, epsilon, sigma, mass, name = _a.gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol)
     _a.method(method, kind, bool(quantum))
     T, P, epsilon, sigma, shape = _a.broadcast("T_K, pressure_bar, epsilon_K and sigma_A", T, P, epsilon, sigma)
@@ -124,6 +127,7 @@ def mixture_second_virial(T_K: ArrayLike, gases: Sequence[str], mole_fractions: 
         warnings.warn(f"mole_fractions: they sum to {total!r}, not 1; normalised to {fractions!r}", stacklevel=2)
     shape = T.shape
     T = np.ascontiguousarray(T).ravel()
+    _a.quantum_order(quantum, highest=1)
     values, found = _lennard.mixture_second_virial(T, names, fractions, float(kij), bool(quantum), derivative,
                                                    _a.threads(threads))
     _a.refuse_non_finite("dB/dT" if derivative else "B", T, values, ~np.isnan(T))
@@ -141,6 +145,7 @@ def characteristic_temperatures(epsilon_K: Optional[float] = None, sigma_A: Opti
         epsilon_K = _a.positive("epsilon_K", epsilon_K)
     if sigma_A is not None:
         sigma_A = _a.positive("sigma_A", sigma_A)
+    _a.quantum_order(quantum, highest=1)
     kind, epsilon, sigma, mass, name = _a.gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol)
     if quantum:
         _lennard.check_pure_gas(kind, "series", True)
@@ -191,6 +196,7 @@ def fit(T_K: ArrayLike, B_cm3_per_mol: ArrayLike, u_cm3_per_mol: Optional[ArrayL
     if free_repulsion and not kind.startswith("mie:"):
         raise ValueError("free_repulsion: fits the N of mie:N,M; give potential='mie:N,M'")
     mass = math.nan
+    _a.quantum_order(quantum, highest=1)
     if quantum:
         if free_repulsion:
             raise ValueError("quantum: not with free_repulsion")

@@ -17,6 +17,19 @@ def flag(name: str, value: Any) -> bool:
     raise TypeError(f"{name}: expected True or False, got {value!r}")
 
 
+def quantum_order(value: Any, highest: int = 2) -> int:
+    """0 without the quantum correction, 1 (True or 1: hbar^2) or 2 (adds hbar^4)."""
+    if isinstance(value, (bool, np.bool_)):
+        return int(bool(value))
+    if isinstance(value, str) and value == "exact":
+        raise ValueError("quantum: 'exact' is not available yet; use 1 or 2")
+    if isinstance(value, (int, np.integer)) and 0 <= value <= 2:
+        if value > highest:
+            raise ValueError(f"quantum: order {int(value)} is computed for second_virial only")
+        return int(value)
+    raise ValueError(f"quantum: expected False, True, 1 or 2, got {value!r}")
+
+
 def threads(value: Any) -> int:
     """0 (one per core) for None."""
     if value is None:

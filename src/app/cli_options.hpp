@@ -88,6 +88,7 @@ struct TableSetup {
   NumberOption epsilon, sigma, tmin, tmax, step, pressure, mass, kij;
   std::string output, plot, potential = "lj", gas, mix;
   Method method = Method::trapezoid;
+  std::string quantum_order;  // as typed after --quantum; empty: 1
   TableOptions options;
   CLI::Option *epsilon_option, *sigma_option, *output_option, *tmin_option, *tmax_option, *step_option,
       *method_option, *derivative_option, *third_option, *pressure_option, *quantum_option, *mass_option,

@@ -56,6 +56,7 @@ GasModel pure_gas_model(const TableOptions& options, double epsilon, double sigm
   PureGas gas{options.potential, epsilon, sigma, options.method.value_or(default_method(options.potential)),
               std::nullopt, options.gas, !options.gas.empty() && find_gas(options.gas).fitted_with_quantum};
   if (options.quantum) gas.de_boer = de_boer_parameter(epsilon, sigma, *options.molar_mass_g_per_mol);
+  gas.quantum_order = options.quantum_order;
   return GasModel(gas);
 }
 

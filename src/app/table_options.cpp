@@ -114,9 +114,12 @@ void setup_table(CLI::App& app, TableSetup& s) {
                "del virial truncada tras C (implica --third)",
                "BAR")
           ->check(positive_finite("una presión", "BAR>0"));
-  s.quantum_option = app.add_flag("--quantum", s.options.quantum,
-                                  "Añade a B su primera corrección cuántica (Wigner-Kirkwood, orden hbar^2), para gases "
-                                  "ligeros; necesita --mass (o --gas o --mix, que dan la masa) y un potencial continuo (lj o mie:N,M)");
+  s.quantum_option = app.add_option("--quantum", s.quantum_order,
+                                    "Añade a B su corrección cuántica (Wigner-Kirkwood), para gases ligeros: ORDEN 1 "
+                                    "(hbar^2, también sin ORDEN) o 2 (añade hbar^4); necesita --mass (o --gas o --mix, "
+                                    "que dan la masa) y un potencial continuo (lj o mie:N,M)")
+                          ->expected(0, 1)
+                          ->option_text("[ORDEN]");
   s.mass_option = s.mass.add(app, "--mass", "Masa molar, en g/mol (para --quantum)", "G_POR_MOL")
                       ->check(positive_finite("una masa", "G/MOL>0"));
   add_choice(app, "-f,--format", s.options.format,
@@ -136,6 +139,17 @@ void setup_table(CLI::App& app, TableSetup& s) {
 std::optional<std::string> finish_table(TableSetup& s) {
   TableOptions& o = s.options;
   if (auto refusal = gas_refusal(s)) return refusal;
+  o.quantum = s.quantum_option->count() > 0;
+  if (o.quantum) {
+    if (s.quantum_order == "2") o.quantum_order = 2;
+    else if (s.quantum_order == "exact") return "--quantum exact todavía no disponible: use --quantum 1 o 2.";
+    else if (!s.quantum_order.empty() && s.quantum_order != "1") {
+      return "--quantum: orden '" + s.quantum_order + "' desconocido; use 1 (hbar^2) o 2 (hbar^4).";
+    }
+    if (o.quantum_order == 2 && s.mix_option->count() > 0) {
+      return "--quantum 2 aún no se aplica a mezclas: use --quantum 1.";
+    }
+  }
   if (s.gas_option->count() > 0) {
     const Gas& gas = find_gas(s.gas);
     o.gas = gas.name;

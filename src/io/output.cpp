@@ -41,7 +41,8 @@ void write_dat(std::FILE* file, const Table& table) {
                  shortest(avogadro_of(table.method)).c_str());
   }
   if (table.de_boer) {
-    std::fprintf(file, "\n#corrección cuántica: Wigner-Kirkwood de orden hbar^2, Lambda* = %s", shortest(*table.de_boer).c_str());
+    std::fprintf(file, "\n#corrección cuántica: Wigner-Kirkwood de orden %s, Lambda* = %s",
+                 table.quantum_order == 2 ? "hbar^4 (hbar^2 y hbar^4)" : "hbar^2", shortest(*table.de_boer).c_str());
   } else if (table.column(B_classical_key) != nullptr) {
     std::fprintf(file, "\n#corrección cuántica: Wigner-Kirkwood de orden hbar^2, cada par con su masa reducida");
   }
@@ -101,6 +102,7 @@ nlohmann::ordered_json table_json(const Table& table) {
   document["N_A_per_mol"] = avogadro_of(table.method);
   if (table.pressure_bar) document["pressure_bar"] = *table.pressure_bar;
   if (table.de_boer) document["de_boer_parameter"] = *table.de_boer;
+  if (table.de_boer && table.quantum_order != 1) document["quantum_order"] = table.quantum_order;
   // A value that does not exist (NaN) is written as null.
   document["rows"] = std::move(rows);
   return document;

@@ -39,10 +39,11 @@ std::optional<double> root_from(F f, double guess, bool rising) {
 
 }  // namespace
 
-ReducedCharacteristics reduced_characteristics(const Potential& potential, std::optional<double> de_boer) {
+ReducedCharacteristics reduced_characteristics(const Potential& potential, std::optional<double> de_boer,
+                                               int quantum_order) {
   ReducedCharacteristics result;
   if (std::holds_alternative<HardSpheres>(potential)) return result;
-  const auto at = [&](double t) { return reduced_pure_second_virial(potential, t, de_boer); };
+  const auto at = [&](double t) { return reduced_pure_second_virial(potential, t, de_boer, quantum_order); };
   // Guesses near the Lennard-Jones values; the search widens from there.
   result.boyle_T_star = root_from([&](double t) { return at(t).B; }, 3.4, true);
   result.inversion_T_star = root_from(
@@ -59,8 +60,8 @@ ReducedCharacteristics reduced_characteristics(const Potential& potential, std::
 }
 
 Characteristics characteristics(const Potential& potential, double epsilon_K, double sigma_A,
-                                std::optional<double> de_boer) {
-  const ReducedCharacteristics reduced = reduced_characteristics(potential, de_boer);
+                                std::optional<double> de_boer, int quantum_order) {
+  const ReducedCharacteristics reduced = reduced_characteristics(potential, de_boer, quantum_order);
   const auto kelvin = [&](std::optional<double> t) { return t ? std::optional<double>(*t * epsilon_K) : std::nullopt; };
   return {kelvin(reduced.boyle_T_star), kelvin(reduced.inversion_T_star), kelvin(reduced.max_B_T_star),
           reduced.max_B_reduced ? std::optional<double>(laboratory_B(*reduced.max_B_reduced, sigma_A)) : std::nullopt, {}};

@@ -73,22 +73,24 @@ PureGas library_gas(const Gas& gas, bool quantum) {
 }
 
 SecondVirial pure_second_virial(const Potential& potential, double epsilon_K, double sigma_A, Method method,
-                                std::optional<double> de_boer, double T_K, bool with_derivative) {
+                                std::optional<double> de_boer, double T_K, bool with_derivative,
+                                int quantum_order) {
   SecondVirial v{second_virial_B(method, potential, epsilon_K, sigma_A, T_K),
                  with_derivative ? second_virial_dB_dT(method, potential, epsilon_K, sigma_A, T_K) : nan, 0.0, nan};
   v.B_classical = v.B;
   if (de_boer) {
-    const ReducedVirial shift = reduced_quantum_shift(potential, T_K / epsilon_K, *de_boer);
+    const ReducedVirial shift = reduced_quantum_shift(potential, T_K / epsilon_K, *de_boer, quantum_order);
     v.B += laboratory_B(shift.B, sigma_A);
     if (with_derivative) v.dB_dT += laboratory_dB_dT(shift.dB_dT, sigma_A, epsilon_K);
   }
   return v;
 }
 
-ReducedVirial reduced_pure_second_virial(const Potential& potential, double T_star, std::optional<double> de_boer) {
+ReducedVirial reduced_pure_second_virial(const Potential& potential, double T_star, std::optional<double> de_boer,
+                                         int quantum_order) {
   ReducedVirial v = reduced_virial_exact(potential, T_star);
   if (de_boer) {
-    const ReducedVirial shift = reduced_quantum_shift(potential, T_star, *de_boer);
+    const ReducedVirial shift = reduced_quantum_shift(potential, T_star, *de_boer, quantum_order);
     v.B += shift.B;
     v.dB_dT += shift.dB_dT;
   }
@@ -129,7 +131,7 @@ SecondVirial GasModel::second_virial(double T_K, bool with_derivative) const {
     return {b.B, with_derivative ? b.dB_dT : nan, b.B_classical, b.B12};
   }
   return pure_second_virial(pure_.potential, pure_.epsilon_K, pure_.sigma_A, pure_.method, pure_.de_boer, T_K,
-                            with_derivative);
+                            with_derivative, pure_.quantum_order);
 }
 
 ThirdVirial GasModel::third_virial(double T_K, bool with_derivative) const {
@@ -148,10 +150,13 @@ GasState GasModel::state(double T_K, double P_bar) const {
 
 Characteristics GasModel::characteristics() const {
   if (is_mixture()) throw std::invalid_argument("GasModel: characteristic temperatures are for a pure gas");
-  Characteristics result = lennard::characteristics(pure_.potential, pure_.epsilon_K, pure_.sigma_A, pure_.de_boer);
+  Characteristics result = lennard::characteristics(pure_.potential, pure_.epsilon_K, pure_.sigma_A, pure_.de_boer,
+                                                        pure_.quantum_order);
   if (std::holds_alternative<HardSpheres>(pure_.potential)) return result;
   std::vector<double> roots =
-      sign_changes([&](double t) { return reduced_pure_second_virial(pure_.potential, t, pure_.de_boer).B; });
+      sign_changes([&](double t) {
+        return reduced_pure_second_virial(pure_.potential, t, pure_.de_boer, pure_.quantum_order).B;
+      });
   for (double& t : roots) t *= pure_.epsilon_K;
   std::optional<double>& boyle = result.boyle_temperature_K;
   if (boyle && !roots.empty()) {

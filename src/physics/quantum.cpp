@@ -1,12 +1,14 @@
 #include "lennard/physics/quantum.hpp"
 
 #include <boost/math/quadrature/tanh_sinh.hpp>
+#include <boost/math/special_functions/gamma.hpp>
 
 #include <cmath>
 #include <exception>
 #include <limits>
 #include <numbers>
 #include <type_traits>
+#include <vector>
 
 #include "lennard/physics/constants.hpp"
 #include "lennard/physics/errors.hpp"
@@ -63,6 +65,69 @@ ReducedVirial soft(double C, double n, double m, double T) {
   return {factor * I / (T * T * T), factor * (dI / (T * T * T) - 3.0 * I / (T * T * T * T))};
 }
 
+// B_II* for u* = C (x^-n - x^-m), as a series of Gamma functions. With
+// K = C/T*, u*' = T* K g1 and u*'' = T* K g2, g1 = -n x^-(n+1) + m x^-(m+1),
+// g2 = n(n+1) x^-(n+2) - m(m+1) x^-(m+2), the integrand of
+//   B_II* = -1/(640 pi^4 T*^4) Int e^(-u*/T*) [u*''^2 + 2 (u*'/x)^2
+//           + 10/(9 T* x) u*'^3 - 5/(36 T*^2) u*'^4] x^2 dx
+// is T*^2 times a sum of monomials c K^p x^a, every one with a < -1. Each
+// integrates as B* does: expanding e^(K x^-m) and substituting z = K x^-n,
+//   Int x^a e^(-K (x^-n - x^-m)) dx = (1/n) K^((a+1)/n) sum_i Gamma((m i - a - 1)/n)/i! y^i,
+// y = K^((n-m)/n), every term positive. A term in T*^-2 K^e has the
+// T*-derivative -(2 + e)/T* times itself.
+struct Monomial {
+  double c;
+  int K_power;
+  double x_power;
+};
+using Polynomial = std::vector<Monomial>;  // in x, with one power of K
+
+Polynomial times(const Polynomial& a, const Polynomial& b) {
+  Polynomial out;
+  for (const Monomial& p : a) {
+    for (const Monomial& q : b) out.push_back({p.c * q.c, p.K_power + q.K_power, p.x_power + q.x_power});
+  }
+  return out;
+}
+
+Polynomial scaled(Polynomial p, double factor, int K_power, double x_power) {
+  for (Monomial& t : p) t = {t.c * factor, t.K_power + K_power, t.x_power + x_power};
+  return p;
+}
+
+ReducedVirial second_order_series(double C, double n, double m, double T) {
+  const Polynomial g1{{-n, 1, -n - 1.0}, {m, 1, -m - 1.0}};
+  const Polynomial g2{{n * (n + 1.0), 1, -n - 2.0}, {-m * (m + 1.0), 1, -m - 2.0}};
+  const Polynomial g1_2 = times(g1, g1);
+  Polynomial integrand = scaled(times(g2, g2), 1.0, 0, 2.0);
+  for (const Polynomial& part : {scaled(g1_2, 2.0, 0, 0.0), scaled(times(g1_2, g1), 10.0 / 9.0, 0, 1.0),
+                                 scaled(times(g1_2, g1_2), -5.0 / 36.0, 0, 2.0)}) {
+    integrand.insert(integrand.end(), part.begin(), part.end());
+  }
+  const double log_K = std::log(C / T);
+  const double y = std::exp((n - m) / n * log_K);
+  double sum = 0.0, weighted = 0.0;  // weighted: sum of (2 + e) times each term
+  for (const Monomial& t : integrand) {
+    const double b0 = -(t.x_power + 1.0) / n;
+    const double e0 = t.K_power - b0;
+    double term = t.c / n * std::exp(e0 * log_K) * boost::math::tgamma(b0);
+    double series = term, series_weighted = (2.0 + e0) * term, magnitude = std::fabs(term);
+    for (int i = 1; i < (1 << 20); ++i) {
+      const double b = b0 + m * (i - 1) / n;
+      const double step = y / (boost::math::tgamma_delta_ratio(b, m / n) * i);
+      term *= step;
+      series += term;
+      series_weighted += (2.0 + e0 + i * (n - m) / n) * term;
+      magnitude += std::fabs(term);
+      if ((!(std::fabs(term) >= 1e-18 * magnitude) && step < 1.0) || !std::isfinite(magnitude)) break;
+    }
+    sum += series;
+    weighted += series_weighted;
+  }
+  const double factor = -1.0 / (640.0 * std::pow(std::numbers::pi, 4) * T * T);
+  return {factor * sum, -factor * weighted / T};
+}
+
 }  // namespace
 
 ReducedVirial reduced_quantum_correction(const Potential& potential, double T_star) {
@@ -80,10 +145,31 @@ ReducedVirial reduced_quantum_correction(const Potential& potential, double T_st
       potential);
 }
 
-ReducedVirial reduced_quantum_shift(const Potential& potential, double T_star, double de_boer) {
+ReducedVirial reduced_second_quantum_correction(const Potential& potential, double T_star) {
+  return std::visit(
+      [T_star](const auto& p) -> ReducedVirial {
+        using Kind = std::decay_t<decltype(p)>;
+        if constexpr (std::is_same_v<Kind, LennardJones>) {
+          return second_order_series(4.0, 12.0, 6.0, T_star);
+        } else if constexpr (std::is_same_v<Kind, Mie>) {
+          return second_order_series(p.prefactor(), p.n(), p.m(), T_star);
+        } else {
+          throw InvalidArgument(Parameter::quantum, potential_name(p), Reason::needs_smooth_potential);
+        }
+      },
+      potential);
+}
+
+ReducedVirial reduced_quantum_shift(const Potential& potential, double T_star, double de_boer, int order) {
   const ReducedVirial I = reduced_quantum_correction(potential, T_star);
-  const double scale = two_pi_over_3 * de_boer * de_boer;
-  return {scale * I.B, scale * I.dB_dT};
+  const double L2 = de_boer * de_boer;
+  ReducedVirial shift{two_pi_over_3 * L2 * I.B, two_pi_over_3 * L2 * I.dB_dT};
+  if (order >= 2) {
+    const ReducedVirial II = reduced_second_quantum_correction(potential, T_star);
+    shift.B += two_pi_over_3 * L2 * L2 * II.B;
+    shift.dB_dT += two_pi_over_3 * L2 * L2 * II.dB_dT;
+  }
+  return shift;
 }
 
 }  // namespace lennard

@@ -52,6 +52,7 @@ Table compute_table(const GasModel& model, const std::vector<double>& temperatur
   const PureGas& pure = model.pure();
   Table table{pure.potential, pure.epsilon_K, model.sigma_A(), pure.method, quantities.pressure_bar, pure.de_boer,
               pure.name, {}, model.mixture().kij, temperatures_K, {}, {}};
+  table.quantum_order = pure.quantum_order;
   for (const Component& c : model.mixture().components) table.mixture.push_back({c.name, c.mole_fraction});
   const bool mixture = model.is_mixture();
   const Columns columns = add_columns(table, quantities, model.quantum(), model.mixture().components.size() == 2,

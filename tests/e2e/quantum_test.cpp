@@ -90,3 +90,48 @@ INSTANTIATE_TEST_SUITE_P(
     lennard::testing::CaseName{});
 
 }  // namespace
+
+TEST(QuantumCommand, OrderTwoAddsTheHbar4TermAndNamesIt) {
+  lennard::testing::ScratchDir dir;
+  const auto run = lennard::testing::run_program(
+      dir, "-e 10 -s 2.5 --quantum 2 --mass 4 -f json -o - --tmin 10 --tmax 10", "");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto document = nlohmann::json::parse(run.out);
+  EXPECT_EQ(document.at("quantum_order").get<int>(), 2);
+  const auto& row = document.at("rows")[0];
+  // At T* = 1: (2 pi/3) N_A sigma^3 (Lambda*^2 B_I*(1) + Lambda*^4 B_II*(1)), the
+  // reduced values from tests/tools/quantum_reference.py and quantum_order2_reference.py.
+  const double L2 = worked_de_boer * worked_de_boer;
+  const double expected = 2.0 * std::numbers::pi / 3.0 * 0.602214076 * 2.5 * 2.5 * 2.5 *
+                          (L2 * 0.41558235890735513382 + L2 * L2 * -0.08218929047299889594205);
+  const double shift = row.at("B_cm3_per_mol").get<double>() - row.at("B_classical_cm3_per_mol").get<double>();
+  EXPECT_NEAR(shift, expected, 1e-12 * std::fabs(expected));
+  // Order 1 keeps its json without the key; the dat line names the order.
+  const auto first =
+      lennard::testing::run_program(dir, "-e 10 -s 2.5 --quantum 1 --mass 4 -f json -o - --tmin 10 --tmax 10", "");
+  EXPECT_FALSE(nlohmann::json::parse(first.out).contains("quantum_order"));
+  const auto dat =
+      lennard::testing::run_program(dir, "-e 10 -s 2.5 --quantum 2 --mass 4 -o - --tmin 10 --tmax 10", "");
+  EXPECT_NE(dat.out.find("#corrección cuántica: Wigner-Kirkwood de orden hbar^4"), std::string::npos) << dat.out;
+  // The summary's Boyle temperature is a root of the order-2 B (order 1's lies 0.026 K away for neon).
+  const auto summary = lennard::testing::run_program(dir, "--gas neon --quantum 2 --summary -f json", "");
+  std::ostringstream text;
+  text.precision(17);
+  text << nlohmann::json::parse(summary.out).at("boyle_temperature_K").get<double>();
+  const std::string boyle = text.str();
+  const auto at_boyle = lennard::testing::run_program(
+      dir, "--gas neon --quantum 2 -f json -o - --tmin " + boyle + " --tmax " + boyle, "");
+  EXPECT_NEAR(nlohmann::json::parse(at_boyle.out).at("rows")[0].at("B_cm3_per_mol").get<double>(), 0.0, 1e-9);
+}
+
+TEST(QuantumCommand, RefusesOtherOrders) {
+  lennard::testing::ScratchDir dir;
+  for (const char* order : {"exact", "3", "0", "2.0"}) {
+    const auto run = lennard::testing::run_program(
+        dir, std::string("-e 10 -s 2.5 --mass 4 -o - --quantum ") + order, "");
+    EXPECT_EQ(run.status, 2) << order;
+    EXPECT_NE(run.err.find("--quantum"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "") << order;
+  }
+  EXPECT_EQ(lennard::testing::run_program(dir, "--mix He:0.5,Ne:0.5 --quantum 2 -o -", "").status, 2);
+}

@@ -30,7 +30,8 @@ struct TableOptions {
   bool derivative = false;
   bool third = false;  // the third virial coefficient C
   std::optional<double> pressure_bar;  // V and Z of the gas at this pressure (implies third)
-  bool quantum = false;                      // B with its first quantum correction
+  bool quantum = false;                      // B with its quantum correction
+  int quantum_order = 1;                     // 1: hbar^2; 2: adds hbar^4
   std::optional<double> molar_mass_g_per_mol;  // needed by quantum
   Format format = Format::dat;
   bool summary = false;

@@ -23,7 +23,7 @@ struct ReducedCharacteristics {
 // 748 to full double precision.
 // With de_boer (Lambda*), of B with its first quantum correction.
 ReducedCharacteristics reduced_characteristics(const Potential& potential,
-                                               std::optional<double> de_boer = std::nullopt);
+                                               std::optional<double> de_boer = std::nullopt, int quantum_order = 1);
 
 struct Characteristics {
   std::optional<double> boyle_temperature_K;
@@ -37,6 +37,6 @@ struct Characteristics {
 
 // For epsilon/k_B > 0 in K and sigma in A.
 Characteristics characteristics(const Potential& potential, double epsilon_K, double sigma_A,
-                                std::optional<double> de_boer = std::nullopt);
+                                std::optional<double> de_boer = std::nullopt, int quantum_order = 1);
 
 }  // namespace lennard

@@ -29,6 +29,7 @@ struct PureGas {
   std::optional<double> de_boer;
   std::string name;                  // the library gas, if any
   bool fitted_with_quantum = false;  // its parameters describe B only with the correction
+  int quantum_order = 1;             // with de_boer: 1 (hbar^2) or 2 (adds hbar^4)
 };
 
 // A library gas by the series (what its parameters were fitted with), with
@@ -49,10 +50,12 @@ struct ThirdVirial {
 // B of a pure gas with its first quantum correction when de_boer is given:
 // the assembly every front end, the fit's curve included, shares.
 SecondVirial pure_second_virial(const Potential& potential, double epsilon_K, double sigma_A, Method method,
-                                std::optional<double> de_boer, double T_K, bool with_derivative);
+                                std::optional<double> de_boer, double T_K, bool with_derivative,
+                                int quantum_order = 1);
 
 // The same in reduced units, B* and dB*/dT* of the exact series.
-ReducedVirial reduced_pure_second_virial(const Potential& potential, double T_star, std::optional<double> de_boer);
+ReducedVirial reduced_pure_second_virial(const Potential& potential, double T_star, std::optional<double> de_boer,
+                                         int quantum_order = 1);
 
 enum class DiagnosticKind {
   // The hbar^2 correction exceeds 20% of max(|B_classical|, b0): the

@@ -21,7 +21,16 @@ double de_boer_parameter(double epsilon_K, double sigma_A, double molar_mass_g_p
 // a smooth potential.
 ReducedVirial reduced_quantum_correction(const Potential& potential, double T_star);
 
-// The correction to B* = B/(N_A sigma^3) and to its derivative: (2 pi/3) Lambda*^2 B_I*.
-ReducedVirial reduced_quantum_shift(const Potential& potential, double T_star, double de_boer);
+// The second correction (order hbar^4), B = ... + b0 Lambda*^4 B_II*(T*):
+//   B_II* = -1/(640 pi^4 T*^4) Int_0^inf exp(-u*/T*) [u*''^2 + 2 (u*'/r*)^2
+//           + 10/(9 T* r*) u*'^3 - 5/(36 T*^2) u*'^4] r*^2 dr*,
+// from the hbar^4 term of the same Slater sum (tests/tools/wigner_kirkwood_hbar4.py
+// derives it from the Bloch equation). B_II* and dB_II*/dT* by a series of Gamma
+// functions; throws as above for the square well and hard spheres.
+ReducedVirial reduced_second_quantum_correction(const Potential& potential, double T_star);
+
+// The correction to B* = B/(N_A sigma^3) and to its derivative to the given
+// order (1 or 2): (2 pi/3) (Lambda*^2 B_I* [+ Lambda*^4 B_II*]).
+ReducedVirial reduced_quantum_shift(const Potential& potential, double T_star, double de_boer, int order = 1);
 
 }  // namespace lennard

@@ -46,6 +46,7 @@ struct Table {
   std::vector<Column> columns;  // B first, then the quantities asked for
   // Where the model's approximations fail over these temperatures.
   std::vector<Diagnostic> diagnostics;
+  int quantum_order = 1;  // with de_boer: 2 when B also carries the hbar^4 term
 
   // The column with this key, or nullptr.
   const Column* column(std::string_view key) const;
