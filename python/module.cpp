@@ -40,7 +40,7 @@ constexpr std::size_t B_block = 256;
 constexpr std::size_t C_block = 4;
 
 // Everything of a pure gas but epsilon and sigma, which vary by element.
-struct PureSpec {
+struct PureGasRequest {
   Potential potential;
   Method method;
   int quantum;  // 0: none; 1: hbar^2; 2: adds hbar^4
@@ -56,21 +56,21 @@ struct PureSpec {
   }
 };
 
-PureSpec pure_spec(const std::string& potential, const std::string& method, int quantum, double molar_mass,
+PureGasRequest pure_gas_request(const std::string& potential, const std::string& method, int quantum, double molar_mass,
                    const std::string& gas) {
-  PureSpec spec{parse_potential(potential), lennard_python::method_named(method), quantum, molar_mass, gas,
+  PureGasRequest request{parse_potential(potential), lennard_python::method_named(method), quantum, molar_mass, gas,
                 !gas.empty() && find_gas(gas).fitted_with_quantum};
-  check_pure_gas(spec.potential, spec.method, quantum > 0);
-  return spec;
+  check_pure_gas(request.potential, request.method, quantum > 0);
+  return request;
 }
 
 // The model of each element's (epsilon, sigma), rebuilt only when they change.
 class Models {
  public:
-  explicit Models(const PureSpec& spec) : spec_(spec) {}
+  explicit Models(const PureGasRequest& request) : request_(request) {}
   const GasModel& at(double epsilon_K, double sigma_A) {
     if (!model_ || epsilon_K != epsilon_ || sigma_A != sigma_) {
-      model_.emplace(spec_.at(epsilon_K, sigma_A));
+      model_.emplace(request_.at(epsilon_K, sigma_A));
       epsilon_ = epsilon_K;
       sigma_ = sigma_A;
     }
@@ -78,7 +78,7 @@ class Models {
   }
 
  private:
-  const PureSpec& spec_;
+  const PureGasRequest& request_;
   std::optional<GasModel> model_;
   double epsilon_ = 0.0, sigma_ = 0.0;
 };
@@ -105,7 +105,7 @@ void merge(std::vector<Diagnostic>& all, const std::vector<Diagnostic>& found) {
 // The model's diagnostics for the values computed, one model per distinct
 // (epsilon, sigma); elements with a NaN input are left out. Z and P (the
 // pressures) may be empty and null.
-py::list pure_diagnostics(const PureSpec& spec, const double* T, const double* epsilon, const double* sigma,
+py::list pure_diagnostics(const PureGasRequest& request, const double* T, const double* epsilon, const double* sigma,
                           const std::vector<double>& B, const std::vector<double>& B_classical,
                           const std::vector<double>& Z, const double* P = nullptr) {
   std::map<std::pair<double, double>, std::vector<std::size_t>> groups;
@@ -121,7 +121,7 @@ py::list pure_diagnostics(const PureSpec& spec, const double* T, const double* e
       bc.push_back(B_classical[i]);
       if (!Z.empty()) z.push_back(Z[i]);
     }
-    merge(all, spec.at(parameters.first, parameters.second).diagnostics(t, b, bc, z));
+    merge(all, request.at(parameters.first, parameters.second).diagnostics(t, b, bc, z));
   }
   return lennard_python::diagnostic_list(all);
 }
@@ -171,14 +171,14 @@ PYBIND11_MODULE(_lennard, m) {
   m.def("second_virial", [](const Array& T_K, const Array& epsilon_K, const Array& sigma_A, const std::string& potential,
                             const std::string& method, int quantum, double molar_mass_g_per_mol, bool derivative,
                             const std::string& gas, unsigned threads) {
-    const PureSpec spec = pure_spec(potential, method, quantum, molar_mass_g_per_mol, gas);
+    const PureGasRequest request = pure_gas_request(potential, method, quantum, molar_mass_g_per_mol, gas);
     const std::size_t n = lennard_python::same_size({&T_K, &epsilon_K, &sigma_A});
     const double *t = T_K.data(), *e = epsilon_K.data(), *s = sigma_A.data();
     Array out(static_cast<py::ssize_t>(n));
     double* o = out.mutable_data();
     std::vector<double> B(n), B_classical(n);
     run_blocks(n, B_block, threads, [&](std::size_t begin, std::size_t end) {
-      Models models(spec);
+      Models models(request);
       for (std::size_t i = begin; i < end; ++i) {
         if (any_nan(t[i], e[i], s[i])) {
           o[i] = B[i] = B_classical[i] = no_value;
@@ -190,20 +190,20 @@ PYBIND11_MODULE(_lennard, m) {
         B_classical[i] = b.B_classical;
       }
     });
-    return py::make_tuple(out, pure_diagnostics(spec, t, e, s, B, B_classical, {}));
+    return py::make_tuple(out, pure_diagnostics(request, t, e, s, B, B_classical, {}));
   }, "T_K"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "method"_a, "quantum"_a, "molar_mass_g_per_mol"_a,
      "derivative"_a, "gas"_a, "threads"_a);
 
   // C has one rule of its own and no quantum correction.
   m.def("third_virial", [](const Array& T_K, const Array& epsilon_K, const Array& sigma_A, const std::string& potential,
                            bool derivative, const std::string& gas, unsigned threads) {
-    const PureSpec spec = pure_spec(potential, "series", false, no_value, gas);
+    const PureGasRequest request = pure_gas_request(potential, "series", false, no_value, gas);
     const std::size_t n = lennard_python::same_size({&T_K, &epsilon_K, &sigma_A});
     const double *t = T_K.data(), *e = epsilon_K.data(), *s = sigma_A.data();
     Array out(static_cast<py::ssize_t>(n));
     double* o = out.mutable_data();
     run_blocks(n, C_block, threads, [&](std::size_t begin, std::size_t end) {
-      Models models(spec);
+      Models models(request);
       for (std::size_t i = begin; i < end; ++i) {
         if (any_nan(t[i], e[i], s[i])) {
           o[i] = no_value;
@@ -215,14 +215,14 @@ PYBIND11_MODULE(_lennard, m) {
     });
     // Classical: the diagnostics look at the temperatures only, never at B.
     const std::vector<double> none(n, no_value);
-    return py::make_tuple(out, pure_diagnostics(spec, t, e, s, none, none, {}));
+    return py::make_tuple(out, pure_diagnostics(request, t, e, s, none, none, {}));
   }, "T_K"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "derivative"_a, "gas"_a, "threads"_a);
 
   // Z and V with the B and C they come from (for the package's refusals).
   m.def("compressibility", [](const Array& T_K, const Array& pressure_bar, const Array& epsilon_K,
                               const Array& sigma_A, const std::string& potential, const std::string& method,
                               bool quantum, double molar_mass_g_per_mol, const std::string& gas, unsigned threads) {
-    const PureSpec spec = pure_spec(potential, method, quantum, molar_mass_g_per_mol, gas);
+    const PureGasRequest request = pure_gas_request(potential, method, quantum, molar_mass_g_per_mol, gas);
     const std::size_t n = lennard_python::same_size({&T_K, &pressure_bar, &epsilon_K, &sigma_A});
     const double *t = T_K.data(), *p = pressure_bar.data(), *e = epsilon_K.data(), *s = sigma_A.data();
     const auto size = static_cast<py::ssize_t>(n);
@@ -230,7 +230,7 @@ PYBIND11_MODULE(_lennard, m) {
     double *z = Z.mutable_data(), *v = V.mutable_data(), *b_out = B_out.mutable_data(), *c_out = C_out.mutable_data();
     std::vector<double> B(n), B_classical(n), Zs(n);
     run_blocks(n, C_block, threads, [&](std::size_t begin, std::size_t end) {
-      Models models(spec);
+      Models models(request);
       for (std::size_t i = begin; i < end; ++i) {
         if (any_nan(t[i], e[i], s[i], p[i])) {
           z[i] = v[i] = b_out[i] = c_out[i] = B[i] = B_classical[i] = Zs[i] = no_value;
@@ -247,7 +247,7 @@ PYBIND11_MODULE(_lennard, m) {
         B_classical[i] = b.B_classical;
       }
     });
-    return py::make_tuple(Z, V, B_out, C_out, pure_diagnostics(spec, t, e, s, B, B_classical, Zs, p));
+    return py::make_tuple(Z, V, B_out, C_out, pure_diagnostics(request, t, e, s, B, B_classical, Zs, p));
   }, "T_K"_a, "pressure_bar"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "method"_a, "quantum"_a,
      "molar_mass_g_per_mol"_a, "gas"_a, "threads"_a);
 
@@ -284,7 +284,7 @@ PYBIND11_MODULE(_lennard, m) {
 
   m.def("characteristic_temperatures", [](const std::string& potential, double epsilon_K, double sigma_A,
                                           bool quantum, double molar_mass_g_per_mol) {
-    const GasModel gas = pure_spec(potential, "series", quantum, molar_mass_g_per_mol, "").at(epsilon_K, sigma_A);
+    const GasModel gas = pure_gas_request(potential, "series", quantum, molar_mass_g_per_mol, "").at(epsilon_K, sigma_A);
     Characteristics c;
     {
       py::gil_scoped_release unlocked;
@@ -306,7 +306,7 @@ PYBIND11_MODULE(_lennard, m) {
   m.def("diagnostics", [](const std::vector<double>& T_K, const std::string& potential, double epsilon_K,
                           double sigma_A, bool quantum, double molar_mass_g_per_mol, const std::string& gas) {
     return lennard_python::diagnostic_list(
-        pure_spec(potential, "series", quantum, molar_mass_g_per_mol, gas).at(epsilon_K, sigma_A).diagnostics(T_K));
+        pure_gas_request(potential, "series", quantum, molar_mass_g_per_mol, gas).at(epsilon_K, sigma_A).diagnostics(T_K));
   }, "T_K"_a, "potential"_a, "epsilon_K"_a, "sigma_A"_a, "quantum"_a, "molar_mass_g_per_mol"_a, "gas"_a);
 
   lennard_python::define_fit(m);
