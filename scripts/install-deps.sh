@@ -14,6 +14,7 @@ packages=(
   locales                # a decimal-comma locale for the locale-independence test
   python3-dev pybind11-dev python3-pybind11  # the Python module
   python3-numpy python3-pytest               # its arrays and its tests
+  python3-mpmath                             # a high-precision oracle in the Python tests
 )
 
 as_root=()
