@@ -1,0 +1,141 @@
+// Phase shifts against an independent integrator, bound states by two methods,
+// and Levinson's theorem tying them together.
+#include "lennard/physics/quantum_exact.hpp"
+
+#include "lennard/physics/errors.hpp"
+
+#include <boost/math/special_functions/bessel.hpp>
+#include <boost/numeric/odeint.hpp>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+using lennard::RadialPotential;
+
+// The variable phase method (F. Calogero, Variable Phase Approach to Potential
+// Scattering, 1967): delta_l(r), the shift of the potential cut off at r, obeys
+//   delta' = -(g u(r)/k) [rj_l(kr) cos(delta) - ry_l(kr) sin(delta)]^2,
+// from delta = 0 where the wave is negligible; adaptive Dormand-Prince, and no
+// node counting: the phase it returns is absolute by continuity.
+double variable_phase(const RadialPotential& potential, double de_boer, int l, double k, double r_far) {
+  const double g = 4.0 * std::numbers::pi * std::numbers::pi / (de_boer * de_boer);
+  const auto l_u = static_cast<unsigned>(l);
+  const auto rhs = [&](const double& delta, double& d_delta, double r) {
+    const double x = k * r;
+    const double f = x * boost::math::sph_bessel(l_u, x) * std::cos(delta) -
+                     x * boost::math::sph_neumann(l_u, x) * std::sin(delta);
+    d_delta = -g * potential.u(r) / k * f * f;
+  };
+  double delta = 0.0;
+  namespace odeint = boost::numeric::odeint;
+  odeint::integrate_adaptive(odeint::make_controlled<odeint::runge_kutta_dopri5<double>>(1e-12, 1e-12), rhs, delta,
+                             lennard::core_start_radius(potential, de_boer, l, k), r_far, 1e-4);
+  return delta;
+}
+
+TEST(QuantumExact, PhaseShiftsAgreeWithTheVariablePhaseMethod) {
+  struct Case {
+    const char* potential;
+    double de_boer;
+    int l;
+    double k;
+  };
+  // Helium-like (Lambda* 2.6) and neon-like (0.6) gases, low and high k, waves
+  // inside and beyond the well's bound states.
+  constexpr Case cases[] = {{"lj", 2.6, 0, 0.3}, {"lj", 2.6, 0, 3.0}, {"lj", 2.6, 2, 1.5},      {"lj", 0.6, 0, 0.2},
+                            {"lj", 0.6, 0, 1e-3}, {"lj", 0.6, 1, 2.0}, {"lj", 0.6, 5, 8.0},      {"lj", 0.6, 3, 0.5},
+                            {"mie:14,7", 1.0, 0, 1.0}, {"mie:14,7", 1.0, 4, 4.0}};
+  for (const Case& c : cases) {
+    const RadialPotential potential = lennard::radial_potential(lennard::parse_potential(c.potential));
+    const double numerov = lennard::phase_shift(potential, c.de_boer, c.l, c.k);
+    const double reference = variable_phase(potential, c.de_boer, c.l, c.k, 400.0);
+    EXPECT_NEAR(numerov, reference, 3e-8) << c.potential << " Lambda* " << c.de_boer << " l " << c.l << " k " << c.k;
+  }
+}
+
+// Finite differences, -psi'' + (l(l+1)/r^2 + g u) psi = g E psi on a uniform
+// grid of n intervals from the core to r_far with psi = 0 at both ends: the
+// states below E are the negative pivots of the LDL^T factors of the
+// tridiagonal matrix less g E (Sturm sequence).
+int states_below(const RadialPotential& potential, double g, int l, double r_a, double r_far, int n, double E) {
+  const double h = (r_far - r_a) / n, L = l * (l + 1.0);
+  int negative = 0;
+  double pivot = 1.0;
+  for (int i = 1; i < n; ++i) {
+    const double r = r_a + i * h;
+    pivot = 2.0 / (h * h) + L / (r * r) + g * (potential.u(r) - E) - (i > 1 ? 1.0 / (h * h * h * h * pivot) : 0.0);
+    if (pivot < 0.0) ++negative;
+  }
+  return negative;
+}
+
+// The levels by bisection on that count, Richardson-extrapolated over n and 2n
+// (the error falls as h^2).
+std::vector<double> finite_difference_levels(const RadialPotential& potential, double de_boer, int l, double r_far,
+                                             int n) {
+  const double g = 4.0 * std::numbers::pi * std::numbers::pi / (de_boer * de_boer);
+  const double r_a = lennard::core_start_radius(potential, de_boer, l, 1e-6);
+  const auto levels = [&](int points) {
+    std::vector<double> E(static_cast<std::size_t>(states_below(potential, g, l, r_a, r_far, points, 0.0)));
+    for (std::size_t i = 0; i < E.size(); ++i) {
+      double lo = -potential.well_depth, hi = 0.0;
+      for (int iteration = 0; iteration < 60; ++iteration) {
+        const double mid = 0.5 * (lo + hi);
+        (states_below(potential, g, l, r_a, r_far, points, mid) > static_cast<int>(i) ? hi : lo) = mid;
+      }
+      E[i] = 0.5 * (lo + hi);
+    }
+    return E;
+  };
+  const std::vector<double> coarse = levels(n);
+  std::vector<double> fine = levels(2 * n);
+  if (coarse.size() != fine.size()) return {};
+  for (std::size_t i = 0; i < fine.size(); ++i) fine[i] = (4.0 * fine[i] - coarse[i]) / 3.0;
+  return fine;
+}
+
+// Neon-like (Lambda* 0.6: three s states, the last bound by 1e-3 epsilon),
+// a Lennard-Jones helium (2.6: one s state bound by 3e-4 epsilon, 23 sigma
+// across) and a Mie gas; the box reaches past a dozen decay lengths.
+TEST(QuantumExact, BoundStatesAgreeWithFiniteDifferencesAndLevinson) {
+  struct Case {
+    const char* potential;
+    double de_boer;
+    int l;
+    double r_far;
+    std::size_t states;
+  };
+  constexpr Case cases[] = {{"lj", 0.6, 0, 40.0, 3},        {"lj", 0.6, 4, 40.0, 2}, {"lj", 0.6, 7, 40.0, 1},
+                            {"lj", 0.6, 9, 40.0, 1},        {"lj", 0.6, 10, 40.0, 0}, {"lj", 2.6, 0, 400.0, 1}, {"lj", 2.6, 1, 40.0, 0},
+                            {"mie:14,7", 1.0, 3, 40.0, 1}};
+  for (const Case& c : cases) {
+    const RadialPotential potential = lennard::radial_potential(lennard::parse_potential(c.potential));
+    const std::vector<double> numerov = lennard::bound_state_energies(potential, c.de_boer, c.l);
+    const std::vector<double> reference =
+        finite_difference_levels(potential, c.de_boer, c.l, c.r_far, static_cast<int>(c.r_far / 2e-3));
+    const std::string where = std::string(c.potential) + " Lambda* " + std::to_string(c.de_boer) + " l " + std::to_string(c.l);
+    ASSERT_EQ(numerov.size(), c.states) << where;
+    ASSERT_EQ(reference.size(), c.states) << where;
+    for (std::size_t i = 0; i < c.states; ++i) {
+      // Both resolve a level to some 1e-10 epsilon (the pivots' 2/h^2 against g E),
+      // which the shallowest states feel.
+      EXPECT_NEAR(numerov[i], reference[i], 1e-7 * std::abs(reference[i]) + 5e-10) << where << " state " << i;
+    }
+    // Levinson: delta_l(0+) = n_l pi (no state sits at threshold here, which
+    // would add pi/2 for l = 0). At k = 1e-4, delta_0 is n pi - a k.
+    const double delta = lennard::phase_shift(potential, c.de_boer, c.l, 1e-4);
+    EXPECT_NEAR(delta / std::numbers::pi, static_cast<double>(reference.size()), 0.01) << where;
+  }
+}
+
+TEST(QuantumExact, NeedsASmoothPotential) {
+  EXPECT_THROW(lennard::radial_potential(lennard::HardSpheres{}), lennard::InvalidArgument);
+  EXPECT_THROW(lennard::radial_potential(lennard::SquareWell{1.5}), lennard::InvalidArgument);
+}
+
+}  // namespace
