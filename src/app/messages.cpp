@@ -74,6 +74,12 @@ std::string sentence(const InvalidArgument& e) {
       return value + ": C (--third) necesitaría una malla de " + detail(0) + " pasos y el límite es " + detail(1) +
              " (su alcance, 10^(12/(2M-3)) sigma, crece cuando M se acerca a 3, y su paso, 0.02 sigma, "
              "se acorta como 12/N si N > 12): con N <= 12 hace falta M >= 3.73.";
+    case Reason::spin_mismatch:
+      return "--spin " + value + " no es un espín de " + (detail(0) == "bose" ? "bosones" : "fermiones") +
+             ": los bosones tienen espín entero y los fermiones semientero (0, 1/2, 1, 3/2...).";
+    case Reason::outside_prepared_range:
+      return "T* = " + value + " queda fuera del intervalo para el que se calcularon los desfases (" + detail(0) +
+             " a " + detail(1) + ").";
   }
   return e.what();
 }

@@ -18,6 +18,8 @@ std::string_view parameter_id(Parameter parameter) {
     case Parameter::method: return "method";
     case Parameter::quantum: return "quantum";
     case Parameter::temperature_step: return "temperature_step";
+    case Parameter::spin: return "spin";
+    case Parameter::temperature: return "temperature";
   }
   return "argument";
 }
@@ -77,6 +79,12 @@ std::string english(Reason reason, const std::string& value, const std::vector<s
     case Reason::grid_too_large:
       return "C of " + value + " would need a grid of " + detail(details, 0) + " steps, beyond the limit of " +
              detail(details, 1) + " (M too close to 3)";
+    case Reason::spin_mismatch:
+      return value + " is not a spin of " + detail(details, 0) +
+             " (bosons have integer spins, fermions half-odd ones; 0, 1/2, 1, ...)";
+    case Reason::outside_prepared_range:
+      return "T* = " + value + " lies outside the range the phase shifts were prepared for, " + detail(details, 0) +
+             " to " + detail(details, 1);
   }
   return quoted + " is not valid";
 }

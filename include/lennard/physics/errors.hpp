@@ -28,6 +28,8 @@ enum class Parameter {
   method,            // the method of B
   quantum,           // the first quantum correction
   temperature_step,  // the step (and so the rows) of a temperature sweep
+  spin,              // a nuclear spin with its statistics
+  temperature,       // a temperature
 };
 
 // A stable identifier: "epsilon", "sigma", "potential", "mole_fraction", ...
@@ -62,6 +64,8 @@ enum class Reason {
   needs_well_depth,         // potential (value: hs): B does not depend on T, there is nothing to fit
   needs_mie,                // potential (value: the potential): only mie:N,M has a repulsive exponent to fit
   grid_too_large,           // potential (value: the potential; details: the steps C would need, their limit)
+  spin_mismatch,            // spin (value: the spin; details: the statistics): bosons have integer spins, fermions half-odd
+  outside_prepared_range,   // temperature (value: T*; details: the lowest and highest T* prepared)
 };
 
 // An argument the library cannot compute with.

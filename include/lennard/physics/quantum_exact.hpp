@@ -8,9 +8,11 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "lennard/physics/potential.hpp"
+#include "lennard/physics/series.hpp"
 
 namespace lennard {
 
@@ -21,6 +23,10 @@ struct RadialPotential {
   std::function<double(double)> u;
   double well_depth;
   double tail_power;
+  // u* ~ Sum c r*^-s at large r*, each {c, s} with s > 3: the whole potential
+  // for lj and mie, the dispersion series otherwise. The partial waves of high
+  // l see only this and take its Born phase shifts.
+  std::vector<std::pair<double, double>> tail_terms;
 };
 
 // Lennard-Jones (4 (r^-12 - r^-6)) or Mie (C (r^-n - r^-m)). Throws
@@ -52,5 +58,76 @@ double core_start_radius(const RadialPotential& potential, double de_boer, int l
 // bound by less than about 1/(g max_radius^2) is not seen.
 std::vector<double> bound_state_energies(const RadialPotential& potential, double de_boer, int l,
                                          const PhaseShiftOptions& options = {});
+
+}  // namespace lennard
+
+namespace lennard {
+
+// How the two molecules' nuclear spins and their statistics weight the partial
+// waves. Bosons of spin I: even l 2(I+1)/(2I+1), odd l 2I/(2I+1); fermions the
+// other way round; Boltzmann (distinguishable molecules): 1 for every l.
+enum class Statistics { boltzmann, bose, fermi };
+
+struct SpinStatistics {
+  Statistics statistics = Statistics::boltzmann;
+  double spin = 0.0;  // I, a multiple of 1/2; ignored for Boltzmann
+  bool operator==(const SpinStatistics&) const = default;
+};
+
+// Throws InvalidArgument (spin) unless the spin is a non-negative multiple of
+// 1/2 that suits the statistics (integer for bosons, half-odd for fermions).
+void check_spin_statistics(const SpinStatistics& statistics);
+
+// The weight of partial wave l.
+double partial_wave_weight(const SpinStatistics& statistics, int l);
+
+struct BoundState {
+  int l;
+  double energy;  // E* = E/epsilon < 0
+};
+
+// The quantum second virial coefficient in the Beth-Uhlenbeck form, per unit
+// N_A sigma^3 (B* = B/(N_A sigma^3)), lambda* = Lambda*/sqrt(pi T*) the thermal
+// wavelength of the relative motion (reduced mass m/2) over sigma:
+//   B* = B*_exchange - (1/2) lambda*^3 Sum_l w_l (2l+1)
+//        [Sum_n (exp(-E_nl/T*) - 1) + (2a/pi) Int_0^inf k delta_l(k) exp(-a k^2) dk],
+//   a = Lambda*^2/(4 pi^2 T*),
+//   B*_exchange = -/+ (Lambda*^2/(2 pi T*))^(3/2) / (2^(5/2) (2I+1))  (bose/fermi; 0 for Boltzmann).
+// The phase-shift integral is Int delta'(k) exp(-a k^2) dk integrated by parts,
+// with Levinson's delta_l(0) = n_l pi. Phase shifts and bound states depend on
+// the potential and Lambda* only: they are computed once, on a k grid that
+// serves every T* in [T_star_min, T_star_max], and summed for each T*.
+class ExactSecondVirial {
+ public:
+  // Throws InvalidArgument (quantum) unless 0 < T_star_min <= T_star_max are finite.
+  ExactSecondVirial(RadialPotential potential, double de_boer, SpinStatistics statistics, double T_star_min,
+                    double T_star_max, unsigned threads = 0);
+
+  // B* and dB*/dT* at T* in [T_star_min, T_star_max] (a little beyond is
+  // answered as accurately; far beyond throws InvalidArgument (temperature)).
+  ReducedVirial reduced(double T_star) const;
+  // The exchange part alone, B*_exchange and its derivative.
+  ReducedVirial reduced_exchange(double T_star) const;
+
+  // The bound states with their l, deepest first; all of them, whatever their weight.
+  const std::vector<BoundState>& bound_states() const { return bound_states_; }
+  double de_boer() const { return de_boer_; }
+
+ private:
+  struct Wave {
+    int l;
+    double weight;                  // w_l (2l+1)
+    std::vector<double> energies;   // its bound states
+    std::vector<double> k, w_delta; // quadrature nodes and weight * delta_l(k)
+  };
+  double de_boer_;
+  SpinStatistics statistics_;
+  double T_star_min_, T_star_max_;
+  std::vector<Wave> waves_;
+  RadialPotential potential_;
+  // Sum over the waves beyond the last computed of w_l (2l+1) I_s(l), per tail term.
+  std::vector<double> born_tail_;
+  std::vector<BoundState> bound_states_;
+};
 
 }  // namespace lennard
