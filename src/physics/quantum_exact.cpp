@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "lennard/physics/errors.hpp"
+#include "lennard/physics/helium_potential.hpp"
 
 namespace lennard {
 
@@ -28,6 +29,10 @@ RadialPotential radial_potential(const Potential& potential) {
         } else if constexpr (std::is_same_v<P, Mie>) {
           const double C = p.prefactor(), n = p.n(), m = p.m();
           return {[=](double r) { return C * (std::pow(r, -n) - std::pow(r, -m)); }, 1.0, m};
+        } else if constexpr (std::is_same_v<P, HeliumAbInitio>) {
+          // Its well is 1 deep in its own units, and its tail the C6 one (with
+          // retardation it falls faster still, as r^-7).
+          return {[](double r) { return helium::reduced_pair_energy(r); }, 1.0, 6.0};
         } else {
           throw InvalidArgument(Parameter::quantum, potential_name(potential), Reason::needs_smooth_potential);
         }

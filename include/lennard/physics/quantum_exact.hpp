@@ -23,7 +23,8 @@ struct RadialPotential {
   double tail_power;
 };
 
-// Lennard-Jones (4 (r^-12 - r^-6)) or Mie (C (r^-n - r^-m)). Throws
+// Lennard-Jones (4 (r^-12 - r^-6)), Mie (C (r^-n - r^-m)) or helium from
+// first principles (u(r sigma_He)/epsilon_He, tail_power 6). Throws
 // InvalidArgument (quantum, needs_smooth_potential) for the square well and
 // hard spheres.
 RadialPotential radial_potential(const Potential& potential);
