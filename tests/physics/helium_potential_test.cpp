@@ -100,6 +100,7 @@ TEST(HeliumPotential, QuantumCorrectionsMatchMpmath) {
     double T, B_I, B_II;
   } cases[] = {
       {1.0, 0.39293254367164266395, -0.075319496450535222709},
+      {30.0, 0.0017157162292064925688, -3.0696585122645186154e-6},
   };
   for (const auto& c : cases) {
     EXPECT_NEAR(reduced_quantum_correction(HeliumAbInitio{}, c.T).B, c.B_I, 1e-13 * std::fabs(c.B_I)) << c.T;
