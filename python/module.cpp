@@ -58,8 +58,11 @@ struct PureGasRequest {
 
 PureGasRequest pure_gas_request(const std::string& potential, const std::string& method, int quantum, double molar_mass,
                    const std::string& gas) {
-  PureGasRequest request{parse_potential(potential), lennard_python::method_named(method), quantum, molar_mass, gas,
-                !gas.empty() && find_gas(gas).fitted_with_quantum};
+  // "exact": the potential's exact B, whatever computes it (its series, or
+  // the quadrature for helium from first principles, which has none).
+  const Potential shape = parse_potential(potential);
+  PureGasRequest request{shape, method == "exact" ? exact_method(shape) : lennard_python::method_named(method),
+                         quantum, molar_mass, gas, !gas.empty() && find_gas(gas).fitted_with_quantum};
   check_pure_gas(request.potential, request.method, quantum > 0);
   return request;
 }
@@ -197,7 +200,7 @@ PYBIND11_MODULE(_lennard, m) {
   // C has one rule of its own and no quantum correction.
   m.def("third_virial", [](const Array& T_K, const Array& epsilon_K, const Array& sigma_A, const std::string& potential,
                            bool derivative, const std::string& gas, unsigned threads) {
-    const PureGasRequest request = pure_gas_request(potential, "series", false, no_value, gas);
+    const PureGasRequest request = pure_gas_request(potential, "exact", false, no_value, gas);
     const std::size_t n = lennard_python::same_size({&T_K, &epsilon_K, &sigma_A});
     const double *t = T_K.data(), *e = epsilon_K.data(), *s = sigma_A.data();
     Array out(static_cast<py::ssize_t>(n));
@@ -284,7 +287,7 @@ PYBIND11_MODULE(_lennard, m) {
 
   m.def("characteristic_temperatures", [](const std::string& potential, double epsilon_K, double sigma_A,
                                           bool quantum, double molar_mass_g_per_mol) {
-    const GasModel gas = pure_gas_request(potential, "series", quantum, molar_mass_g_per_mol, "").at(epsilon_K, sigma_A);
+    const GasModel gas = pure_gas_request(potential, "exact", quantum, molar_mass_g_per_mol, "").at(epsilon_K, sigma_A);
     Characteristics c;
     {
       py::gil_scoped_release unlocked;
@@ -306,7 +309,7 @@ PYBIND11_MODULE(_lennard, m) {
   m.def("diagnostics", [](const std::vector<double>& T_K, const std::string& potential, double epsilon_K,
                           double sigma_A, bool quantum, double molar_mass_g_per_mol, const std::string& gas) {
     return lennard_python::diagnostic_list(
-        pure_gas_request(potential, "series", quantum, molar_mass_g_per_mol, gas).at(epsilon_K, sigma_A).diagnostics(T_K));
+        pure_gas_request(potential, "exact", quantum, molar_mass_g_per_mol, gas).at(epsilon_K, sigma_A).diagnostics(T_K));
   }, "T_K"_a, "potential"_a, "epsilon_K"_a, "sigma_A"_a, "quantum"_a, "molar_mass_g_per_mol"_a, "gas"_a);
 
   lennard_python::define_fit(m);

@@ -84,7 +84,8 @@ const CLI::Validator potential_spelling(
 
 const char* const potential_help =
     "Potencial: lj (Lennard-Jones 12-6, por defecto), mie:N,M (Mie N-M, N > M > 3, N - M >= N/20), sw:LAMBDA (pozo cuadrado de "
-    "anchura LAMBDA > 1) o hs (esferas duras, sin epsilon)";
+    "anchura LAMBDA > 1), hs (esferas duras, sin epsilon) o he-abinitio (helio de primeros principios, Przybytek et al. "
+    "2017, con su propio epsilon/k_B y sigma: sin -e ni -s)";
 
 // The checks of --mass the table and fit share; check_pure_gas has those of
 // --quantum with the potential and the method.

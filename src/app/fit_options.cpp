@@ -58,6 +58,7 @@ std::optional<std::string> finish_fit(FitSetup& s) {
     o.potential = parse_potential(s.potential);
   }
   if (!has_well_depth(o.potential)) return "con hs, B no depende de T: no hay epsilon/k_B ni sigma que ajustar.";
+  check_fittable(o.potential);
   if (o.free_repulsion && !std::holds_alternative<Mie>(o.potential)) {
     return "--free-repulsion ajusta el exponente N de mie:N,M; no se usa con " + potential_name(o.potential) + ".";
   }

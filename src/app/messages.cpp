@@ -29,7 +29,7 @@ std::string sentence(const InvalidArgument& e) {
         return "gas desconocido: '" + printable(value) + "'. Los más parecidos: " + joined(d) +
                " ('lennard gases' da la lista).";
       }
-      return "potencial desconocido: '" + printable(value) + "'; los hay lj, mie:N,M, sw:LAMBDA y hs.";
+      return "potencial desconocido: '" + printable(value) + "'; los hay lj, mie:N,M, sw:LAMBDA, hs y he-abinitio.";
     case Reason::not_a_number: return spelling + "'" + printable(detail(0)) + "' no es un número.";
     case Reason::wrong_parameter_count:
       return spelling + "se esperaban " + detail(0) + (detail(0) == "1" ? " número" : " números") + " tras ':'.";
@@ -55,7 +55,7 @@ std::string sentence(const InvalidArgument& e) {
       return "no se combinan " + detail(0) + " (" + detail(1) + ") y " + detail(2) + " (" + detail(3) +
              "): las reglas de Lorentz-Berthelot unen lj con lj, o mie con mie de iguales exponentes.";
     case Reason::needs_smooth_potential:
-      return "--quantum necesita un potencial continuo (lj o mie:N,M); con " + value +
+      return "--quantum necesita un potencial continuo (lj, mie:N,M o he-abinitio); con " + value +
              " la corrección de Wigner-Kirkwood no existe.";
     case Reason::needs_exact_method:
       return "--quantum se suma a B exacto: use -m series o quadrature, no " + value + ".";
@@ -80,6 +80,15 @@ std::string sentence(const InvalidArgument& e) {
     case Reason::outside_prepared_range:
       return "T* = " + value + " queda fuera del intervalo para el que se calcularon los desfases (" + detail(0) +
              " a " + detail(1) + ").";
+    case Reason::no_series:
+      return detail(0) + " no tiene serie para B: se calcula por cuadratura (-m quadrature, su método por "
+             "defecto), no con -m " + value + ".";
+    case Reason::no_free_parameters:
+      return value + " es un potencial de primeros principios con su propio epsilon/k_B y sigma: no tiene "
+             "parámetros que ajustar.";
+    case Reason::not_in_mixture:
+      return detail(0) + " (" + value + ") no se mezcla: las reglas de Lorentz-Berthelot no se aplican a un "
+             "potencial de primeros principios.";
   }
   return e.what();
 }

@@ -6,6 +6,7 @@
 #include "lennard/app/messages.hpp"
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/gas_library.hpp"
+#include "lennard/physics/shortest.hpp"
 #include "lennard/physics/third_virial.hpp"
 #include "lennard/physics/validation.hpp"
 
@@ -100,8 +101,9 @@ void setup_table(CLI::App& app, TableSetup& s) {
                                                              {"series", Method::series},
                                                              {"quadrature", Method::quadrature}},
                                "Método: trapezoid (regla del trapecio, solo lj, N_A = 6.022e23; por defecto con lj), "
-                               "series (serie exacta o forma cerrada; por defecto con los demás) o quadrature "
-                               "(cuadratura adaptativa); los dos últimos con N_A = 6.02214076e23",
+                               "series (serie exacta o forma cerrada; por defecto con los demás, salvo he-abinitio) o "
+                               "quadrature (cuadratura adaptativa; por defecto con he-abinitio, que no tiene serie); "
+                               "los dos últimos con N_A = 6.02214076e23",
                                "trapezoid|series|quadrature");
   s.derivative_option = app.add_flag("--derivative", s.options.derivative,
                                      "Añade la columna dB/dT, en cm3/(mol K) (y dC/dT con --third)");
@@ -117,7 +119,7 @@ void setup_table(CLI::App& app, TableSetup& s) {
   s.quantum_option = app.add_option("--quantum", s.quantum_order,
                                     "Añade a B su corrección cuántica (Wigner-Kirkwood), para gases ligeros: ORDEN 1 "
                                     "(hbar^2, también sin ORDEN) o 2 (añade hbar^4); necesita --mass (o --gas o --mix, "
-                                    "que dan la masa) y un potencial continuo (lj o mie:N,M)")
+                                    "que dan la masa) y un potencial continuo (lj, mie:N,M o he-abinitio)")
                           ->expected(0, 1)
                           ->option_text("[ORDEN]");
   s.mass_option = s.mass.add(app, "--mass", "Masa molar, en g/mol (para --quantum)", "G_POR_MOL")
@@ -157,7 +159,7 @@ std::optional<std::string> finish_table(TableSetup& s) {
     o.epsilon_K = gas.epsilon_K;
     o.sigma_A = gas.sigma_A;
     if (o.quantum) o.molar_mass_g_per_mol = gas.molar_mass_g_per_mol;
-    o.method = Method::series;  // what the library's parameters were fitted with; -m overrides it
+    o.method = exact_method(gas.potential);  // what the library's parameters were fitted with; -m overrides it
   } else if (s.mix_option->count() > 0) {
     o.mixture = parse_mixture(s.mix, s.kij.value(), o.mixture_typed_sum);
     o.potential = o.mixture->components.front().potential;
@@ -167,7 +169,13 @@ std::optional<std::string> finish_table(TableSetup& s) {
   }
   const bool from_library = s.gas_option->count() > 0 || s.mix_option->count() > 0;
   const bool hard_spheres = !has_well_depth(o.potential);
-  if (hard_spheres) {
+  const std::optional<OwnScale> own = from_library ? std::nullopt : own_scale(o.potential);
+  if (own) {
+    if (s.epsilon_option->count() > 0 || s.sigma_option->count() > 0) {
+      return "con " + potential_name(o.potential) + ", epsilon/k_B (" + shortest(own->epsilon_K) + " K) y sigma (" +
+             shortest(own->sigma_A) + " A) son los del propio potencial: no dé -e ni -s.";
+    }
+  } else if (hard_spheres) {
     if (s.epsilon_option->count() > 0) return "con hs no hay epsilon/k_B: dé solo -s.";
     if (s.sigma_option->count() == 0) return "con hs hace falta -s (sigma).";
     if (!o.summary && (s.tmin_option->count() == 0 || s.tmax_option->count() == 0)) {
@@ -181,7 +189,7 @@ std::optional<std::string> finish_table(TableSetup& s) {
     return refusal;
   }
   if (s.method_option->count() > 0) o.method = s.method;
-  else if (o.quantum) o.method = Method::series;
+  else if (o.quantum) o.method = exact_method(o.potential);
   check_pure_gas(o.potential, o.method.value_or(default_method(o.potential)), o.quantum);
   if (o.third || s.pressure_option->count() > 0) check_third_virial(o.potential);
   if (o.summary) {
@@ -195,8 +203,8 @@ std::optional<std::string> finish_table(TableSetup& s) {
     if (o.format == Format::csv) return "--summary se escribe como texto (-f dat) o como JSON (-f json), no como csv.";
   }
   if (!from_library) {
-    o.epsilon_K = s.epsilon.value();
-    o.sigma_A = s.sigma.value();
+    o.epsilon_K = own ? std::optional<double>(own->epsilon_K) : s.epsilon.value();
+    o.sigma_A = own ? std::optional<double>(own->sigma_A) : s.sigma.value();
     o.molar_mass_g_per_mol = s.mass.value();
   }
   if (s.output_option->count() > 0) o.output = s.output;

@@ -44,7 +44,7 @@ std::string english(Reason reason, const std::string& value, const std::vector<s
     case Reason::too_large: return value + " K is too large: 5 epsilon/k_B overflows";
     case Reason::not_positive: return "must be positive, got " + value;
     case Reason::unknown:
-      return details.empty() ? quoted + " is not lj, mie:N,M, sw:LAMBDA or hs"
+      return details.empty() ? quoted + " is not lj, mie:N,M, sw:LAMBDA, hs or he-abinitio"
                              : quoted + " is not in the library; the closest are " + joined(details);
     case Reason::not_a_number: return quoted + ": '" + detail(details, 0) + "' is not a number";
     case Reason::wrong_parameter_count: return quoted + ": expected " + detail(details, 0) + " number(s) after ':'";
@@ -66,7 +66,7 @@ std::string english(Reason reason, const std::string& value, const std::vector<s
              detail(details, 3) + ") do not combine: Lorentz-Berthelot joins lj with lj, or mie with mie of equal "
              "exponents";
     case Reason::needs_smooth_potential:
-      return "the expansion needs a smooth potential (lj or mie:N,M), not " + value;
+      return "the expansion needs a smooth potential (lj, mie:N,M or he-abinitio), not " + value;
     case Reason::needs_lennard_jones:
       return value + " is the Lennard-Jones 12-6 rule; use series or quadrature with " + detail(details, 0);
     case Reason::needs_exact_method:
@@ -85,6 +85,12 @@ std::string english(Reason reason, const std::string& value, const std::vector<s
     case Reason::outside_prepared_range:
       return "T* = " + value + " lies outside the range the phase shifts were prepared for, " + detail(details, 0) +
              " to " + detail(details, 1);
+    case Reason::no_series:
+      return detail(details, 0) + " has no series for B; use quadrature";
+    case Reason::no_free_parameters:
+      return value + " carries its own epsilon and sigma: it has no parameters to fit";
+    case Reason::not_in_mixture:
+      return detail(details, 0) + " (" + value + ") has no combining rule with other potentials: it cannot be mixed";
   }
   return quoted + " is not valid";
 }

@@ -15,6 +15,7 @@
 #include "lennard/physics/second_virial.hpp"
 #include "lennard/physics/series.hpp"
 #include "lennard/physics/shortest.hpp"
+#include "lennard/physics/validation.hpp"
 
 namespace lennard {
 
@@ -171,9 +172,7 @@ FitResult fit_free_repulsion(const DataSet& data, const Mie& start, const Parall
 
 FitResult fit_virial(const DataSet& data, const Potential& potential, bool free_repulsion,
                      const Parallelism& parallelism) {
-  if (!has_well_depth(potential)) {
-    throw InvalidArgument(Parameter::potential, potential_name(potential), Reason::needs_well_depth);
-  }
+  check_fittable(potential);
   if (!free_repulsion) return fit_fixed_shape(data, potential, 2, parallelism);
   const Mie* mie = std::get_if<Mie>(&potential);
   if (mie == nullptr) {

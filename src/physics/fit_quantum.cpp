@@ -12,6 +12,7 @@
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/quantum.hpp"
 #include "lennard/physics/second_virial.hpp"
+#include "lennard/physics/validation.hpp"
 
 namespace lennard {
 
@@ -78,6 +79,7 @@ std::pair<double, double> best_sigma(const DataSet& data, const QuantumModel& mo
 
 FitResult fit_virial_quantum(const DataSet& data, const Potential& potential, double molar_mass_g_per_mol,
                              const Parallelism& parallelism) {
+  check_fittable(potential);
   if (!std::holds_alternative<LennardJones>(potential) && !std::holds_alternative<Mie>(potential)) {
     throw InvalidArgument(Parameter::quantum, potential_name(potential), Reason::needs_smooth_potential);
   }

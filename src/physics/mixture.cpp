@@ -90,6 +90,12 @@ void check_mixture(const Mixture& mixture) {
       throw InvalidArgument(Parameter::kij, shortest(mixture.kij), Reason::out_of_range);
     }
   }
+  for (const Component& c : parts) {
+    // Its epsilon and sigma are its own: no combining rule reaches it.
+    if (own_scale(c.potential)) {
+      throw InvalidArgument(Parameter::potential, potential_name(c.potential), Reason::not_in_mixture, {c.name});
+    }
+  }
   for (std::size_t i = 0; i < parts.size(); ++i) {
     for (std::size_t j = i + 1; j < parts.size(); ++j) {
       if (!combinable(parts[i].potential, parts[j].potential)) {

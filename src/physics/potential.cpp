@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "lennard/physics/errors.hpp"
+#include "lennard/physics/helium_potential.hpp"
 #include "lennard/physics/series.hpp"
 #include "lennard/physics/shortest.hpp"
 
@@ -75,12 +76,13 @@ Potential parse_potential(std::string_view spelling) {
   const std::string_view name = spelling.substr(0, colon);
   const bool has_parameters = colon != std::string_view::npos;
   const std::string_view rest = has_parameters ? spelling.substr(colon + 1) : std::string_view{};
-  if ((name == "lj" || name == "hs") && has_parameters) {
+  if ((name == "lj" || name == "hs" || name == "he-abinitio") && has_parameters) {
     throw InvalidArgument(Parameter::potential, std::string(spelling), Reason::takes_no_parameters,
                           {std::string(name)});
   }
   if (name == "lj") return LennardJones{};
   if (name == "hs") return HardSpheres{};
+  if (name == "he-abinitio") return HeliumAbInitio{};
   if (name == "mie") {
     if (!has_parameters) throw InvalidArgument(Parameter::potential, "mie", Reason::missing_exponents);
     const std::vector<double> nm = parameters(spelling, rest, 2);
@@ -104,11 +106,17 @@ std::string potential_name(const Potential& potential) {
         if constexpr (std::is_same_v<Kind, LennardJones>) return "lj";
         else if constexpr (std::is_same_v<Kind, Mie>) return "mie:" + shortest(p.n()) + "," + shortest(p.m());
         else if constexpr (std::is_same_v<Kind, SquareWell>) return "sw:" + shortest(p.lambda);
-        else return "hs";
+        else if constexpr (std::is_same_v<Kind, HardSpheres>) return "hs";
+        else return "he-abinitio";
       },
       potential);
 }
 
 bool has_well_depth(const Potential& potential) { return !std::holds_alternative<HardSpheres>(potential); }
+
+std::optional<OwnScale> own_scale(const Potential& potential) {
+  if (std::holds_alternative<HeliumAbInitio>(potential)) return OwnScale{helium::epsilon_K, helium::sigma_A};
+  return std::nullopt;
+}
 
 }  // namespace lennard

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -15,6 +16,7 @@
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/parallel.hpp"
 #include "lennard/physics/shortest.hpp"
+#include "lennard/physics/helium_potential.hpp"
 
 namespace lennard {
 
@@ -31,6 +33,22 @@ RadialPotential radial_potential(const Potential& potential) {
         } else if constexpr (std::is_same_v<P, Mie>) {
           const double C = p.prefactor(), n = p.n(), m = p.m();
           return {[=](double r) { return C * (std::pow(r, -n) - std::pow(r, -m)); }, 1.0, m, {{C, n}, {-C, m}}};
+        } else if constexpr (std::is_same_v<P, HeliumAbInitio>) {
+          // Its well is 1 deep in its own units, and its tail the C6 one (with
+          // retardation it falls faster still, as r^-7).
+          // The dispersion series of its Born-Oppenheimer and adiabatic parts
+          // (C6, C8, C10; the retardation, significant only far out, is left
+          // out) for the Born phase shifts of high partial waves.
+          const auto term = [](double C_n, double n) {
+            return std::pair{-C_n * helium::hartree_K / helium::epsilon_K *
+                                 std::pow(helium::bohr_A / helium::sigma_A, n),
+                             n};
+          };
+          return {[](double r) { return helium::reduced_pair_energy(r); },
+                  1.0,
+                  6.0,
+                  {term(1.460977837725 + 1.1445e-3, 6.0), term(14.11785737 + 6.519e-3, 8.0),
+                   term(183.691075 + 6.68e-2, 10.0)}};
         } else {
           throw InvalidArgument(Parameter::quantum, potential_name(potential), Reason::needs_smooth_potential);
         }
@@ -69,6 +87,7 @@ Riccati riccati(int l, double x) {
     n_prev = n, n = next;
   }
   const double j0 = s, j1 = s / x - c;
+  if (!std::isfinite(n)) return {0.0, n};
   if (x > l) {
     double j_prev = j0, j = j1;
     for (int i = 1; i < l; ++i) {
@@ -128,16 +147,22 @@ struct Outward {
   int nodes = 0;                  // sign changes of psi so far
   double r1 = 0.0, psi1 = 0.0;    // a point the stop rule asked to keep
   double r2 = 0.0, psi2 = 0.0;    // the last point
+  // The free wave on the same grid from the same start, when asked for.
+  double free1 = 0.0, free2 = 0.0;
 };
 
 // Numerov from r0 (psi(r0) = 0) outward for psi'' = [l(l+1)/r^2 + g u - k2] psi,
 // k2 = k^2 above threshold and -kappa^2 below. stop(r, psi, Q) returns 0 to go
-// on, 1 to keep this point as (r1, psi1), 2 to end here.
+// on, 1 to keep this point as (r1, psi1), 2 to end here. With_free carries the
+// free equation (u = 0) along on the same grid from the same start: a wave
+// whose exact phase is the hard sphere's of radius r0, so that the caller can
+// subtract the phase error the grid gives a wave.
 template <class Stop>
 Outward integrate_outward(const RadialPotential& potential, double g, int l, double k2, double step_factor, double r0,
-                          Stop stop) {
+                          Stop stop, bool with_free = false) {
   const double L = static_cast<double>(l) * (l + 1);
   const auto Q = [&](double r) { return L / (r * r) + g * potential.u(r) - k2; };
+  const auto Q_free = [&](double r) { return L / (r * r) - k2; };
   // |Q| from r outward never exceeds this: the core falls monotonically, the
   // well is no deeper than well_depth, and past the well's bottom |u| falls.
   bool past_well = false;
@@ -153,47 +178,62 @@ Outward integrate_outward(const RadialPotential& potential, double g, int l, dou
   // J. Comput. Phys. 1, 382 (1967)): with y = (1 - h^2 Q/12) psi,
   // y_(n+1) - y_n = (y_n - y_(n-1)) + h^2 Q_n psi_n, which keeps rounding from
   // growing as the step shrinks.
+  struct Track {
+    double psi_older, psi_a, psi_b, Q_older, Q_a, Q_b, y_b, dy;
+  };
   double h = step_allowed(r0, Q(r0));
   double r_older = r0 - h, r_a = r0, r_b = r0 + h;
-  double psi_older = 0.0, psi_a = 0.0, psi_b = 1e-30;
-  double Q_older = Q(r_older), Q_a = Q(r_a), Q_b = Q(r_b);
-  double y_b = (1.0 - h * h / 12.0 * Q_b) * psi_b;
-  double dy = y_b - (1.0 - h * h / 12.0 * Q_a) * psi_a;
+  Track t{0.0, 0.0, 1e-30, Q(r_older), Q(r_a), Q(r_b), 0.0, 0.0};
+  Track f{0.0, 0.0, 1e-30, Q_free(r_older), Q_free(r_a), Q_free(r_b), 0.0, 0.0};
+  const auto restart = [&](Track& x) {
+    x.y_b = (1.0 - h * h / 12.0 * x.Q_b) * x.psi_b;
+    x.dy = x.y_b - (1.0 - h * h / 12.0 * x.Q_a) * x.psi_a;
+  };
+  restart(t);
+  if (with_free) restart(f);
+  const auto advance = [&](Track& x, double Q_c) {
+    x.dy += h * h * x.Q_b * x.psi_b;
+    x.y_b += x.dy;
+    const double psi_c = x.y_b / (1.0 - h * h / 12.0 * Q_c);
+    x.psi_older = x.psi_a, x.Q_older = x.Q_a;
+    x.psi_a = x.psi_b, x.Q_a = x.Q_b;
+    x.psi_b = psi_c, x.Q_b = Q_c;
+  };
   int steps_since_doubling = 1;
   Outward result;
   for (;;) {
-    if (steps_since_doubling >= 2 && 2.0 * h <= step_allowed(r_b, Q_b)) {
+    if (steps_since_doubling >= 2 && 2.0 * h <= step_allowed(r_b, t.Q_b)) {
       r_a = r_older;
-      psi_a = psi_older;
-      Q_a = Q_older;
+      t.psi_a = t.psi_older, t.Q_a = t.Q_older;
+      f.psi_a = f.psi_older, f.Q_a = f.Q_older;
       h *= 2.0;
-      y_b = (1.0 - h * h / 12.0 * Q_b) * psi_b;
-      dy = y_b - (1.0 - h * h / 12.0 * Q_a) * psi_a;
+      restart(t);
+      if (with_free) restart(f);
       steps_since_doubling = 0;
     }
     const double r_c = r_b + h;
-    const double Q_c = Q(r_c);
-    dy += h * h * Q_b * psi_b;
-    y_b += dy;
-    const double psi_c = y_b / (1.0 - h * h / 12.0 * Q_c);
-    if ((psi_c > 0.0) != (psi_b > 0.0)) ++result.nodes;
+    const double psi_b_before = t.psi_b, Q_b_before = t.Q_b;
+    advance(t, Q(r_c));
+    if (with_free) advance(f, Q_free(r_c));
+    if ((t.psi_b > 0.0) != (psi_b_before > 0.0)) ++result.nodes;
     // The bottom of the well is behind once u, negative, rises again.
-    const double gu_b = Q_b - L / (r_b * r_b) + k2, gu_c = Q_c - L / (r_c * r_c) + k2;
+    const double gu_b = Q_b_before - L / (r_b * r_b) + k2, gu_c = t.Q_b - L / (r_c * r_c) + k2;
     if (gu_c < 0.0 && gu_c > gu_b) past_well = true;
-    r_older = r_a, psi_older = psi_a, Q_older = Q_a;
-    r_a = r_b, psi_a = psi_b, Q_a = Q_b;
-    r_b = r_c, psi_b = psi_c, Q_b = Q_c;
+    r_older = r_a, r_a = r_b, r_b = r_c;
     ++steps_since_doubling;
-    if (std::abs(psi_b) > 1e200) {
-      psi_older *= 1e-200, psi_a *= 1e-200, psi_b *= 1e-200, result.psi1 *= 1e-200, y_b *= 1e-200, dy *= 1e-200;
+    if (std::abs(t.psi_b) > 1e200) {
+      t.psi_older *= 1e-200, t.psi_a *= 1e-200, t.psi_b *= 1e-200, t.y_b *= 1e-200, t.dy *= 1e-200;
+      result.psi1 *= 1e-200;
     }
-    const int verdict = stop(r_b, psi_b, Q_b);
+    if (std::abs(f.psi_b) > 1e200) {
+      f.psi_older *= 1e-200, f.psi_a *= 1e-200, f.psi_b *= 1e-200, f.y_b *= 1e-200, f.dy *= 1e-200;
+      result.free1 *= 1e-200;
+    }
+    const int verdict = stop(r_b, t.psi_b, t.Q_b);
     if (verdict == 1) {
-      result.r1 = r_b;
-      result.psi1 = psi_b;
+      result.r1 = r_b, result.psi1 = t.psi_b, result.free1 = f.psi_b;
     } else if (verdict == 2) {
-      result.r2 = r_b;
-      result.psi2 = psi_b;
+      result.r2 = r_b, result.psi2 = t.psi_b, result.free2 = f.psi_b;
       return result;
     }
   }
@@ -245,7 +285,7 @@ double phase_shift(const RadialPotential& potential, double de_boer, int l, doub
       return 1;
     }
     return 0;
-  });
+  }, true);
   const double r1 = w.r1, psi1 = w.psi1, r2 = w.r2, psi2 = w.psi2;
   const int nodes = w.nodes;
 
@@ -256,7 +296,17 @@ double phase_shift(const RadialPotential& potential, double de_boer, int l, doub
     // double precision, and so is the shift beyond the node count.
     return static_cast<double>(nodes) * std::numbers::pi;
   }
-  const double delta_mod_pi = std::atan((psi1 * w2.j - psi2 * w1.j) / (psi1 * w2.n - psi2 * w1.n));
+  // The grid's own phase error, from the free wave carried along: its phase
+  // mod pi less the exact one, the hard sphere's tan(delta) = j(k r0)/n(k r0).
+  // Numerov's error grows with the whole phase of the wave, some 1e-9 over a
+  // hundred radians, and is nearly the same for both waves: subtracted, it
+  // leaves an error in proportion to the phase shift.
+  const Riccati w0 = riccati(l, k * r0);
+  const double hard_sphere = std::isfinite(w0.n) ? std::atan(w0.j / w0.n) : 0.0;
+  double grid_error = std::atan((w.free1 * w2.j - w.free2 * w1.j) / (w.free1 * w2.n - w.free2 * w1.n)) - hard_sphere;
+  grid_error -= std::numbers::pi * std::round(grid_error / std::numbers::pi);
+  if (!std::isfinite(grid_error)) grid_error = 0.0;
+  const double delta_mod_pi = std::atan((psi1 * w2.j - psi2 * w1.j) / (psi1 * w2.n - psi2 * w1.n)) - grid_error;
   // psi ~ sin(phi + delta): phi + delta is the phase of psi, which crosses
   // multiples of pi at its nodes (none in the core), so at r2 it lies in
   // [N pi, (N + 1) pi), N the nodes counted.
@@ -501,6 +551,9 @@ ExactSecondVirial::ExactSecondVirial(RadialPotential potential, double de_boer, 
     const bool born_enough = !potential_.tail_terms.empty() &&
                              std::abs(beyond_born_low) <= 1e-10 * std::abs(total_low) &&
                              std::abs(beyond_born_high) <= 1e-10 * std::abs(total_high);
+#ifdef LENNARD_DEBUG_WAVES
+    std::fprintf(stderr, "l %d beyond-Born %.3e %.3e of %.6e %.6e nodes %zu\n", next_l, beyond_born_low, beyond_born_high, total_low, total_high, waves_.back().k.size());
+#endif
     if (born_enough || next_l > 20000) break;
   }
   next_l += static_cast<int>(block);

@@ -21,18 +21,23 @@ double avogadro_of(Method method) {
 }
 
 Method default_method(const Potential& potential) {
-  return std::holds_alternative<LennardJones>(potential) ? Method::trapezoid : Method::series;
+  return std::holds_alternative<LennardJones>(potential) ? Method::trapezoid : exact_method(potential);
+}
+
+Method exact_method(const Potential& potential) {
+  return std::holds_alternative<HeliumAbInitio>(potential) ? Method::quadrature : Method::series;
 }
 
 bool method_applies(Method method, const Potential& potential) {
+  if (method == Method::series) return !std::holds_alternative<HeliumAbInitio>(potential);
   return method != Method::trapezoid || std::holds_alternative<LennardJones>(potential);
 }
 
 void check_method(Method method, const Potential& potential) {
-  if (!method_applies(method, potential)) {
-    throw InvalidArgument(Parameter::method, std::string(method_name(method)), Reason::needs_lennard_jones,
-                          {potential_name(potential)});
-  }
+  if (method_applies(method, potential)) return;
+  throw InvalidArgument(Parameter::method, std::string(method_name(method)),
+                        method == Method::series ? Reason::no_series : Reason::needs_lennard_jones,
+                        {potential_name(potential)});
 }
 
 ReducedVirial reduced_virial(Method method, const Potential& potential, double T_star) {

@@ -7,6 +7,8 @@
 #include <numbers>
 #include <type_traits>
 
+#include "lennard/physics/quadrature.hpp"
+
 namespace lennard {
 
 namespace {
@@ -136,6 +138,8 @@ ReducedVirial reduced_virial_exact(const Potential& potential, double T_star) {
           const double shell = p.lambda * p.lambda * p.lambda - 1.0;
           return {two_pi_over_3 * (1.0 - shell * std::expm1(1.0 / T_star)),
                   two_pi_over_3 * shell * std::exp(1.0 / T_star) / (T_star * T_star)};
+        } else if constexpr (std::is_same_v<Kind, HeliumAbInitio>) {
+          return reduced_virial_quadrature(p, T_star);
         } else {
           return {two_pi_over_3, 0.0};
         }

@@ -7,7 +7,17 @@
 namespace lennard {
 
 bool quantum_applies(const Potential& potential) {
-  return std::holds_alternative<LennardJones>(potential) || std::holds_alternative<Mie>(potential);
+  return std::holds_alternative<LennardJones>(potential) || std::holds_alternative<Mie>(potential) ||
+         std::holds_alternative<HeliumAbInitio>(potential);
+}
+
+void check_fittable(const Potential& potential) {
+  if (!has_well_depth(potential)) {
+    throw InvalidArgument(Parameter::potential, potential_name(potential), Reason::needs_well_depth);
+  }
+  if (own_scale(potential)) {
+    throw InvalidArgument(Parameter::potential, potential_name(potential), Reason::no_free_parameters);
+  }
 }
 
 void check_quantum(const Potential& potential, Method method) {

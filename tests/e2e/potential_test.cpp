@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string>
 
+#include "lennard/physics/helium_potential.hpp"
+#include "lennard/physics/second_virial.hpp"
 #include "test_support.hpp"
 
 namespace {
@@ -56,6 +58,30 @@ TEST(PotentialCommand, OutputsNameThePotentialAndKeepTheDefaultFile) {
   EXPECT_EQ(read_file(dir / "lj.dat"), lennard::testing::golden("lennard_120_3.4.dat"));
 }
 
+// Helium from first principles needs neither -e nor -s nor -m: its own
+// epsilon/k_B and sigma, by quadrature. B and dB/dT as the library gives them
+// (tests/physics/helium_potential_test.cpp checks those against mpmath).
+TEST(PotentialCommand, HeliumAbInitioRunsAloneAndMatchesTheLibrary) {
+  ScratchDir dir;
+  const auto run = run_program(dir, "-p he-abinitio --derivative -f json -o - --tmin 5 --tmax 1005 --step 250", "");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto document = nlohmann::json::parse(run.out);
+  EXPECT_EQ(document.at("potential"), "he-abinitio");
+  EXPECT_EQ(document.at("epsilon_K").get<double>(), lennard::helium::epsilon_K);
+  EXPECT_EQ(document.at("sigma_A").get<double>(), lennard::helium::sigma_A);
+  const auto& rows = document.at("rows");
+  ASSERT_EQ(rows.size(), 5u);
+  for (const auto& row : rows) {
+    const double T = row.at("T_K").get<double>();
+    const lennard::Potential he = lennard::HeliumAbInitio{};
+    const double eps = lennard::helium::epsilon_K, sigma = lennard::helium::sigma_A;
+    EXPECT_EQ(row.at("B_cm3_per_mol").get<double>(),
+              lennard::second_virial_B(lennard::Method::quadrature, he, eps, sigma, T)) << T;
+    EXPECT_EQ(row.at("dB_dT_cm3_per_mol_K").get<double>(),
+              lennard::second_virial_dB_dT(lennard::Method::quadrature, he, eps, sigma, T)) << T;
+  }
+}
+
 class PotentialUsage : public ::testing::TestWithParam<lennard::testing::Case> {};
 
 TEST_P(PotentialUsage, IsRefusedWithStatusTwoAndNoFile) {
@@ -80,7 +106,13 @@ INSTANTIATE_TEST_SUITE_P(
                       lennard::testing::Case{"HardSpheresNeedASweep", "-p hs -s 1", "--tmin y --tmax"},
                       lennard::testing::Case{"FitHardSpheres", "fit d.dat -p hs", "B no depende de T"},
                       lennard::testing::Case{"FreeRepulsionNeedsMie", "fit d.dat --free-repulsion",
-                                             "no se usa con lj"}),
+                                             "no se usa con lj"},
+                      lennard::testing::Case{"HeliumHasItsOwnEpsilon", "-p he-abinitio -e 10.9", "no dé -e ni -s"},
+                      lennard::testing::Case{"HeliumHasItsOwnSigma", "-p he-abinitio -s 2.6", "no dé -e ni -s"},
+                      lennard::testing::Case{"HeliumHasNoSeries", "-p he-abinitio -m series",
+                                             "he-abinitio no tiene serie"},
+                      lennard::testing::Case{"HeliumHasNothingToFit", "fit d.dat -p he-abinitio",
+                                             "no tiene parámetros que ajustar"}),
     lennard::testing::CaseName{});
 
 }  // namespace

@@ -39,6 +39,9 @@ constexpr Gas gases[] = {
     {"Mie14_6Quantum", "mie:14,6", Method::series, 0.59, false},
     {"LjQuantumOrder2", "lj", Method::series, 0.59, false, 2},
     {"Mie14_6QuantumOrder2", "mie:14,6", Method::series, 0.59, false, 2},
+    {"HeliumAbInitio", "he-abinitio", Method::quadrature, std::nullopt, true},
+    {"HeliumAbInitioQuantum", "he-abinitio", Method::quadrature, 2.5, false},
+    {"HeliumAbInitioQuantumOrder2", "he-abinitio", Method::quadrature, 2.5, false, 2},
 };
 
 // Fourth order with h = 5e-4 T: truncation and rounding stay below 4e-11 of

@@ -74,6 +74,19 @@ TEST(Refusal, NamesTheParameterAndTheReason) {
          check_mixture(mixture({component("argon", 0.5), other}));
        },
        Parameter::potential, Reason::not_combinable},
+      // Helium from first principles has no series, no free parameters and no combining rule.
+      {"series, he-abinitio", [] { second_virial_B(Method::series, HeliumAbInitio{}, 11.0, 2.6, 300.0); },
+       Parameter::method, Reason::no_series},
+      {"fit, he-abinitio", [] { check_fittable(HeliumAbInitio{}); }, Parameter::potential,
+       Reason::no_free_parameters},
+      {"he-abinitio:1", [] { parse_potential("he-abinitio:1"); }, Parameter::potential, Reason::takes_no_parameters},
+      {"mixture, he-abinitio",
+       [] {
+         Component other = component("krypton", 0.5);
+         other.potential = HeliumAbInitio{};
+         check_mixture(mixture({component("argon", 0.5), other}));
+       },
+       Parameter::potential, Reason::not_in_mixture},
       {"rows", [] { temperature_grid({1.0, 100.0, 1.0}, 99); }, Parameter::temperature_step, Reason::too_many_rows},
       {"step", [] { evenly_spaced_grid({1e17, 2e17, 1.0}); }, Parameter::temperature_step, Reason::does_not_advance},
   };

@@ -44,7 +44,7 @@ enum class Reason {
   unknown,                  // potential or gas (value: the spelling; details: the closest gas names)
   not_a_number,             // potential (value: the spelling; details: the field)
   wrong_parameter_count,    // potential (value: the spelling; details: the count expected)
-  takes_no_parameters,      // potential (value: the spelling; details: the name, lj or hs)
+  takes_no_parameters,      // potential (value: the spelling; details: the name, lj, hs or he-abinitio)
   missing_exponents,        // potential mie
   missing_well_width,       // potential sw
   well_width_out_of_range,  // potential (value: the spelling): LAMBDA must be finite and above 1
@@ -66,6 +66,9 @@ enum class Reason {
   grid_too_large,           // potential (value: the potential; details: the steps C would need, their limit)
   spin_mismatch,            // spin (value: the spin; details: the statistics): bosons have integer spins, fermions half-odd
   outside_prepared_range,   // temperature (value: T*; details: the lowest and highest T* prepared)
+  no_series,                // method (value: series; details: the potential): it has no series
+  no_free_parameters,       // potential (value: the potential): its epsilon and sigma are its own, nothing to fit
+  not_in_mixture,           // potential (value: the potential; details: the gas): no combining rule for it
 };
 
 // An argument the library cannot compute with.

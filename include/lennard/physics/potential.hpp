@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -51,19 +52,34 @@ struct HardSpheres {
   bool operator==(const HardSpheres&) const = default;
 };
 
-using Potential = std::variant<LennardJones, Mie, SquareWell, HardSpheres>;
+// Helium's pair potential from first principles (helium_potential.hpp), in
+// the reduced form u*(x) = u(x sigma_He)/epsilon_He: it has no parameters,
+// its epsilon/k_B and sigma are its own (helium::epsilon_K, helium::sigma_A),
+// and B* has no series (its B is the quadrature of the Mayer integral).
+struct HeliumAbInitio {
+  bool operator==(const HeliumAbInitio&) const = default;
+};
+
+using Potential = std::variant<LennardJones, Mie, SquareWell, HardSpheres, HeliumAbInitio>;
 
 // The prefactor C of the Mie potential.
 double mie_prefactor(double n, double m);
 
-// Reads "lj", "mie:N,M", "sw:LAMBDA" or "hs". Throws InvalidArgument, saying what
+// Reads "lj", "mie:N,M", "sw:LAMBDA", "hs" or "he-abinitio". Throws InvalidArgument, saying what
 // is wrong, for anything else.
 Potential parse_potential(std::string_view spelling);
 
-// The canonical spelling: "lj", "mie:14,6", "sw:1.5", "hs".
+// The canonical spelling: "lj", "mie:14,6", "sw:1.5", "hs", "he-abinitio".
 std::string potential_name(const Potential& potential);
 
 // False for hard spheres, whose B does not depend on T and that have no epsilon.
 bool has_well_depth(const Potential& potential);
+
+// The epsilon/k_B (K) and sigma (A) a potential carries itself, if it does
+// (helium's from first principles); the others take them from the user.
+struct OwnScale {
+  double epsilon_K, sigma_A;
+};
+std::optional<OwnScale> own_scale(const Potential& potential);
 
 }  // namespace lennard

@@ -16,7 +16,8 @@ namespace lennard {
 // Lambda* for epsilon/k_B in K, sigma in A and the molar mass in g/mol.
 double de_boer_parameter(double epsilon_K, double sigma_A, double molar_mass_g_per_mol);
 
-// B_I*(T*) and dB_I*/dT* by tanh-sinh quadrature, relative error about 1e-13.
+// B_I*(T*) and dB_I*/dT* by tanh-sinh quadrature, relative error about 1e-13
+// (helium from first principles: with its analytic u*').
 // Throws InvalidArgument for the square well and hard spheres: the expansion needs
 // a smooth potential.
 ReducedVirial reduced_quantum_correction(const Potential& potential, double T_star);
@@ -26,7 +27,8 @@ ReducedVirial reduced_quantum_correction(const Potential& potential, double T_st
 //           + 10/(9 T* r*) u*'^3 - 5/(36 T*^2) u*'^4] r*^2 dr*,
 // from the hbar^4 term of the same Slater sum (tests/tools/wigner_kirkwood_hbar4.py
 // derives it from the Bloch equation). B_II* and dB_II*/dT* by a series of Gamma
-// functions; throws as above for the square well and hard spheres.
+// functions (helium from first principles: by quadrature with its analytic
+// u*' and u*''); throws as above for the square well and hard spheres.
 ReducedVirial reduced_second_quantum_correction(const Potential& potential, double T_star);
 
 // The correction to B* = B/(N_A sigma^3) and to its derivative to the given

@@ -29,7 +29,8 @@ struct RadialPotential {
   std::vector<std::pair<double, double>> tail_terms;
 };
 
-// Lennard-Jones (4 (r^-12 - r^-6)) or Mie (C (r^-n - r^-m)). Throws
+// Lennard-Jones (4 (r^-12 - r^-6)), Mie (C (r^-n - r^-m)) or helium from
+// first principles (u(r sigma_He)/epsilon_He, tail_power 6). Throws
 // InvalidArgument (quantum, needs_smooth_potential) for the square well and
 // hard spheres.
 RadialPotential radial_potential(const Potential& potential);

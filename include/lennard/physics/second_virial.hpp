@@ -22,13 +22,18 @@ std::string_view method_name(Method method);
 double avogadro_of(Method method);
 
 // The method a potential gets when none is asked for: the dialogue's rule for
-// Lennard-Jones, the exact series for the others.
+// Lennard-Jones, exact_method for the others.
 Method default_method(const Potential& potential);
 
-// Whether the method can compute this potential (the trapezoid: only Lennard-Jones).
+// The exact B of a potential: its series or closed form, or the quadrature
+// for helium from first principles, which has none.
+Method exact_method(const Potential& potential);
+
+// Whether the method can compute this potential (the trapezoid: only
+// Lennard-Jones; the series: all but helium from first principles).
 bool method_applies(Method method, const Potential& potential);
 
-// Throws InvalidArgument (method, needs_lennard_jones) unless method_applies.
+// Throws InvalidArgument (method, needs_lennard_jones or no_series) unless method_applies.
 void check_method(Method method, const Potential& potential);
 
 // B* and dB*/dT* by the series (exact) or the quadrature.

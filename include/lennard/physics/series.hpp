@@ -26,6 +26,8 @@ struct ReducedVirial {
 ReducedVirial reduced_virial_series(double T_star);
 
 // The exact B* and dB*/dT* of any potential (hard spheres: 2 pi/3 and 0).
+// Helium from first principles has no series: its B* is the quadrature's
+// (reduced_virial_quadrature), the exact Mayer integral to about 1e-12.
 ReducedVirial reduced_virial_exact(const Potential& potential, double T_star);
 
 // The coefficients of the Mie series for exponents n > m > 3, as the Mie

@@ -22,7 +22,7 @@ struct ReducedThirdVirial {
 
 // Hard spheres: 5 b0^2 / 8 (b0 = 2 pi/3). The square well: its closed form
 // for lambda <= 2, exact integration of its piecewise-constant Mayer function
-// beyond. Lennard-Jones and Mie: the
+// beyond. Lennard-Jones, Mie and helium from first principles: the
 // trapezoidal rule on a uniform grid in r and s, on which r + s and |r - s|
 // fall on the grid too, so that F is needed only there; the integrand is
 // smooth and even about r = 0 and decays at the far end, so the rule

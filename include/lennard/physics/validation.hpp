@@ -12,12 +12,17 @@
 
 namespace lennard {
 
-// The Wigner-Kirkwood expansion needs a smooth potential: Lennard-Jones or Mie.
+// The Wigner-Kirkwood expansion needs a smooth potential: Lennard-Jones, Mie
+// or helium from first principles.
 bool quantum_applies(const Potential& potential);
 
 // quantum: a smooth potential (needs_smooth_potential), and an exact B to add
 // the correction to, not the trapezoid (needs_exact_method).
 void check_quantum(const Potential& potential, Method method);
+
+// A potential whose epsilon/k_B and sigma a fit can determine: not hard
+// spheres (needs_well_depth), not one that carries its own (no_free_parameters).
+void check_fittable(const Potential& potential);
 
 // A pure gas: the quantum rules when quantum, then check_method.
 void check_pure_gas(const Potential& potential, Method method, bool quantum);
