@@ -303,10 +303,15 @@ double phase_shift(const RadialPotential& potential, double de_boer, int l, doub
   // leaves an error in proportion to the phase shift.
   const Riccati w0 = riccati(l, k * r0);
   const double hard_sphere = std::isfinite(w0.n) ? std::atan(w0.j / w0.n) : 0.0;
-  double grid_error = std::atan((w.free1 * w2.j - w.free2 * w1.j) / (w.free1 * w2.n - w.free2 * w1.n)) - hard_sphere;
+  // (The ratios of the two points' values keep the products in range.)
+  const auto tan_delta = [&](double at_r1, double at_r2) {
+    const double ratio = at_r1 / at_r2;
+    return (ratio * w2.j - w1.j) / (ratio * w2.n - w1.n);
+  };
+  double grid_error = std::atan(tan_delta(w.free1, w.free2)) - hard_sphere;
   grid_error -= std::numbers::pi * std::round(grid_error / std::numbers::pi);
   if (!std::isfinite(grid_error)) grid_error = 0.0;
-  const double delta_mod_pi = std::atan((psi1 * w2.j - psi2 * w1.j) / (psi1 * w2.n - psi2 * w1.n)) - grid_error;
+  const double delta_mod_pi = std::atan(tan_delta(psi1, psi2)) - grid_error;
   // psi ~ sin(phi + delta): phi + delta is the phase of psi, which crosses
   // multiples of pi at its nodes (none in the core), so at r2 it lies in
   // [N pi, (N + 1) pi), N the nodes counted.
