@@ -3,6 +3,8 @@
 #include "lennard/physics/quantum_exact.hpp"
 
 #include "lennard/physics/errors.hpp"
+#include "lennard/physics/helium_potential.hpp"
+#include "lennard/physics/quantum.hpp"
 
 #include <boost/math/special_functions/bessel.hpp>
 #include <boost/numeric/odeint.hpp>
@@ -131,6 +133,47 @@ TEST(QuantumExact, BoundStatesAgreeWithFiniteDifferencesAndLevinson) {
     const double delta = lennard::phase_shift(potential, c.de_boer, c.l, 1e-4);
     EXPECT_NEAR(delta / std::numbers::pi, static_cast<double>(reference.size()), 0.01) << where;
   }
+}
+
+// Helium-4 from first principles, bosons of spin 0, against the published
+// full quantum B(T) of A. H. Harvey and G. Garberoglio, Metrologia 62 (2025),
+// doi:10.1088/1681-7575/adfde3 (from the potential of Czachorowski et al.
+// 2020; ours is Przybytek et al. 2017, which differs by some 1e-3 cm^3/mol
+// here): -194.369029 cm^3/mol at 2 K, -120.194251 at 3 K.
+TEST(QuantumExact, HeliumFourAgreesWithFirstPrinciplesValues) {
+  const double epsilon = lennard::helium::epsilon_K, sigma = lennard::helium::sigma_A;
+  const double de_boer = lennard::de_boer_parameter(epsilon, sigma, 4.002603254);
+  const lennard::ExactSecondVirial exact(lennard::radial_potential(lennard::HeliumAbInitio{}), de_boer,
+                                         {lennard::Statistics::bose, 0.0}, 2.0 / epsilon, 3.0 / epsilon);
+  const double NA_sigma3 = 0.602214076 * sigma * sigma * sigma;  // cm^3/mol
+  EXPECT_NEAR(exact.reduced(2.0 / epsilon).B * NA_sigma3, -194.369029, 0.01);
+  EXPECT_NEAR(exact.reduced(3.0 / epsilon).B * NA_sigma3, -120.194251, 0.01);
+  ASSERT_EQ(exact.bound_states().size(), 1u);
+  EXPECT_EQ(exact.bound_states()[0].l, 0);
+}
+
+// dB*/dT* against central differences of B* at h and h/2, Richardson-combined
+// (error ~ h^4), with bosons' weights, a bound state and exchange in play.
+TEST(QuantumExact, DerivativeAgreesWithADifferenceOfB) {
+  const double T = 1.0, h = 1e-3;
+  const lennard::ExactSecondVirial exact(lennard::radial_potential(lennard::LennardJones{}), 2.6,
+                                         {lennard::Statistics::bose, 0.0}, T - h, T + h);
+  const auto central = [&](double step) { return (exact.reduced(T + step).B - exact.reduced(T - step).B) / (2.0 * step); };
+  const double difference = (4.0 * central(h / 2.0) - central(h)) / 3.0;
+  EXPECT_NEAR(exact.reduced(T).dB_dT, difference, 1e-8 * std::abs(difference));
+  EXPECT_THROW(exact.reduced(2.0 * T), lennard::InvalidArgument);
+}
+
+TEST(QuantumExact, SpinMustSuitTheStatistics) {
+  using lennard::Statistics;
+  EXPECT_NO_THROW(lennard::check_spin_statistics({Statistics::fermi, 0.5}));
+  EXPECT_NO_THROW(lennard::check_spin_statistics({Statistics::bose, 1.0}));
+  EXPECT_THROW(lennard::check_spin_statistics({Statistics::bose, 0.5}), lennard::InvalidArgument);
+  EXPECT_THROW(lennard::check_spin_statistics({Statistics::fermi, 1.0}), lennard::InvalidArgument);
+  EXPECT_THROW(lennard::check_spin_statistics({Statistics::fermi, -0.5}), lennard::InvalidArgument);
+  // Helium-3 (I = 1/2): singlet spins (1 of 4) with even l, triplets (3 of 4) with odd l, twice each.
+  EXPECT_DOUBLE_EQ(lennard::partial_wave_weight({Statistics::fermi, 0.5}, 0), 0.5);
+  EXPECT_DOUBLE_EQ(lennard::partial_wave_weight({Statistics::fermi, 0.5}, 1), 1.5);
 }
 
 TEST(QuantumExact, NeedsASmoothPotential) {
