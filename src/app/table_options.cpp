@@ -135,11 +135,9 @@ void setup_table(CLI::App& app, TableSetup& s) {
                "BAR")
           ->check(positive_finite("una presión", "BAR>0"));
   s.quantum_option = app.add_option("--quantum", s.quantum_order,
-                                    "B cuántico, para gases ligeros: ORDEN 1 (corrección de Wigner-Kirkwood en hbar^2, "
-                                    "también sin ORDEN), 2 (añade hbar^4) o exact (B cuántico exacto, por desfases y "
-                                    "estados ligados, con la estadística de los núcleos; prepararlo lleva segundos, más "
-                                    "cuanto más alta la temperatura; no con --mix); necesita --mass (o --gas o --mix, "
-                                    "que dan la masa) y un potencial continuo (lj, mie:N,M o he-abinitio)")
+                                    "B cuántico de gases ligeros: 1 (Wigner-Kirkwood, hbar^2; también sin valor), 2 "
+                                    "(añade hbar^4) o exact (exacto, por desfases; lleva segundos); necesita --mass "
+                                    "(o --gas o --mix) y lj, mie:N,M o he-abinitio")
                           ->expected(0, 1)
                           ->option_text("[1|2|exact]")
                           ->check(CLI::Validator(
@@ -151,9 +149,8 @@ void setup_table(CLI::App& app, TableSetup& s) {
                               },
                               "1|2|exact"));
   s.statistics_option = app.add_option("--statistics", s.statistics,
-                                       "Con --quantum exact: estadística de los núcleos, bose, fermi o boltzmann "
-                                       "(moléculas distinguibles); por defecto la del gas de --gas, y boltzmann con "
-                                       "--mass")
+                                       "Con --quantum exact: estadística nuclear; por defecto la del gas de --gas, "
+                                       "boltzmann con --mass")
                             ->option_text("bose|fermi|boltzmann")
                             ->check(CLI::Validator(
                                 [](std::string& input) -> std::string {
@@ -163,8 +160,8 @@ void setup_table(CLI::App& app, TableSetup& s) {
                                 },
                                 "bose|fermi|boltzmann"));
   s.spin_option = app.add_option("--spin", s.spin,
-                                 "Con --quantum exact: espín nuclear I de cada molécula (0, 1/2, 1, 3/2...; entero "
-                                 "para bose, semientero para fermi); por defecto el del gas de --gas, y 0 con --mass")
+                                 "Con --quantum exact: espín nuclear (0, 1/2, 1...); por defecto el del gas, 0 con "
+                                 "--mass")
                       ->option_text("I")
                       ->check(CLI::Validator(
                           [](std::string& input) -> std::string {
