@@ -7,6 +7,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -47,11 +48,15 @@ struct PureGasRequest {
   double molar_mass;
   std::string name;
   bool fitted_with_quantum;
+  bool exact = false;  // the exact quantum B (with quantum > 0)
+  SpinStatistics statistics{};
 
   GasModel at(double epsilon_K, double sigma_A) const {
     PureGas gas{potential, epsilon_K, sigma_A, method, std::nullopt, name, fitted_with_quantum};
     if (quantum > 0) gas.de_boer = de_boer_parameter(epsilon_K, sigma_A, molar_mass);
     gas.quantum_order = quantum > 1 ? quantum : 1;
+    gas.quantum_exact = exact;
+    gas.statistics = statistics;
     return GasModel(gas);
   }
 };
@@ -173,13 +178,38 @@ PYBIND11_MODULE(_lennard, m) {
   // B or dB/dT element by element, with the diagnostics of the values.
   m.def("second_virial", [](const Array& T_K, const Array& epsilon_K, const Array& sigma_A, const std::string& potential,
                             const std::string& method, int quantum, double molar_mass_g_per_mol, bool derivative,
-                            const std::string& gas, unsigned threads) {
-    const PureGasRequest request = pure_gas_request(potential, method, quantum, molar_mass_g_per_mol, gas);
+                            const std::string& gas, unsigned threads, bool exact, const std::string& statistics,
+                            double spin) {
+    PureGasRequest request = pure_gas_request(potential, method, quantum, molar_mass_g_per_mol, gas);
+    request.exact = exact;
+    request.statistics = {statistics == "bose" ? Statistics::bose
+                          : statistics == "fermi" ? Statistics::fermi
+                                                  : Statistics::boltzmann,
+                          spin};
+    if (exact) check_spin_statistics(request.statistics);
     const std::size_t n = lennard_python::same_size({&T_K, &epsilon_K, &sigma_A});
     const double *t = T_K.data(), *e = epsilon_K.data(), *s = sigma_A.data();
     Array out(static_cast<py::ssize_t>(n));
     double* o = out.mutable_data();
     std::vector<double> B(n), B_classical(n);
+    // The exact quantum B: one model per (epsilon, sigma), prepared once over
+    // the lowest to the highest T it is asked at.
+    std::map<std::pair<double, double>, GasModel> prepared;
+    if (exact) {
+      std::map<std::pair<double, double>, std::pair<double, double>> ranges;
+      for (std::size_t i = 0; i < n; ++i) {
+        if (any_nan(t[i], e[i], s[i])) continue;
+        const auto [where, added] = ranges.try_emplace({e[i], s[i]}, t[i], t[i]);
+        where->second.first = std::min(where->second.first, t[i]);
+        where->second.second = std::max(where->second.second, t[i]);
+      }
+      py::gil_scoped_release unlocked;
+      for (const auto& [parameters, range] : ranges) {
+        GasModel model = request.at(parameters.first, parameters.second);
+        model.prepare_quantum(range.first, range.second, threads);
+        prepared.emplace(parameters, std::move(model));
+      }
+    }
     run_blocks(n, B_block, threads, [&](std::size_t begin, std::size_t end) {
       Models models(request);
       for (std::size_t i = begin; i < end; ++i) {
@@ -187,7 +217,7 @@ PYBIND11_MODULE(_lennard, m) {
           o[i] = B[i] = B_classical[i] = no_value;
           continue;
         }
-        const SecondVirial b = models.at(e[i], s[i]).second_virial(t[i], derivative);
+        const SecondVirial b = (exact ? prepared.at({e[i], s[i]}) : models.at(e[i], s[i])).second_virial(t[i], derivative);
         o[i] = derivative ? b.dB_dT : b.B;
         B[i] = b.B;
         B_classical[i] = b.B_classical;
@@ -195,7 +225,7 @@ PYBIND11_MODULE(_lennard, m) {
     });
     return py::make_tuple(out, pure_diagnostics(request, t, e, s, B, B_classical, {}));
   }, "T_K"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "method"_a, "quantum"_a, "molar_mass_g_per_mol"_a,
-     "derivative"_a, "gas"_a, "threads"_a);
+     "derivative"_a, "gas"_a, "threads"_a, "exact"_a, "statistics"_a, "spin"_a);
 
   // C has one rule of its own and no quantum correction.
   m.def("third_virial", [](const Array& T_K, const Array& epsilon_K, const Array& sigma_A, const std::string& potential,

@@ -87,6 +87,8 @@ py::dict gas_dict(const Gas& gas) {
   d["epsilon_K"] = gas.epsilon_K;
   d["sigma_A"] = gas.sigma_A;
   d["fitted_with_quantum_correction"] = gas.fitted_with_quantum;
+  d["statistics"] = statistics_name(gas.statistics);
+  d["spin"] = gas.spin;
   d["source"] = gas.source;
   return d;
 }

@@ -30,23 +30,31 @@ Result = Any  # a float for scalar arguments, else an ndarray of float64
 
 
 def second_virial(T_K: ArrayLike, epsilon_K: Optional[ArrayLike] = None, sigma_A: Optional[ArrayLike] = None, *,
-                  potential: str = "lj", gas: Optional[str] = None, method: str = "series",
-                  quantum: Union[bool, int] = False, molar_mass_g_per_mol: Optional[float] = None,
-                  derivative: bool = False, threads: Optional[int] = None) -> Result:
+                  potential: Optional[str] = None, gas: Optional[str] = None, method: str = "series",
+                  quantum: Union[bool, int, str] = False, molar_mass_g_per_mol: Optional[float] = None,
+                  derivative: bool = False, threads: Optional[int] = None, statistics: Optional[str] = None,
+                  spin: Optional[float] = None) -> Result:
     """B in cm^3/mol (or dB/dT in cm^3/(mol K) with derivative=True).
 
     The series is exact to about 1e-14 relative (N_A exact); quadrature to
     1e-12; trapezoid is the program's own 12-6 rule with N_A = 6.022e23.
-    quantum: True or 1 adds the hbar^2 correction, 2 also the hbar^4 one.
+    quantum: True or 1 adds the hbar^2 correction, 2 also the hbar^4 one;
+    "exact" gives the exact quantum B (phase shifts and bound states, prepared
+    once over [min T, max T] for each epsilon_K and sigma_A: seconds), with the
+    nuclear statistics ("bose", "fermi" or "boltzmann") and spin (0, 0.5, 1...):
+    by default the gas's own, Boltzmann without gas. method then computes only
+    the classical B of the diagnostics.
     """
     derivative = _a.flag("derivative", derivative)
     order = _a.quantum_order(quantum)
+    exact = order == "exact"
     T = _a.positive_array("T_K", T_K)
-    kind, epsilon, sigma, mass, name = _a.gas_model(epsilon_K, sigma_A, potential, gas, order > 0, molar_mass_g_per_mol)
-    _a.method(method, kind, order > 0)
+    kind, epsilon, sigma, mass, name = _a.gas_model(epsilon_K, sigma_A, potential, gas, order != 0, molar_mass_g_per_mol)
+    statistics, spin = _a.spin_statistics(statistics, spin, exact, name)
+    _a.method(method, kind, order != 0)
     T, epsilon, sigma, shape = _a.broadcast("T_K, epsilon_K and sigma_A", T, epsilon, sigma)
-    values, found = _lennard.second_virial(T, epsilon, sigma, kind, method, order, mass, derivative, name,
-                                           _a.threads(threads))
+    values, found = _lennard.second_virial(T, epsilon, sigma, kind, method, 1 if exact else order, mass, derivative,
+                                           name, _a.threads(threads), exact, statistics, spin)
     computed = ~(np.isnan(T) | np.isnan(epsilon) | np.isnan(sigma))
     _a.refuse_non_finite("dB/dT" if derivative else "B", T, values, computed, epsilon)
     _a.warn(found)
@@ -54,7 +62,7 @@ def second_virial(T_K: ArrayLike, epsilon_K: Optional[ArrayLike] = None, sigma_A
 
 
 def third_virial(T_K: ArrayLike, epsilon_K: Optional[ArrayLike] = None, sigma_A: Optional[ArrayLike] = None, *,
-                 potential: str = "lj", gas: Optional[str] = None, method: None = None, quantum: bool = False,
+                 potential: Optional[str] = None, gas: Optional[str] = None, method: None = None, quantum: bool = False,
                  molar_mass_g_per_mol: Optional[float] = None, derivative: bool = False,
                  threads: Optional[int] = None) -> Result:
     """C in cm^6/mol^2 (or dC/dT in cm^6/(mol^2 K) with derivative=True), relative error about 1e-12.
@@ -85,7 +93,7 @@ class Compressibility(NamedTuple):
 
 
 def compressibility(T_K: ArrayLike, pressure_bar: ArrayLike, epsilon_K: Optional[ArrayLike] = None,
-                    sigma_A: Optional[ArrayLike] = None, *, potential: str = "lj", gas: Optional[str] = None,
+                    sigma_A: Optional[ArrayLike] = None, *, potential: Optional[str] = None, gas: Optional[str] = None,
                     method: str = "series", quantum: bool = False, molar_mass_g_per_mol: Optional[float] = None,
                     threads: Optional[int] = None) -> Compressibility:
     """(Z, V in cm^3/mol) of the gas from P = (RT/V)(1 + B/V + C/V^2); NaN, with a warning, where there is no
@@ -136,7 +144,7 @@ def mixture_second_virial(T_K: ArrayLike, gases: Sequence[str], mole_fractions: 
 
 
 def characteristic_temperatures(epsilon_K: Optional[float] = None, sigma_A: Optional[float] = None, *,
-                                potential: str = "lj", gas: Optional[str] = None, quantum: bool = False,
+                                potential: Optional[str] = None, gas: Optional[str] = None, quantum: bool = False,
                                 molar_mass_g_per_mol: Optional[float] = None) -> dict:
     """Boyle, Joule-Thomson inversion and maximum-of-B temperatures (K) and the maximum of B, as
     'lennard --summary -f json' gives them (boyle_temperatures_K: every sign change of B); None where one

@@ -17,17 +17,41 @@ def flag(name: str, value: Any) -> bool:
     raise TypeError(f"{name}: expected True or False, got {value!r}")
 
 
-def quantum_order(value: Any, highest: int = 2) -> int:
-    """0 without the quantum correction, 1 (True or 1: hbar^2) or 2 (adds hbar^4)."""
+def quantum_order(value: Any, highest: int = 2) -> Any:
+    """0 without the quantum correction, 1 (True or 1: hbar^2), 2 (adds hbar^4) or "exact" (second_virial only)."""
     if isinstance(value, (bool, np.bool_)):
         return int(bool(value))
     if isinstance(value, str) and value == "exact":
-        raise ValueError("quantum: 'exact' is not available yet; use 1 or 2")
+        if highest < 2:
+            raise ValueError("quantum: 'exact' is computed for second_virial only")
+        return "exact"
     if isinstance(value, (int, np.integer)) and 0 <= value <= 2:
         if value > highest:
             raise ValueError(f"quantum: order {int(value)} is computed for second_virial only")
         return int(value)
-    raise ValueError(f"quantum: expected False, True, 1 or 2, got {value!r}")
+    raise ValueError(f"quantum: expected False, True, 1, 2 or 'exact', got {value!r}")
+
+
+STATISTICS = ("bose", "fermi", "boltzmann")
+
+
+def spin_statistics(statistics: Any, spin: Any, exact: bool, gas: str) -> tuple:
+    """The nuclear statistics and spin of quantum="exact": as given, else the gas's own, else Boltzmann."""
+    if not exact:
+        for name, value in (("statistics", statistics), ("spin", spin)):
+            if value is not None:
+                raise ValueError(f"{name}: used only with quantum='exact'")
+        return "boltzmann", 0.0
+    own = _lennard.gas(gas) if gas else {"statistics": "boltzmann", "spin": 0.0}
+    if statistics is None:
+        statistics = own["statistics"]
+    elif statistics not in STATISTICS:
+        raise ValueError(f"statistics: expected 'bose', 'fermi' or 'boltzmann', got {statistics!r}")
+    if spin is None:
+        spin = own["spin"]
+    elif isinstance(spin, (bool, np.bool_)) or not isinstance(spin, (int, float, np.integer, np.floating)):
+        raise TypeError(f"spin: expected a number (0, 0.5, 1, ...), got {spin!r}")
+    return statistics, float(spin)
 
 
 def threads(value: Any) -> int:
@@ -100,11 +124,11 @@ def gas_model(epsilon_K: Any, sigma_A: Any, potential: str, gas: Optional[str], 
         if molar_mass_g_per_mol is not None:
             raise ValueError("molar_mass_g_per_mol: the gas sets its own molar mass")
         entry = _lennard.gas(str(gas))
-        if _lennard.check_potential(potential) != entry["potential"]:
+        if potential is not None and _lennard.check_potential(potential) != entry["potential"]:
             raise ValueError(f"potential: the gas {entry['name']} sets the potential {entry['potential']}")
         mass = entry["molar_mass_g_per_mol"] if quantum else math.nan
         return entry["potential"], np.float64(entry["epsilon_K"]), np.float64(entry["sigma_A"]), mass, entry["name"]
-    kind = _lennard.check_potential(potential)
+    kind = _lennard.check_potential("lj" if potential is None else potential)
     if sigma_A is None:
         raise ValueError("sigma_A: required (or give gas)")
     sigma = positive_array("sigma_A", sigma_A)

@@ -75,7 +75,13 @@ ParseResult parse_command_line(int argc, const char* const argv[]) {
                            command == fit);
       }
     }
-    if (const auto extra = leftover(command->remaining())) return usage_error(*extra, command == fit);
+    // fit's --quantum is a flag: an "exact" after it is left over (or taken for the data file).
+    const std::vector<std::string> rest = command->remaining();
+    if (command == fit && fitting.quantum &&
+        (fitting.options.data == "exact" || std::find(rest.begin(), rest.end(), "exact") != rest.end())) {
+      return usage_error("--quantum exact aún no está disponible en fit: use --quantum (orden 1).", true);
+    }
+    if (const auto extra = leftover(rest)) return usage_error(*extra, command == fit);
   }
   try {
     if (gases->parsed()) {

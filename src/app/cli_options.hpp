@@ -89,10 +89,11 @@ struct TableSetup {
   std::string output, plot, potential = "lj", gas, mix;
   Method method = Method::trapezoid;
   std::string quantum_order;  // as typed after --quantum; empty: 1
+  std::string statistics, spin;  // as typed after --statistics and --spin
   TableOptions options;
   CLI::Option *epsilon_option, *sigma_option, *output_option, *tmin_option, *tmax_option, *step_option,
       *method_option, *derivative_option, *third_option, *pressure_option, *quantum_option, *mass_option,
-      *plot_option, *potential_option, *gas_option, *mix_option, *kij_option, *summary_option;
+      *plot_option, *potential_option, *gas_option, *mix_option, *kij_option, *summary_option, *statistics_option, *spin_option;
 };
 
 // Adds the table's options to app.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,19 @@ GasModel pure_gas_model(const TableOptions& options, double epsilon, double sigm
               std::nullopt, options.gas, !options.gas.empty() && find_gas(options.gas).fitted_with_quantum};
   if (options.quantum) gas.de_boer = de_boer_parameter(epsilon, sigma, *options.molar_mass_g_per_mol);
   gas.quantum_order = options.quantum_order;
+  gas.quantum_exact = options.quantum_exact;
+  gas.statistics = options.statistics;
   return GasModel(gas);
+}
+
+// The exact quantum B's phase shifts and bound states, once for every T in
+// [T_lo, T_hi]; a line on a terminal meanwhile, for they take seconds.
+void prepare_exact(GasModel& model, const TableOptions& options, double T_lo, double T_hi, std::FILE* err) {
+  if (!options.quantum_exact) return;
+  const bool terminal = isatty(fileno(err)) == 1;
+  if (terminal) std::fputs("Calculando desfases…", err);
+  model.prepare_quantum(T_lo, T_hi, options.threads);
+  if (terminal) std::fputs("\r\033[K", err);
 }
 
 int run_summary(const TableOptions& options, double epsilon, double sigma, const std::string& output,
@@ -66,7 +79,8 @@ int run_summary(const TableOptions& options, double epsilon, double sigma, const
     std::fputs("Error: las temperaturas características requieren epsilon/k_B positivo.\n", err);
     return exit_bad_input;
   }
-  const GasModel model = pure_gas_model(options, epsilon, sigma);
+  GasModel model = pure_gas_model(options, epsilon, sigma);
+  prepare_exact(model, options, exact_search_T_star.first * epsilon, exact_search_T_star.second * epsilon, err);
   const Characteristics values = model.characteristics();
   const std::pair<std::optional<double>, const char*> checked[] = {
       {values.boyle_temperature_K, "la temperatura de Boyle"},
@@ -249,8 +263,13 @@ int run_table(const TableOptions& options, std::FILE* in, std::FILE* out, std::F
     check_parameters(epsilon, sigma);
     if (options.summary) return run_summary(options, epsilon, sigma, output, out, err);
     const std::vector<double> temperatures = requested_temperatures(options, epsilon);
+    GasModel model = pure_gas_model(options, epsilon, sigma);
+    if (!temperatures.empty()) {
+      const auto [lowest, highest] = std::minmax_element(temperatures.begin(), temperatures.end());
+      prepare_exact(model, options, *lowest, *highest, err);
+    }
     ProgressLine progress(err, temperatures.size(), "filas");
-    table = compute_table(pure_gas_model(options, epsilon, sigma), temperatures,
+    table = compute_table(model, temperatures,
                           Quantities{options.derivative, options.third, options.pressure_bar, std::nullopt},
                           Parallelism{options.threads, progress.counter()});
   } catch (const std::exception& refusal) {

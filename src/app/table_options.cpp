@@ -1,6 +1,7 @@
 // The table's options (and the dialogue's, and the summary's): set-up, and
 // the checks that turn them into the request run_table runs.
 #include <algorithm>
+#include <cmath>
 
 #include "cli_options.hpp"
 #include "lennard/app/messages.hpp"
@@ -67,6 +68,23 @@ std::optional<std::string> gas_refusal(const TableSetup& s) {
   return std::nullopt;
 }
 
+// "0", "1", "1/2", "0.5", "3/2": a number, or a fraction of two whole numbers.
+bool parse_spin(const std::string& text, double& spin) {
+  const std::size_t slash = text.find('/');
+  if (slash == std::string::npos) return parse_number(text, spin) && std::isfinite(spin);
+  const std::string top = text.substr(0, slash), bottom = text.substr(slash + 1);
+  const auto whole = [](const std::string& t) {
+    return !t.empty() && t.size() <= 4 && t.find_first_not_of("0123456789") == std::string::npos;
+  };
+  double numerator = 0.0, denominator = 0.0;
+  if (!whole(top) || !whole(bottom) || !parse_number(top, numerator) || !parse_number(bottom, denominator) ||
+      denominator == 0.0) {
+    return false;
+  }
+  spin = numerator / denominator;
+  return true;
+}
+
 }  // namespace
 
 void setup_table(CLI::App& app, TableSetup& s) {
@@ -117,11 +135,42 @@ void setup_table(CLI::App& app, TableSetup& s) {
                "BAR")
           ->check(positive_finite("una presión", "BAR>0"));
   s.quantum_option = app.add_option("--quantum", s.quantum_order,
-                                    "Añade a B su corrección cuántica (Wigner-Kirkwood), para gases ligeros: ORDEN 1 "
-                                    "(hbar^2, también sin ORDEN) o 2 (añade hbar^4); necesita --mass (o --gas o --mix, "
-                                    "que dan la masa) y un potencial continuo (lj, mie:N,M o he-abinitio)")
+                                    "B cuántico de gases ligeros: 1 (Wigner-Kirkwood, hbar^2; también sin valor), 2 "
+                                    "(añade hbar^4) o exact (exacto, por desfases; lleva segundos); necesita --mass "
+                                    "(o --gas o --mix) y lj, mie:N,M o he-abinitio")
                           ->expected(0, 1)
-                          ->option_text("[ORDEN]");
+                          ->option_text("[1|2|exact]")
+                          ->check(CLI::Validator(
+                              [](std::string& input) -> std::string {
+                                return input.empty() || input == "1" || input == "2" || input == "exact"
+                                           ? ""
+                                           : "orden '" + printable(input) + "' desconocido; use 1 (hbar^2), 2 (hbar^4) "
+                                             "o exact";
+                              },
+                              "1|2|exact"));
+  s.statistics_option = app.add_option("--statistics", s.statistics,
+                                       "Con --quantum exact: estadística nuclear; por defecto la del gas de --gas, "
+                                       "boltzmann con --mass")
+                            ->option_text("bose|fermi|boltzmann")
+                            ->check(CLI::Validator(
+                                [](std::string& input) -> std::string {
+                                  return input == "bose" || input == "fermi" || input == "boltzmann"
+                                             ? ""
+                                             : "'" + printable(input) + "' no es válido; opciones: bose|fermi|boltzmann";
+                                },
+                                "bose|fermi|boltzmann"));
+  s.spin_option = app.add_option("--spin", s.spin,
+                                 "Con --quantum exact: espín nuclear (0, 1/2, 1...); por defecto el del gas, 0 con "
+                                 "--mass")
+                      ->option_text("I")
+                      ->check(CLI::Validator(
+                          [](std::string& input) -> std::string {
+                            double ignored = 0.0;
+                            return parse_spin(input, ignored) ? ""
+                                                               : "'" + printable(input) + "' no es un espín (p. ej. 0, "
+                                                                 "1/2, 1, 3/2)";
+                          },
+                          "I"));
   s.mass_option = s.mass.add(app, "--mass", "Masa molar, en g/mol (para --quantum)", "G_POR_MOL")
                       ->check(positive_finite("una masa", "G/MOL>0"));
   add_choice(app, "-f,--format", s.options.format,
@@ -144,13 +193,14 @@ std::optional<std::string> finish_table(TableSetup& s) {
   o.quantum = s.quantum_option->count() > 0;
   if (o.quantum) {
     if (s.quantum_order == "2") o.quantum_order = 2;
-    else if (s.quantum_order == "exact") return "--quantum exact todavía no disponible: use --quantum 1 o 2.";
-    else if (!s.quantum_order.empty() && s.quantum_order != "1") {
-      return "--quantum: orden '" + s.quantum_order + "' desconocido; use 1 (hbar^2) o 2 (hbar^4).";
-    }
+    o.quantum_exact = s.quantum_order == "exact";
     if (o.quantum_order == 2 && s.mix_option->count() > 0) {
       return "--quantum 2 aún no se aplica a mezclas: use --quantum 1.";
     }
+    if (o.quantum_exact && s.mix_option->count() > 0) return "--quantum exact aún no se aplica a mezclas.";
+  }
+  for (const CLI::Option* exact_only : {s.statistics_option, s.spin_option}) {
+    if (exact_only->count() > 0 && !o.quantum_exact) return exact_only->get_name() + " solo sirve con --quantum exact.";
   }
   if (s.gas_option->count() > 0) {
     const Gas& gas = find_gas(s.gas);
@@ -187,6 +237,17 @@ std::optional<std::string> finish_table(TableSetup& s) {
   }
   if (auto refusal = mass_refusal(o.quantum, s.mass_option->count() > 0 || (from_library && o.quantum))) {
     return refusal;
+  }
+  if (o.quantum_exact) {
+    // A library gas brings its own statistics; a mass alone, distinguishable molecules.
+    if (s.gas_option->count() > 0) o.statistics = {find_gas(s.gas).statistics, find_gas(s.gas).spin};
+    if (s.statistics_option->count() > 0) {
+      o.statistics.statistics = s.statistics == "bose"    ? Statistics::bose
+                                : s.statistics == "fermi" ? Statistics::fermi
+                                                          : Statistics::boltzmann;
+    }
+    if (s.spin_option->count() > 0) parse_spin(s.spin, o.statistics.spin);
+    check_spin_statistics(o.statistics);
   }
   if (s.method_option->count() > 0) o.method = s.method;
   else if (o.quantum) o.method = exact_method(o.potential);

@@ -37,7 +37,7 @@ void warn_of(const std::vector<Diagnostic>& diagnostics, std::optional<double> p
       case DiagnosticKind::quantum_expansion_unreliable:
         std::fprintf(err,
                      "Aviso: %s la corrección cuántica pasa del 20%% de |B clásico| (o de b0): la expansión en "
-                     "hbar^2 no es fiable allí.\n",
+                     "hbar^2 no es fiable allí: use --quantum exact.\n",
                      where(d).c_str());
         break;
     }

@@ -25,6 +25,21 @@ std::string mixture_text(const Table& table) {
   return text;
 }
 
+double energy_K(const Table& table, const BoundState& state) { return state.energy * table.epsilon_K; }
+
+// "2", or "exact, bose, spin 0, 1 bound state(s): l=0 E=-0.0016 K".
+std::string quantum_text(const Table& table) {
+  if (!table.quantum_exact) return std::to_string(table.quantum_order);
+  std::string text = std::string("exact, ") + statistics_name(table.statistics.statistics);
+  if (table.statistics.statistics != Statistics::boltzmann) text += ", spin " + shortest(table.statistics.spin);
+  text += ", " + std::to_string(table.bound_states.size()) + " bound state(s)";
+  for (std::size_t i = 0; i < table.bound_states.size(); ++i) {
+    text += (i == 0 ? ": " : ", ") + std::string("l=") + std::to_string(table.bound_states[i].l) +
+            " E=" + shortest(energy_K(table, table.bound_states[i])) + " K";
+  }
+  return text;
+}
+
 void write_dat(std::FILE* file, const Table& table) {
   if (!table.mixture.empty()) {
     std::fprintf(file, "#mezcla: %s", mixture_text(table).c_str());
@@ -40,11 +55,17 @@ void write_dat(std::FILE* file, const Table& table) {
                  table.method == Method::series ? "serie exacta" : "cuadratura adaptativa",
                  shortest(avogadro_of(table.method)).c_str());
   }
-  if (table.de_boer) {
+  if (table.de_boer && table.quantum_exact) {
+    std::fprintf(file, "\n#corrección cuántica: B cuántico exacto (desfases y estados ligados), Lambda* = %s",
+                 shortest(*table.de_boer).c_str());
+  } else if (table.de_boer) {
     std::fprintf(file, "\n#corrección cuántica: Wigner-Kirkwood de orden %s, Lambda* = %s",
                  table.quantum_order == 2 ? "hbar^4 (hbar^2 y hbar^4)" : "hbar^2", shortest(*table.de_boer).c_str());
   } else if (table.column(B_classical_key) != nullptr) {
     std::fprintf(file, "\n#corrección cuántica: Wigner-Kirkwood de orden hbar^2, cada par con su masa reducida");
+  }
+  if (table.de_boer && (table.quantum_exact || table.quantum_order != 1)) {
+    std::fprintf(file, "\n#quantum: %s", quantum_text(table).c_str());
   }
   if (table.pressure_bar) std::fprintf(file, "\n#presión: %s bar", shortest(*table.pressure_bar).c_str());
   if (table.column(C_key) != nullptr) {
@@ -102,7 +123,25 @@ nlohmann::ordered_json table_json(const Table& table) {
   document["N_A_per_mol"] = avogadro_of(table.method);
   if (table.pressure_bar) document["pressure_bar"] = *table.pressure_bar;
   if (table.de_boer) document["de_boer_parameter"] = *table.de_boer;
-  if (table.de_boer && table.quantum_order != 1) document["quantum_order"] = table.quantum_order;
+  if (table.de_boer && table.quantum_order != 1 && !table.quantum_exact) {
+    document["quantum_order"] = table.quantum_order;
+  }
+  if (table.de_boer || table.column(B_classical_key) != nullptr) {
+    nlohmann::ordered_json quantum;
+    if (table.quantum_exact) {
+      quantum["order"] = "exact";
+      quantum["statistics"] = statistics_name(table.statistics.statistics);
+      quantum["spin"] = table.statistics.spin;
+      nlohmann::ordered_json states = nlohmann::ordered_json::array();
+      for (const BoundState& state : table.bound_states) {
+        states.push_back({{"l", state.l}, {"energy_K", energy_K(table, state)}});
+      }
+      quantum["bound_states"] = std::move(states);
+    } else {
+      quantum["order"] = table.quantum_order;
+    }
+    document["quantum"] = std::move(quantum);
+  }
   // A value that does not exist (NaN) is written as null.
   document["rows"] = std::move(rows);
   return document;
@@ -165,12 +204,18 @@ void write_table(std::FILE* file, const Table& table, Format format) {
 
 void write_characteristics(std::FILE* file, const Characteristics& values, Format format) {
   if (format == Format::json) {
-    write_json(file, {{"boyle_temperature_K", maybe(values.boyle_temperature_K)},
-                      {"inversion_temperature_K", maybe(values.inversion_temperature_K)},
-                      {"max_B_temperature_K", maybe(values.max_B_temperature_K)},
-                      {"max_B_cm3_per_mol", maybe(values.max_B_cm3_per_mol)},
-                      {"boyle_temperatures_K", values.boyle_temperatures_K}});
+    nlohmann::ordered_json document{{"boyle_temperature_K", maybe(values.boyle_temperature_K)},
+                                    {"inversion_temperature_K", maybe(values.inversion_temperature_K)},
+                                    {"max_B_temperature_K", maybe(values.max_B_temperature_K)},
+                                    {"max_B_cm3_per_mol", maybe(values.max_B_cm3_per_mol)},
+                                    {"boyle_temperatures_K", values.boyle_temperatures_K}};
+    if (values.searched_K) document["searched_T_K"] = {values.searched_K->first, values.searched_K->second};
+    write_json(file, document);
     return;
+  }
+  if (values.searched_K) {
+    std::fprintf(file, "Buscadas solo entre T = %s K y %s K (B cuántico exacto): fuera de ahí no se buscó.\n",
+                 shortest(values.searched_K->first).c_str(), shortest(values.searched_K->second).c_str());
   }
   std::fprintf(file, "Temperatura de Boyle (B = 0): %s\n", kelvin_or_none(values.boyle_temperature_K, "K").c_str());
   std::fprintf(file, "Temperatura de inversión de Joule-Thomson (B = T dB/dT): %s\n",
@@ -189,6 +234,10 @@ namespace {
 // How a gas's parameters were found, told in Spanish from the library's fields
 // (its "source" text is English, and kept so in json).
 std::string spanish_source(const Gas& gas) {
+  if (gas.fitted_data.empty()) {
+    return "sin ajuste: el potencial " + potential_name(gas.potential) +
+           " de primeros principios, con su propio epsilon/k_B y sigma. Masa molar: la masa atómica del isótopo.";
+  }
   std::string text = "parámetros del B(T) ";
   text += std::holds_alternative<LennardJones>(gas.potential) ? "de Lennard-Jones"
                                                               : "del potencial " + potential_name(gas.potential);
@@ -217,6 +266,8 @@ void write_gas_library(std::FILE* file, Format format) {
                       {"epsilon_K", gas.epsilon_K},
                       {"sigma_A", gas.sigma_A},
                       {"fitted_with_quantum_correction", gas.fitted_with_quantum},
+                      {"statistics", statistics_name(gas.statistics)},
+                      {"spin", gas.spin},
                       {"source", gas.source}});
     }
     const std::string text = list.dump(2) + "\n";
@@ -224,7 +275,7 @@ void write_gas_library(std::FILE* file, Format format) {
     return;
   }
   std::fputs("# Biblioteca de gases: potencial de Lennard-Jones 12-6 ajustado a B(T) de ecuaciones de estado de "
-             "referencia.\n# (*) ajustado con la corrección cuántica de primer orden: úsese con --quantum.\n",
+             "referencia (helium-4 y helium-3: el potencial de helio de primeros principios, he-abinitio, sin ajuste).\n# (*) ajustado con la corrección cuántica de primer orden: úsese con --quantum.\n",
              file);
   // "fórmula" takes one byte more than it shows.
   std::fprintf(file, "# %-21s %-9s %15s %10s %13s\n", "nombre", "fórmula", "epsilon/k_B (K)", "sigma (A)",
@@ -236,6 +287,8 @@ void write_gas_library(std::FILE* file, Format format) {
                  shortest(gas.molar_mass_g_per_mol).c_str());
     std::fprintf(file, "    alias: ");
     for (std::size_t i = 0; i < gas.aliases.size(); ++i) std::fprintf(file, "%s%s", i ? ", " : "", gas.aliases[i].c_str());
+    std::fprintf(file, "\n    estadística (--quantum exact): %s", statistics_name(gas.statistics));
+    if (gas.statistics != Statistics::boltzmann) std::fprintf(file, ", espín %s", shortest(gas.spin).c_str());
     std::fprintf(file, "\n    fuente: %s\n", spanish_source(gas).c_str());
   }
 }

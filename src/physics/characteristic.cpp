@@ -64,7 +64,8 @@ Characteristics characteristics(const Potential& potential, double epsilon_K, do
   const ReducedCharacteristics reduced = reduced_characteristics(potential, de_boer, quantum_order);
   const auto kelvin = [&](std::optional<double> t) { return t ? std::optional<double>(*t * epsilon_K) : std::nullopt; };
   return {kelvin(reduced.boyle_T_star), kelvin(reduced.inversion_T_star), kelvin(reduced.max_B_T_star),
-          reduced.max_B_reduced ? std::optional<double>(laboratory_B(*reduced.max_B_reduced, sigma_A)) : std::nullopt, {}};
+          reduced.max_B_reduced ? std::optional<double>(laboratory_B(*reduced.max_B_reduced, sigma_A)) : std::nullopt, {},
+          std::nullopt};
 }
 
 }  // namespace lennard

@@ -9,6 +9,12 @@ namespace lennard {
 
 namespace {
 
+Statistics statistics_named(std::string_view name) {
+  if (name == "bose") return Statistics::bose;
+  if (name == "fermi") return Statistics::fermi;
+  return Statistics::boltzmann;
+}
+
 std::vector<Gas> build_library() {
   std::vector<Gas> gases;
   for (const detail::GasRecord& r : detail::gas_records()) {
@@ -16,7 +22,7 @@ std::vector<Gas> build_library() {
                      r.molar_mass_g_per_mol, parse_potential(r.potential), r.epsilon_K, r.sigma_A, r.source,
                      r.equation_of_state,
                      std::vector<std::string>(r.coefficients_from.begin(), r.coefficients_from.end()),
-                     r.fitted_data, r.fitted_with_quantum});
+                     r.fitted_data, r.fitted_with_quantum, statistics_named(r.statistics), r.spin});
   }
   return gases;
 }
@@ -38,6 +44,15 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
 }
 
 }  // namespace
+
+const char* statistics_name(Statistics statistics) {
+  switch (statistics) {
+    case Statistics::bose: return "bose";
+    case Statistics::fermi: return "fermi";
+    case Statistics::boltzmann: break;
+  }
+  return "boltzmann";
+}
 
 const std::vector<Gas>& gas_library() {
   static const std::vector<Gas> gases = build_library();

@@ -11,6 +11,7 @@
 
 #include "lennard/physics/constants.hpp"
 #include "lennard/physics/quantum.hpp"
+#include "lennard/physics/reduced_units.hpp"
 #include "lennard/physics/third_virial.hpp"
 
 namespace lennard {
@@ -34,15 +35,18 @@ std::optional<Diagnostic> where(DiagnosticKind kind, const std::vector<double>& 
   return d;
 }
 
-// Every sign change of f on a logarithmic grid of T* from 1e-2 to 1e3 (some
+// Every sign change of f on a logarithmic grid of T* from t_lo to t_hi (some
 // 70 points a decade, finer than any two roots of these potentials lie),
 // each refined by TOMS 748 to full precision. Only where f is a number on both
 // sides: far below T* = 1e-2 the series and the correction overflow.
 template <class F>
-std::vector<double> sign_changes(F f) {
+std::vector<double> sign_changes(F f, double t_lo = 1e-2, double t_hi = 1e3) {
   std::vector<double> roots;
-  constexpr int points = 351;
-  const auto t_at = [](int k) { return std::pow(10.0, -2.0 + 5.0 * k / (points - 1)); };
+  const double decades = std::log10(t_hi / t_lo);
+  const int points = 1 + static_cast<int>(std::ceil(70.0 * decades));
+  const auto t_at = [&](int k) {
+    return k == points - 1 ? t_hi : t_lo * std::pow(10.0, decades * k / (points - 1));
+  };
   double t0 = t_at(0), f0 = f(t0);
   for (int k = 1; k < points; ++k) {
     const double t1 = t_at(k), f1 = f(t1);
@@ -61,6 +65,39 @@ std::vector<double> sign_changes(F f) {
     f0 = f1;
   }
   return roots;
+}
+
+// B* of the exact quantum model at T* alone, from states prepared for it.
+ReducedVirial exact_at(const PureGas& gas, double T_star) {
+  return ExactSecondVirial(radial_potential(gas.potential), *gas.de_boer, gas.statistics, T_star, T_star)
+      .reduced(T_star);
+}
+
+// Boyle (the last sign change of B), inversion (the last of B - T dB/dT) and
+// maximum of B (dB/dT from + to -) of the exact quantum B, sought for T* in
+// [t_lo, t_hi] only.
+Characteristics exact_characteristics(const ExactSecondVirial& exact, double t_lo, double t_hi, double epsilon_K,
+                                      double sigma_A) {
+  Characteristics result;
+  result.searched_K = std::pair(t_lo * epsilon_K, t_hi * epsilon_K);
+  std::vector<double> roots = sign_changes([&](double t) { return exact.reduced(t).B; }, t_lo, t_hi);
+  for (double& t : roots) t *= epsilon_K;
+  if (!roots.empty()) result.boyle_temperature_K = roots.back();
+  result.boyle_temperatures_K = std::move(roots);
+  const std::vector<double> inversions = sign_changes(
+      [&](double t) {
+        const ReducedVirial v = exact.reduced(t);
+        return v.B - t * v.dB_dT;
+      },
+      t_lo, t_hi);
+  if (!inversions.empty()) result.inversion_temperature_K = inversions.back() * epsilon_K;
+  for (const double t : sign_changes([&](double t) { return exact.reduced(t).dB_dT; }, t_lo, t_hi)) {
+    if (exact.reduced(t * (1.0 - 1e-6)).dB_dT > 0.0) {
+      result.max_B_temperature_K = t * epsilon_K;
+      result.max_B_cm3_per_mol = laboratory_B(exact.reduced(t).B, sigma_A);
+    }
+  }
+  return result;
 }
 
 }  // namespace
@@ -98,6 +135,11 @@ ReducedVirial reduced_pure_second_virial(const Potential& potential, double T_st
 }
 
 GasModel::GasModel(PureGas gas) : pure_(std::move(gas)), quantum_(pure_.de_boer.has_value()), sigma_A_(pure_.sigma_A) {
+  if (pure_.quantum_exact) {
+    if (!quantum_) throw std::invalid_argument("GasModel: the exact quantum B needs de Boer's parameter");
+    radial_potential(pure_.potential);  // the refusals, before anything is computed
+    check_spin_statistics(pure_.statistics);
+  }
   if (!quantum_ && pure_.fitted_with_quantum) fitted_with_quantum_.push_back(pure_.name);
 }
 
@@ -125,10 +167,37 @@ GasModel::GasModel(Mixture mixture, bool quantum) : mixture_(std::move(mixture))
 
 double GasModel::b0_cm3_per_mol() const { return two_pi_over_3 * molar_volume_cm3_per_mol(sigma_A_); }
 
+void GasModel::prepare_quantum(double T_lo_K, double T_hi_K, unsigned threads) {
+  if (!pure_.quantum_exact || is_mixture()) return;
+  exact_ = std::make_shared<const ExactSecondVirial>(radial_potential(pure_.potential), *pure_.de_boer,
+                                                     pure_.statistics, T_lo_K / pure_.epsilon_K,
+                                                     T_hi_K / pure_.epsilon_K, threads);
+  exact_T_lo_K_ = T_lo_K;
+  exact_T_hi_K_ = T_hi_K;
+}
+
+std::vector<BoundState> GasModel::bound_states() const {
+  if (!pure_.quantum_exact) return {};
+  if (exact_) return exact_->bound_states();
+  // The bound states do not depend on the range of T the waves are prepared for.
+  return ExactSecondVirial(radial_potential(pure_.potential), *pure_.de_boer, pure_.statistics, 1.0, 1.0)
+      .bound_states();
+}
+
 SecondVirial GasModel::second_virial(double T_K, bool with_derivative) const {
   if (is_mixture()) {
     const MixtureSecondVirial b = mixture_second_virial(mixture_, T_K, quantum_);
     return {b.B, with_derivative ? b.dB_dT : nan, b.B_classical, b.B12};
+  }
+  if (pure_.quantum_exact) {
+    SecondVirial v = pure_second_virial(pure_.potential, pure_.epsilon_K, pure_.sigma_A, pure_.method, std::nullopt,
+                                        T_K, false);
+    const double t = T_K / pure_.epsilon_K;
+    const ReducedVirial q =
+        exact_ && T_K >= exact_T_lo_K_ && T_K <= exact_T_hi_K_ ? exact_->reduced(t) : exact_at(pure_, t);
+    v.B = laboratory_B(q.B, pure_.sigma_A);
+    v.dB_dT = with_derivative ? laboratory_dB_dT(q.dB_dT, pure_.sigma_A, pure_.epsilon_K) : nan;
+    return v;
   }
   return pure_second_virial(pure_.potential, pure_.epsilon_K, pure_.sigma_A, pure_.method, pure_.de_boer, T_K,
                             with_derivative, pure_.quantum_order);
@@ -150,6 +219,15 @@ GasState GasModel::state(double T_K, double P_bar) const {
 
 Characteristics GasModel::characteristics() const {
   if (is_mixture()) throw std::invalid_argument("GasModel: characteristic temperatures are for a pure gas");
+  if (pure_.quantum_exact) {
+    const auto [t_lo, t_hi] = exact_search_T_star;
+    const double eps = pure_.epsilon_K;
+    if (exact_ && exact_T_lo_K_ <= t_lo * eps && exact_T_hi_K_ >= t_hi * eps) {
+      return exact_characteristics(*exact_, t_lo, t_hi, eps, pure_.sigma_A);
+    }
+    const ExactSecondVirial exact(radial_potential(pure_.potential), *pure_.de_boer, pure_.statistics, t_lo, t_hi);
+    return exact_characteristics(exact, t_lo, t_hi, eps, pure_.sigma_A);
+  }
   Characteristics result = lennard::characteristics(pure_.potential, pure_.epsilon_K, pure_.sigma_A, pure_.de_boer,
                                                         pure_.quantum_order);
   if (std::holds_alternative<HardSpheres>(pure_.potential)) return result;
@@ -191,7 +269,7 @@ std::vector<Diagnostic> GasModel::diagnostics(const std::vector<double>& T_K, co
       found.push_back(*d);
     }
   }
-  if (quantum_) {
+  if (quantum_ && !pure_.quantum_exact) {
     // Relative to b0 where B_classical passes through zero: near the Boyle
     // point any correction would otherwise look large.
     const double b0 = b0_cm3_per_mol();

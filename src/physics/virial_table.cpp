@@ -53,6 +53,9 @@ Table compute_table(const GasModel& model, const std::vector<double>& temperatur
   Table table{pure.potential, pure.epsilon_K, model.sigma_A(), pure.method, quantities.pressure_bar, pure.de_boer,
               pure.name, {}, model.mixture().kij, temperatures_K, {}, {}};
   table.quantum_order = pure.quantum_order;
+  table.quantum_exact = pure.quantum_exact && !model.is_mixture();
+  table.statistics = pure.statistics;
+  table.bound_states = model.bound_states();
   for (const Component& c : model.mixture().components) table.mixture.push_back({c.name, c.mole_fraction});
   const bool mixture = model.is_mixture();
   const Columns columns = add_columns(table, quantities, model.quantum(), model.mixture().components.size() == 2,
@@ -61,8 +64,11 @@ Table compute_table(const GasModel& model, const std::vector<double>& temperatur
   // Blocks of about a millisecond of work: a row by the trapezoid costs some
   // 100 us, by the series some 50 ns (a mixture's some microseconds), a C
   // about a millisecond.
-  const std::size_t block =
-      quantities.third ? 1 : mixture ? 1024 : (pure.method == Method::series ? 16384 : 16);
+  // An exact quantum row sums some thousands of phase shifts: some 10 us.
+  const std::size_t block = quantities.third                              ? 1
+                            : mixture                                     ? 1024
+                            : pure.quantum_exact                          ? 64
+                            : (pure.method == Method::series ? 16384 : 16);
   for_each_block(rows, block, parallelism, [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
       const double T = temperatures_K[i];

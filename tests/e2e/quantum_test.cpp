@@ -8,7 +8,11 @@
 #include <numbers>
 #include <sstream>
 #include <string>
+#include <utility>
 
+#include "lennard/physics/gas_library.hpp"
+#include "lennard/physics/gas_model.hpp"
+#include "lennard/physics/shortest.hpp"
 #include "test_support.hpp"
 
 namespace {
@@ -126,7 +130,7 @@ TEST(QuantumCommand, OrderTwoAddsTheHbar4TermAndNamesIt) {
 
 TEST(QuantumCommand, RefusesOtherOrders) {
   lennard::testing::ScratchDir dir;
-  for (const char* order : {"exact", "3", "0", "2.0"}) {
+  for (const char* order : {"3", "0", "2.0", "Exact"}) {
     const auto run = lennard::testing::run_program(
         dir, std::string("-e 10 -s 2.5 --mass 4 -o - --quantum ") + order, "");
     EXPECT_EQ(run.status, 2) << order;
@@ -135,3 +139,73 @@ TEST(QuantumCommand, RefusesOtherOrders) {
   }
   EXPECT_EQ(lennard::testing::run_program(dir, "--mix He:0.5,Ne:0.5 --quantum 2 -o -", "").status, 2);
 }
+
+namespace exact {
+
+// The exact quantum B of the Lennard-Jones helium at 10-12 K (cheap: the
+// lowest temperatures need the fewest phase shifts): the json's quantum
+// object, B as the library computes it over the same range, the classical
+// column, and the dat's #quantum: line.
+TEST(QuantumExactCommand, WritesTheLibrarysBAndItsBoundStates) {
+  lennard::testing::ScratchDir dir;
+  const auto run = lennard::testing::run_program(
+      dir, "--gas helium --quantum exact --derivative -f json -o - --tmin 10 --tmax 12 --step 1", "");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto document = nlohmann::json::parse(run.out);
+  const auto& quantum = document.at("quantum");
+  EXPECT_EQ(quantum.at("order"), "exact");
+  EXPECT_EQ(quantum.at("statistics"), "bose");
+  EXPECT_EQ(quantum.at("spin"), 0.0);
+  ASSERT_EQ(quantum.at("bound_states").size(), 1u);
+  EXPECT_EQ(quantum.at("bound_states")[0].at("l"), 0);
+  const double energy = quantum.at("bound_states")[0].at("energy_K").get<double>();
+
+  const lennard::Gas& helium = lennard::find_gas("helium");
+  lennard::PureGas gas = lennard::library_gas(helium, true);
+  gas.quantum_exact = true;
+  gas.statistics = {lennard::Statistics::bose, 0.0};
+  lennard::GasModel model(gas);
+  model.prepare_quantum(10.0, 12.0);
+  EXPECT_EQ(energy, model.bound_states().at(0).energy * helium.epsilon_K);
+  EXPECT_LT(energy, 0.0);
+  const auto& rows = document.at("rows");
+  ASSERT_EQ(rows.size(), 3u);
+  for (const auto& row : rows) {
+    const lennard::SecondVirial b = model.second_virial(row.at("T_K").get<double>());
+    EXPECT_EQ(row.at("B_cm3_per_mol").get<double>(), b.B);
+    EXPECT_EQ(row.at("dB_dT_cm3_per_mol_K").get<double>(), b.dB_dT);
+    EXPECT_EQ(row.at("B_classical_cm3_per_mol").get<double>(), b.B_classical);
+    EXPECT_NE(b.B, b.B_classical);
+  }
+  const auto dat = lennard::testing::run_program(dir, "--gas helium --quantum exact -o - --tmin 10 --tmax 10", "");
+  ASSERT_EQ(dat.status, 0) << dat.err;
+  EXPECT_NE(dat.out.find("\n#quantum: exact, bose, spin 0, 1 bound state(s): l=0 E=" + lennard::shortest(energy) +
+                         " K\n"),
+            std::string::npos)
+      << dat.out;
+}
+
+TEST(QuantumExactCommand, Refusals) {
+  lennard::testing::ScratchDir dir;
+  const std::string data = lennard::testing::shell_quote(std::string(LENNARD_SOURCE_DATA) + "/second_virial/helium.dat");
+  const std::pair<std::string, const char*> cases[] = {
+      {"-p sw:1.5 -e 10 -s 3 --mass 4 --quantum exact", "potencial continuo"},
+      {"-p hs -s 3 --mass 4 --quantum exact --tmin 10 --tmax 20", "potencial continuo"},
+      {"--gas helium --statistics bose", "--statistics solo sirve con --quantum exact"},
+      {"--gas helium --quantum 2 --spin 0", "--spin solo sirve con --quantum exact"},
+      {"--gas helium --quantum exact --spin 1/2", "no es un espín de bosones"},
+      {"--gas helium-3 --quantum exact --statistics bose", "no es un espín de bosones"},
+      {"-e 10 -s 2.5 --mass 4 --quantum exact --statistics fermi --spin 1", "no es un espín de fermiones"},
+      {"--gas helium --quantum exact --spin x", "no es un espín"},
+      {"--mix He:0.5,Ne:0.5 --quantum exact", "no se aplica a mezclas"},
+      {"fit " + data + " --gas helium --quantum exact", "no está disponible en fit"},
+  };
+  for (const auto& [args, refusal] : cases) {
+    const auto run = lennard::testing::run_program(dir, args + " -o -", "");
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_NE(run.err.find(refusal), std::string::npos) << args << ": " << run.err;
+    EXPECT_EQ(run.out, "") << args;
+  }
+}
+
+}  // namespace exact

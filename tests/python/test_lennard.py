@@ -70,7 +70,7 @@ def test_summary_and_library_agree_with_the_program():
     listed = json.loads(subprocess.run([LENNARD, "gases", "-f", "json"], check=True, capture_output=True,
                                        text=True).stdout)
     assert lennard.gases() == listed
-    assert lennard.gas("ARGÓN") == listed[2]
+    assert lennard.gas("ARGÓN") == next(entry for entry in listed if entry["name"] == "argon")
 
 
 def test_fit_agrees_with_the_program():
@@ -123,7 +123,10 @@ def test_rounded_mole_fractions_are_normalised_with_a_warning():
     (lambda: lennard.second_virial(300, 120, 3.4, gas="argon"), "gas"),
     (lambda: lennard.compressibility([300, 400], [1, 2, 3], 120, 3.4), "T_K, pressure_bar, epsilon_K and sigma_A"),
     (lambda: lennard.third_virial(300, gas="argon", quantum=True), "quantum"),
-    (lambda: lennard.second_virial(300, gas="neon", quantum="exact"), "quantum"),
+    (lambda: lennard.third_virial(300, gas="neon", quantum="exact"), "quantum"),
+    (lambda: lennard.second_virial(300, gas="neon", statistics="bose"), "statistics"),
+    (lambda: lennard.second_virial(300, gas="neon", quantum="exact", spin=0.5), "spin"),
+    (lambda: lennard.second_virial(300, gas="neon", quantum="exact", statistics="bosons"), "statistics"),
     (lambda: lennard.second_virial(300, gas="neon", quantum=3), "quantum"),
     (lambda: lennard.characteristic_temperatures(gas="neon", quantum=2), "quantum"),
     (lambda: lennard.third_virial(300, gas="argon", method="quadrature"), "method"),
@@ -282,3 +285,12 @@ def test_ctrl_c_interrupts_a_long_call():
     finally:
         child.kill()
     assert out == "interrupted\n"
+
+
+def test_exact_quantum_b_is_the_programs_to_the_last_bit():
+    # The Lennard-Jones helium at 10 K: cheap to prepare at so low a T.
+    out = subprocess.run([LENNARD, "--gas", "helium", "--quantum", "exact", "-f", "csv", "-o", "-", "--tmin", "10",
+                          "--tmax", "10"], check=True, capture_output=True, text=True).stdout
+    header, row = out.splitlines()
+    assert header.split(",")[2] == "B_cm3_per_mol"
+    assert repr(lennard.second_virial(10.0, gas="helium", quantum="exact")) == row.split(",")[2]

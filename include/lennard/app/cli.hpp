@@ -11,6 +11,7 @@
 #include "lennard/physics/mixture.hpp"
 #include "lennard/io/output.hpp"
 #include "lennard/physics/potential.hpp"
+#include "lennard/physics/quantum_exact.hpp"
 #include "lennard/physics/second_virial.hpp"
 
 namespace lennard {
@@ -32,6 +33,8 @@ struct TableOptions {
   std::optional<double> pressure_bar;  // V and Z of the gas at this pressure (implies third)
   bool quantum = false;                      // B with its quantum correction
   int quantum_order = 1;                     // 1: hbar^2; 2: adds hbar^4
+  bool quantum_exact = false;                // B exact (phase shifts), instead of an order
+  SpinStatistics statistics{};               // with quantum_exact
   std::optional<double> molar_mass_g_per_mol;  // needed by quantum
   Format format = Format::dat;
   bool summary = false;

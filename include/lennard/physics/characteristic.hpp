@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "lennard/physics/potential.hpp"
@@ -33,6 +34,8 @@ struct Characteristics {
   // Every sign change of B, ascending, where a model's B has more than one
   // (filled by GasModel::characteristics; boyle_temperature_K is then the last).
   std::vector<double> boyle_temperatures_K;
+  // When the search covered only this range of T (K): outside it nothing was sought.
+  std::optional<std::pair<double, double>> searched_K{};
 };
 
 // For epsilon/k_B > 0 in K and sigma in A.

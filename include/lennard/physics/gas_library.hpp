@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lennard/physics/potential.hpp"
+#include "lennard/physics/quantum_exact.hpp"
 
 namespace lennard {
 
@@ -24,9 +25,17 @@ struct Gas {
   std::string source;        // full citation of the data and how the parameters came from them (English)
   std::string equation_of_state;               // the citation of the equation of state alone
   std::vector<std::string> coefficients_from;  // where its coefficients were taken from, if not the paper
-  std::string fitted_data;   // the data file they were fitted to, relative to data/
+  std::string fitted_data;   // the data file they were fitted to, relative to data/; empty when not fitted
   bool fitted_with_quantum;  // fitted with the first quantum correction: use it with them
+  // The statistics and nuclear spin of its molecules, for the exact quantum B.
+  // Molecules are taken as Boltzmann particles: no treatment of their
+  // nuclear-spin states is used.
+  Statistics statistics;
+  double spin;
 };
+
+// "bose", "fermi" or "boltzmann", as data/gases.json spells them.
+const char* statistics_name(Statistics statistics);
 
 // Every gas, in the library's order. Built once, safely from any thread.
 const std::vector<Gas>& gas_library();
@@ -58,6 +67,8 @@ struct GasRecord {
   std::vector<const char*> coefficients_from;
   const char* fitted_data;
   bool fitted_with_quantum;
+  const char* statistics;  // "bose", "fermi" or "boltzmann"
+  double spin;
 };
 const std::vector<GasRecord>& gas_records();
 }  // namespace detail

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lennard/physics/characteristic.hpp"
@@ -14,6 +16,7 @@
 #include "lennard/physics/gas_library.hpp"
 #include "lennard/physics/mixture.hpp"
 #include "lennard/physics/potential.hpp"
+#include "lennard/physics/quantum_exact.hpp"
 #include "lennard/physics/second_virial.hpp"
 #include "lennard/physics/series.hpp"
 
@@ -30,6 +33,10 @@ struct PureGas {
   std::string name;                  // the library gas, if any
   bool fitted_with_quantum = false;  // its parameters describe B only with the correction
   int quantum_order = 1;             // with de_boer: 1 (hbar^2) or 2 (adds hbar^4)
+  // With de_boer: B and dB/dT exact (phase shifts and bound states, with the
+  // nuclear-spin statistics) instead of the Wigner-Kirkwood series.
+  bool quantum_exact = false;
+  SpinStatistics statistics{};
 };
 
 // A library gas by the series (what its parameters were fitted with), with
@@ -80,6 +87,7 @@ struct Diagnostic {
 
 class GasModel {
  public:
+  // Throws std::invalid_argument for quantum_exact without de_boer.
   explicit GasModel(PureGas gas);
   // A mixture by the exact series; with quantum every pair gets its own
   // correction. Components named after library gases carry their flags.
@@ -94,6 +102,16 @@ class GasModel {
   // b0 = 2 pi N_A sigma^3 / 3 in cm^3/mol.
   double b0_cm3_per_mol() const;
 
+  // With quantum_exact: prepares the phase shifts and bound states once for
+  // every T in [T_lo_K, T_hi_K] (seconds: do it before the rows, not per row);
+  // nothing otherwise. Copies share what was prepared.
+  void prepare_quantum(double T_lo_K, double T_hi_K, unsigned threads = 0);
+  // With quantum_exact, the bound states of the pair (those prepared, or found
+  // now); empty otherwise.
+  std::vector<BoundState> bound_states() const;
+
+  // With quantum_exact, B and dB/dT come from the prepared states when T lies
+  // in the prepared range, otherwise from states prepared for T alone (slow).
   SecondVirial second_virial(double T_K, bool with_derivative = true) const;
   double B(double T_K) const { return second_virial(T_K, false).B; }
   double dB_dT(double T_K) const { return second_virial(T_K, true).dB_dT; }
@@ -102,7 +120,9 @@ class GasModel {
   GasState state(double T_K, double P_bar) const;
 
   // Boyle, inversion and maximum of B, with every sign change of B; pure
-  // gases only. Where B changes sign more than once the Boyle temperature is
+  // gases only. With quantum_exact they are sought for T* in
+  // [exact_search_T_star.first, .second] only (preparing beyond costs minutes),
+  // and the range is reported in searched_K. Where B changes sign more than once the Boyle temperature is
   // the highest, above which B stays positive.
   Characteristics characteristics() const;
 
@@ -120,6 +140,12 @@ class GasModel {
   bool quantum_ = false;
   double sigma_A_ = 0.0;
   std::vector<std::string> fitted_with_quantum_;  // the gases whose parameters carry the correction
+  std::shared_ptr<const ExactSecondVirial> exact_;  // with quantum_exact, once prepared
+  double exact_T_lo_K_ = 0.0, exact_T_hi_K_ = 0.0;   // the range it was prepared for
 };
+
+// The reduced temperatures the characteristic temperatures of an exact quantum
+// B are sought between.
+inline constexpr std::pair<double, double> exact_search_T_star{0.3, 20.0};
 
 }  // namespace lennard

@@ -47,6 +47,10 @@ struct Table {
   // Where the model's approximations fail over these temperatures.
   std::vector<Diagnostic> diagnostics;
   int quantum_order = 1;  // with de_boer: 2 when B also carries the hbar^4 term
+  // With de_boer: B is the exact quantum B, of these statistics, and the pair has these bound states.
+  bool quantum_exact = false;
+  SpinStatistics statistics{};
+  std::vector<BoundState> bound_states{};
 
   // The column with this key, or nullptr.
   const Column* column(std::string_view key) const;
