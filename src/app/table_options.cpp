@@ -253,6 +253,10 @@ std::optional<std::string> finish_table(TableSetup& s) {
   else if (o.quantum) o.method = exact_method(o.potential);
   check_pure_gas(o.potential, o.method.value_or(default_method(o.potential)), o.quantum);
   if (o.third || s.pressure_option->count() > 0) check_third_virial(o.potential);
+  if (o.summary && o.quantum_exact) {
+    return "--summary con --quantum exact aún no está disponible: los desfases hasta T* = 20 llevan minutos; use "
+           "--quantum 2, o una tabla con --quantum exact --derivative.";
+  }
   if (o.summary) {
     for (const CLI::Option* excluded : {s.tmin_option, s.tmax_option, s.step_option, s.method_option,
                                         s.derivative_option, s.third_option, s.pressure_option, s.plot_option}) {

@@ -36,7 +36,7 @@ void warn_of(const std::vector<Diagnostic>& diagnostics, std::optional<double> p
         break;
       case DiagnosticKind::quantum_expansion_unreliable:
         std::fprintf(err,
-                     "Aviso: %s la corrección cuántica pasa del 20%% de |B clásico| (o de b0): la expansión en "
+                     "Aviso: %s la corrección cuántica pasa del 9%% de |B clásico| (o de b0): la expansión en "
                      "hbar^2 no es fiable allí: use --quantum exact.\n",
                      where(d).c_str());
         break;

@@ -101,7 +101,7 @@ TEST(GasCommand, GasGivesTheTableOfItsParametersAndItsNameInJson) {
   }
   // Parameters fitted with the quantum correction are meant to be used with it.
   EXPECT_NE(run_program(dir, "--gas helium -o -", "").err.find("--quantum"), std::string::npos);
-  EXPECT_EQ(run_program(dir, "--gas helium --quantum -o - --tmin 60 --tmax 300", "").err, "");
+  EXPECT_EQ(run_program(dir, "--gas helium --quantum -o - --tmin 90 --tmax 300", "").err, "");
   const RunResult json = run_program(dir, "--gas ar -o - -f json --tmin 300 --tmax 300", "");
   EXPECT_EQ(nlohmann::json::parse(json.out).at("gas"), "argon");
   const RunResult list = run_program(dir, "gases -f json", "");

@@ -65,8 +65,8 @@ ReducedVirial reduced_pure_second_virial(const Potential& potential, double T_st
                                          int quantum_order = 1);
 
 enum class DiagnosticKind {
-  // The hbar^2 correction exceeds 20% of max(|B_classical|, b0): the
-  // expansion is not to be trusted there (helium below some 30 K).
+  // The hbar^2 correction exceeds 9% of max(|B_classical|, b0), where order 1
+  // is off by 1% from the exact quantum B (helium below some 55 K).
   quantum_expansion_unreliable,
   // Parameters fitted with the quantum correction, used without it: B drifts
   // from the data at low T.
