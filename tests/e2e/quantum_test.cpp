@@ -199,6 +199,7 @@ TEST(QuantumExactCommand, Refusals) {
       {"--gas helium --quantum exact --spin x", "no es un espín"},
       {"--mix He:0.5,Ne:0.5 --quantum exact", "no se aplica a mezclas"},
       {"fit " + data + " --gas helium --quantum exact", "no está disponible en fit"},
+      {"--gas helium --quantum exact --summary", "--summary con --quantum exact aún no está disponible"},
   };
   for (const auto& [args, refusal] : cases) {
     const auto run = lennard::testing::run_program(dir, args + " -o -", "");
