@@ -77,6 +77,9 @@ std::string sentence(const InvalidArgument& e) {
     case Reason::spin_mismatch:
       return "--spin " + value + " no es un espín de " + (detail(0) == "bose" ? "bosones" : "fermiones") +
              ": los bosones tienen espín entero y los fermiones semientero (0, 1/2, 1, 3/2...).";
+    case Reason::too_costly:
+      return "--quantum exact hasta T* = " + value + " llevaría demasiado tiempo (los desfases crecen con T); con este "
+             "gas llega hasta T* = " + detail(0) + " (T = T* epsilon/k_B). Más arriba use --quantum 2.";
     case Reason::outside_prepared_range:
       return "T* = " + value + " queda fuera del intervalo para el que se calcularon los desfases (" + detail(0) +
              " a " + detail(1) + ").";

@@ -82,6 +82,9 @@ std::string english(Reason reason, const std::string& value, const std::vector<s
     case Reason::spin_mismatch:
       return value + " is not a spin of " + detail(details, 0) +
              " (bosons have integer spins, fermions half-odd ones; 0, 1/2, 1, ...)";
+    case Reason::too_costly:
+      return "the exact quantum B up to T* = " + value + " would take too long; it is prepared up to T* = " +
+             detail(details, 0) + " (use the hbar^4 expansion above)";
     case Reason::outside_prepared_range:
       return "T* = " + value + " lies outside the range the phase shifts were prepared for, " + detail(details, 0) +
              " to " + detail(details, 1);

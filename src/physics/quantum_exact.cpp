@@ -485,7 +485,7 @@ constexpr double t_cutoff = 6.6;
 }  // namespace
 
 ExactSecondVirial::ExactSecondVirial(RadialPotential potential, double de_boer, SpinStatistics statistics,
-                                     double T_star_min, double T_star_max, unsigned threads)
+                                     double T_star_min, double T_star_max, unsigned threads, double max_wavenumber)
     : de_boer_(de_boer),
       statistics_(statistics),
       T_star_min_(T_star_min),
@@ -500,6 +500,10 @@ ExactSecondVirial::ExactSecondVirial(RadialPotential potential, double de_boer, 
   const double a_max = de_boer * de_boer / (four_pi2 * T_star_min);  // the lowest T
   const double a_min = de_boer * de_boer / (four_pi2 * T_star_max);
   const double k_max = t_cutoff / std::sqrt(a_min);
+  if (k_max > max_wavenumber) {
+    const double T_star_limit = T_star_max * (max_wavenumber / k_max) * (max_wavenumber / k_max);
+    throw InvalidArgument(Parameter::quantum, shortest(T_star_max), Reason::too_costly, {shortest(T_star_limit)});
+  }
   static const KronrodRule rule;
 
   // The two integrals the grid must get right: at the lowest and the highest T.

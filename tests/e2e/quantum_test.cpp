@@ -200,6 +200,7 @@ TEST(QuantumExactCommand, Refusals) {
       {"--mix He:0.5,Ne:0.5 --quantum exact", "no se aplica a mezclas"},
       {"fit " + data + " --gas helium --quantum exact", "no está disponible en fit"},
       {"--gas helium --quantum exact --summary", "--summary con --quantum exact aún no está disponible"},
+      {"-e 120 -s 3.4 --mass 40 --quantum exact", "llevaría demasiado tiempo"},
   };
   for (const auto& [args, refusal] : cases) {
     const auto run = lennard::testing::run_program(dir, args + " -o -", "");

@@ -66,6 +66,7 @@ enum class Reason {
   grid_too_large,           // potential (value: the potential; details: the steps C would need, their limit)
   spin_mismatch,            // spin (value: the spin; details: the statistics): bosons have integer spins, fermions half-odd
   outside_prepared_range,   // temperature (value: T*; details: the lowest and highest T* prepared)
+  too_costly,               // quantum (value: the highest T*; details: the highest T* the exact B prepares for)
   no_series,                // method (value: series; details: the potential): it has no series
   no_free_parameters,       // potential (value: the potential): its epsilon and sigma are its own, nothing to fit
   not_in_mixture,           // potential (value: the potential; details: the gas): no combining rule for it

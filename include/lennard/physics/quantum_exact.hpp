@@ -100,9 +100,13 @@ struct BoundState {
 // serves every T* in [T_star_min, T_star_max], and summed for each T*.
 class ExactSecondVirial {
  public:
-  // Throws InvalidArgument (quantum) unless 0 < T_star_min <= T_star_max are finite.
+  // Throws InvalidArgument (temperature) unless 0 < T_star_min <= T_star_max are
+  // finite, and (quantum, too_costly) where the hottest T* needs wavenumbers
+  // beyond max_wavenumber (in 1/sigma): the work grows as its square, some
+  // minutes at 48 (k_max = 6.6 sqrt(4 pi^2 T*)/Lambda*), and there the hbar^4
+  // series has become accurate.
   ExactSecondVirial(RadialPotential potential, double de_boer, SpinStatistics statistics, double T_star_min,
-                    double T_star_max, unsigned threads = 0);
+                    double T_star_max, unsigned threads = 0, double max_wavenumber = 48.0);
 
   // B* and dB*/dT* at T* in [T_star_min, T_star_max] (a little beyond is
   // answered as accurately; far beyond throws InvalidArgument (temperature)).
