@@ -142,14 +142,14 @@ TEST(QuantumCommand, RefusesOtherOrders) {
 
 namespace exact {
 
-// The exact quantum B of the Lennard-Jones helium at 10-12 K (cheap: the
+// The exact quantum B of the Lennard-Jones helium at 4-6 K (cheap: the
 // lowest temperatures need the fewest phase shifts): the json's quantum
 // object, B as the library computes it over the same range, the classical
 // column, and the dat's #quantum: line.
 TEST(QuantumExactCommand, WritesTheLibrarysBAndItsBoundStates) {
   lennard::testing::ScratchDir dir;
   const auto run = lennard::testing::run_program(
-      dir, "--gas helium --quantum exact --derivative -f json -o - --tmin 10 --tmax 12 --step 1", "");
+      dir, "--gas helium --quantum exact --derivative -f json -o - --tmin 4 --tmax 6 --step 1", "");
   ASSERT_EQ(run.status, 0) << run.err;
   const auto document = nlohmann::json::parse(run.out);
   const auto& quantum = document.at("quantum");
@@ -165,7 +165,7 @@ TEST(QuantumExactCommand, WritesTheLibrarysBAndItsBoundStates) {
   gas.quantum_exact = true;
   gas.statistics = {lennard::Statistics::bose, 0.0};
   lennard::GasModel model(gas);
-  model.prepare_quantum(10.0, 12.0);
+  model.prepare_quantum(4.0, 6.0);
   EXPECT_EQ(energy, model.bound_states().at(0).energy * helium.epsilon_K);
   EXPECT_LT(energy, 0.0);
   const auto& rows = document.at("rows");
@@ -177,7 +177,7 @@ TEST(QuantumExactCommand, WritesTheLibrarysBAndItsBoundStates) {
     EXPECT_EQ(row.at("B_classical_cm3_per_mol").get<double>(), b.B_classical);
     EXPECT_NE(b.B, b.B_classical);
   }
-  const auto dat = lennard::testing::run_program(dir, "--gas helium --quantum exact -o - --tmin 10 --tmax 10", "");
+  const auto dat = lennard::testing::run_program(dir, "--gas helium --quantum exact -o - --tmin 4 --tmax 4", "");
   ASSERT_EQ(dat.status, 0) << dat.err;
   EXPECT_NE(dat.out.find("\n#quantum: exact, bose, spin 0, 1 bound state(s): l=0 E=" + lennard::shortest(energy) +
                          " K\n"),
