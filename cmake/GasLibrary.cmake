@@ -1,6 +1,32 @@
 # Turns data/gases.json into a C++ table (src/physics/gas_library_data.cpp.in), so the
 # physics library carries the gas library without reading a file or a JSON
 # parser. Strings become raw string literals; numbers keep their JSON text.
+# A saturation line ln(p/p_r) = (T_r/T) sum_i n_i (1 - T/T_r)^t_i at the JSON
+# path given, as the initialiser of a SaturationLine ({} when absent). Only
+# this form is read: another "equation" stops the configuration.
+function(lennard_saturation_line out json)
+  string(JSON equation ERROR_VARIABLE absent GET "${json}" ${ARGN} equation)
+  if(absent)
+    set(${out} "{}" PARENT_SCOPE)
+    return()
+  endif()
+  if(NOT equation STREQUAL "ln(p/p_r) = (T_r/T) sum_i n_i (1 - T/T_r)^t_i")
+    message(FATAL_ERROR "gases.json: ${ARGN}: unknown equation '${equation}'")
+  endif()
+  string(JSON T_r GET "${json}" ${ARGN} coefficients T_r_K)
+  string(JSON p_r GET "${json}" ${ARGN} coefficients p_r_MPa)
+  foreach(key n t)
+    string(JSON count LENGTH "${json}" ${ARGN} coefficients ${key})
+    math(EXPR last "${count} - 1")
+    set(${key} "")
+    foreach(j RANGE ${last})
+      string(JSON value GET "${json}" ${ARGN} coefficients ${key} ${j})
+      string(APPEND ${key} "${value}, ")
+    endforeach()
+  endforeach()
+  set(${out} "{${T_r}, ${p_r}, {${n}}, {${t}}}" PARENT_SCOPE)
+endfunction()
+
 function(lennard_generate_gas_library json_path template output)
   file(READ ${json_path} json)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${json_path})
@@ -42,6 +68,16 @@ function(lennard_generate_gas_library json_path template output)
     else()
       set(quantum false)
     endif()
+    # The triple and critical points and the saturation lines (optional: NaN
+    # and empty where the entry gives none).
+    foreach(field triple_point_K critical_temperature_K critical_pressure_MPa critical_density_mol_per_m3)
+      string(JSON ${field} ERROR_VARIABLE no_field GET "${json}" gases ${i} ${field})
+      if(no_field)
+        set(${field} "nan")
+      endif()
+    endforeach()
+    lennard_saturation_line(vapour "${json}" gases ${i} vapour_pressure)
+    lennard_saturation_line(sublimation "${json}" gases ${i} vapour_pressure sublimation)
     string(JSON alias_count LENGTH "${json}" gases ${i} aliases)
     set(aliases "")
     if(alias_count GREATER 0)
@@ -54,7 +90,9 @@ function(lennard_generate_gas_library json_path template output)
     string(APPEND records
            "      {R\"g(${name})g\", R\"g(${formula})g\", {${aliases}}, ${molar_mass_g_per_mol}, R\"g(${potential})g\",\n"
            "       ${epsilon_K}, ${sigma_A}, R\"g(${source})g\", R\"g(${equation_of_state})g\", {${coefficients_from}},\n"
-           "       R\"g(${data})g\", ${quantum}, R\"g(${statistics})g\", ${spin}},\n")
+           "       R\"g(${data})g\", ${quantum}, R\"g(${statistics})g\", ${spin},\n"
+           "       ${triple_point_K}, ${critical_temperature_K}, ${critical_pressure_MPa}, ${critical_density_mol_per_m3},\n"
+           "       ${vapour}, ${sublimation}},\n")
   endforeach()
   set(GAS_LIBRARY_RECORDS "${records}")
   configure_file(${template} ${output} @ONLY)

@@ -122,14 +122,15 @@ py::list pure_diagnostics(const PureGasRequest& request, const double* T, const 
   }
   std::vector<Diagnostic> all;
   for (const auto& [parameters, elements] : groups) {
-    std::vector<double> t, b, bc, z;
+    std::vector<double> t, b, bc, z, pressures;
     for (const std::size_t i : elements) {
       t.push_back(T[i]);
       b.push_back(B[i]);
       bc.push_back(B_classical[i]);
       if (!Z.empty()) z.push_back(Z[i]);
+      if (P) pressures.push_back(P[i]);
     }
-    merge(all, request.at(parameters.first, parameters.second).diagnostics(t, b, bc, z));
+    merge(all, request.at(parameters.first, parameters.second).diagnostics(t, b, bc, z, pressures));
   }
   return lennard_python::diagnostic_list(all);
 }
@@ -272,7 +273,7 @@ PYBIND11_MODULE(_lennard, m) {
         const GasModel& model = models.at(e[i], s[i]);
         const SecondVirial b = model.second_virial(t[i], false);
         const double C = model.third_virial(t[i], false).C;
-        const GasState state = gas_state(t[i], p[i], b.B, C);
+        const GasState state = model.gas_state(t[i], p[i], b.B, C);
         z[i] = Zs[i] = state.Z;
         v[i] = state.V_cm3_per_mol;
         b_out[i] = B[i] = b.B;

@@ -33,6 +33,9 @@ const char* kind_name(DiagnosticKind kind) {
     case DiagnosticKind::quantum_expansion_unreliable: return "quantum_expansion_unreliable";
     case DiagnosticKind::quantum_fit_used_classically: return "quantum_fit_used_classically";
     case DiagnosticKind::no_gas_root: return "no_gas_root";
+    case DiagnosticKind::condensed: return "condensed";
+    case DiagnosticKind::below_triple_point: return "below_triple_point";
+    case DiagnosticKind::dense_gas: return "dense_gas";
   }
   return "";
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "lennard/physics/gas_library.hpp"
 #include "lennard/physics/shortest.hpp"
 
 namespace lennard {
@@ -31,6 +32,28 @@ void warn_of(const std::vector<Diagnostic>& diagnostics, std::optional<double> p
         std::fprintf(err,
                      "Aviso: a %s bar la ecuación del virial truncada tras C no tiene raíz gaseosa %s (%zu %s): allí "
                      "V y Z quedan como nan (null en json).\n",
+                     shortest(pressure_bar.value_or(std::nan(""))).c_str(), where(d).c_str(), d.count,
+                     d.count == 1 ? "fila" : "filas");
+        break;
+      case DiagnosticKind::condensed:
+        std::fprintf(err,
+                     "Aviso: a %s bar, %s no es gas %s (%zu %s): la presión supera su presión de vapor (o de "
+                     "sublimación), está condensado; allí V y Z quedan como nan (null en json).\n",
+                     shortest(pressure_bar.value_or(std::nan(""))).c_str(), d.gas.c_str(), where(d).c_str(), d.count,
+                     d.count == 1 ? "fila" : "filas");
+        break;
+      case DiagnosticKind::below_triple_point:
+        std::fprintf(err,
+                     "Aviso: a %s bar, %s por debajo del punto triple de %s (%s K) y de su presión no se sabe si es "
+                     "gas o sólido: su ecuación no da la presión de sublimación (%zu %s); allí V y Z quedan como nan "
+                     "(null en json).\n",
+                     shortest(pressure_bar.value_or(std::nan(""))).c_str(), where(d).c_str(), d.gas.c_str(),
+                     shortest(find_gas(d.gas).triple_point_K).c_str(), d.count, d.count == 1 ? "fila" : "filas");
+        break;
+      case DiagnosticKind::dense_gas:
+        std::fprintf(err,
+                     "Aviso: a %s bar la densidad del gas pasa de la mitad de la densidad crítica %s (%zu %s): la "
+                     "ecuación del virial truncada tras C no es fiable allí.\n",
                      shortest(pressure_bar.value_or(std::nan(""))).c_str(), where(d).c_str(), d.count,
                      d.count == 1 ? "fila" : "filas");
         break;

@@ -146,6 +146,12 @@ GasModel::GasModel(PureGas gas) : pure_(std::move(gas)), quantum_(pure_.de_boer.
     check_spin_statistics(pure_.statistics);
   }
   if (!quantum_ && pure_.fitted_with_quantum) fitted_with_quantum_.push_back(pure_.name);
+  const std::string key = folded_gas_name(pure_.name);
+  for (const Gas& entry : gas_library()) {
+    bool named = folded_gas_name(entry.name) == key;
+    for (const std::string& alias : entry.aliases) named = named || folded_gas_name(alias) == key;
+    if (named && !key.empty()) library_gas_ = &entry;
+  }
 }
 
 GasModel::GasModel(Mixture mixture, bool quantum) : mixture_(std::move(mixture)), quantum_(quantum) {
@@ -222,6 +228,26 @@ GasState GasModel::state(double T_K, double P_bar) const {
   return gas_state(T_K, P_bar, B(T_K), third_virial(T_K, false).C);
 }
 
+Phase GasModel::phase(double T_K, double P_bar) const {
+  return library_gas_ == nullptr ? Phase::gas : phase_at(*library_gas_, T_K, P_bar);
+}
+
+GasState GasModel::gas_state(double T_K, double P_bar, double B_cm3_per_mol, double C_cm6_per_mol2) const {
+  if (phase(T_K, P_bar) != Phase::gas) return {nan, nan};
+  return lennard::gas_state(T_K, P_bar, B_cm3_per_mol, C_cm6_per_mol2);
+}
+
+std::optional<double> GasModel::critical_density_mol_per_cm3() const {
+  if (is_mixture()) return std::nullopt;
+  if (library_gas_ != nullptr) {
+    const double rho_c = library_gas_->critical_density_mol_per_m3 * 1e-6;
+    return std::isfinite(rho_c) ? std::optional<double>(rho_c) : std::nullopt;
+  }
+  if (!std::holds_alternative<LennardJones>(pure_.potential)) return std::nullopt;
+  // rho* = rho N_A sigma^3, the molar volume of sigma^3 being N_A sigma^3.
+  return lj_critical_density_star / molar_volume_cm3_per_mol(sigma_A_);
+}
+
 Characteristics GasModel::characteristics() const {
   if (is_mixture()) throw std::invalid_argument("GasModel: characteristic temperatures are for a pure gas");
   if (pure_.quantum_exact) {
@@ -260,8 +286,8 @@ Characteristics GasModel::characteristics() const {
 }
 
 std::vector<Diagnostic> GasModel::diagnostics(const std::vector<double>& T_K, const std::vector<double>& B,
-                                              const std::vector<double>& B_classical,
-                                              const std::vector<double>& Z) const {
+                                              const std::vector<double>& B_classical, const std::vector<double>& Z,
+                                              const std::vector<double>& P_bar) const {
   std::vector<Diagnostic> found;
   const std::string name = is_mixture() ? std::string() : pure_.name;
   for (const std::string& gas : fitted_with_quantum_) {
@@ -270,8 +296,22 @@ std::vector<Diagnostic> GasModel::diagnostics(const std::vector<double>& T_K, co
     found.push_back(d);
   }
   if (!Z.empty()) {
-    if (auto d = where(DiagnosticKind::no_gas_root, T_K, name, [&](std::size_t i) { return std::isnan(Z[i]); })) {
-      found.push_back(*d);
+    const auto phase_of = [&](std::size_t i) { return P_bar.empty() ? Phase::gas : phase(T_K[i], P_bar[i]); };
+    const std::pair<DiagnosticKind, Phase> states[] = {{DiagnosticKind::condensed, Phase::condensed},
+                                                       {DiagnosticKind::below_triple_point, Phase::unknown},
+                                                       {DiagnosticKind::no_gas_root, Phase::gas}};
+    for (const auto& [kind, state] : states) {
+      if (auto d = where(kind, T_K, name, [&](std::size_t i) { return std::isnan(Z[i]) && phase_of(i) == state; })) {
+        found.push_back(*d);
+      }
+    }
+    // rho = P/(Z R T) against half the critical density.
+    if (const std::optional<double> rho_c = critical_density_mol_per_cm3(); rho_c && !P_bar.empty()) {
+      if (auto d = where(DiagnosticKind::dense_gas, T_K, name, [&](std::size_t i) {
+            return P_bar[i] / (Z[i] * gas_constant_cm3_bar_per_mol_K * T_K[i]) > 0.5 * *rho_c;
+          })) {
+        found.push_back(*d);
+      }
     }
   }
   if (quantum_ && !pure_.quantum_exact) {
@@ -294,13 +334,15 @@ std::vector<Diagnostic> GasModel::diagnostics(const std::vector<double>& T_K, st
     B[i] = b.B;
     B_classical[i] = b.B_classical;
   }
+  std::vector<double> P;
   if (pressure_bar) {
     Z.resize(T_K.size());
+    P.assign(T_K.size(), *pressure_bar);
     for (std::size_t i = 0; i < T_K.size(); ++i) {
       Z[i] = gas_state(T_K[i], *pressure_bar, B[i], third_virial(T_K[i], false).C).Z;
     }
   }
-  return diagnostics(T_K, B, B_classical, Z);
+  return diagnostics(T_K, B, B_classical, Z, P);
 }
 
 }  // namespace lennard

@@ -83,13 +83,14 @@ Table compute_table(const GasModel& model, const std::vector<double>& temperatur
         if (dC) (*dC)[i] = c.dC_dT;
       }
       if (V) {
-        const GasState gas = gas_state(T, *quantities.pressure_bar, (*B)[i], (*C)[i]);
+        const GasState gas = model.gas_state(T, *quantities.pressure_bar, (*B)[i], (*C)[i]);
         (*V)[i] = gas.V_cm3_per_mol;
         (*Z)[i] = gas.Z;
       }
     }
   });
-  table.diagnostics = model.diagnostics(table.T_K, *B, B_classical ? *B_classical : *B, Z ? *Z : std::vector<double>{});
+  const std::vector<double> P = Z ? std::vector<double>(rows, *quantities.pressure_bar) : std::vector<double>{};
+  table.diagnostics = model.diagnostics(table.T_K, *B, B_classical ? *B_classical : *B, Z ? *Z : std::vector<double>{}, P);
   return table;
 }
 

@@ -47,3 +47,46 @@ TEST(ThirdCommand, AddsItsColumnsToEveryFormat) {
 }
 
 }  // namespace
+
+// Nitrogen boils at about 103.7 K under 10 bar: at 96.68 K it is liquid and
+// gets no Z, at 150 K (above T_c) a gas. One warning names the liquid rows.
+TEST(ThirdCommand, NoGasZWhereALibraryGasHasCondensed) {
+  lennard::testing::ScratchDir dir;
+  const auto run = lennard::testing::run_program(
+      dir, "--gas nitrogen --pressure 10 -f json -o - --tmin 96.68 --tmax 150 --step 53.32", "");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err,
+            "Aviso: a 10 bar, nitrogen no es gas a T = 96.68 K (1 fila): la presión supera su presión de vapor (o de "
+            "sublimación), está condensado; allí V y Z quedan como nan (null en json).\n");
+  const auto rows = nlohmann::json::parse(run.out).at("rows");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_TRUE(rows[0].at("Z").is_null());
+  EXPECT_TRUE(rows[0].at("V_cm3_per_mol").is_null());
+  EXPECT_GT(rows[1].at("Z").get<double>(), 0.9);
+}
+
+// Beyond half the critical density (a library gas's, or for -e/-s the
+// Lennard-Jones fluid's, rho_c sigma^3 = 0.31) the truncated series is
+// flagged; below it nothing is said.
+TEST(ThirdCommand, WarnsWhereTheGasIsDenserThanHalfTheCriticalDensity) {
+  lennard::testing::ScratchDir dir;
+  const struct {
+    const char* args;
+    const char* where;  // empty: no warning
+  } cases[] = {
+      // rho = P/(Z R T): 60 bar at 160 K, Z = 0.13, is 0.034 mol/cm3 > 0.0067.
+      {"--gas argon --pressure 60 --tmin 160 --tmax 160", "a T = 160 K (1 fila)"},
+      {"--gas argon --pressure 60 --tmin 200 --tmax 200", ""},
+      // rho_c/2 = 0.155/(N_A sigma^3) = 0.0065 mol/cm3 for sigma = 3.4 A;
+      // Z = 0.092 at 150 K gives 0.044, Z = 0.85 at 200 K 0.0036.
+      {"-e 120 -s 3.4 --pressure 50 --tmin 150 --tmax 150", "a T = 150 K (1 fila)"},
+      {"-e 120 -s 3.4 --pressure 50 --tmin 200 --tmax 200", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const auto run = lennard::testing::run_program(dir, std::string(c.args) + " -f csv -o -", "");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string expected = std::string("la densidad del gas pasa de la mitad de la densidad crítica ") + c.where;
+    EXPECT_EQ(run.err.find(expected) != std::string::npos, *c.where != '\0') << run.err;
+  }
+}

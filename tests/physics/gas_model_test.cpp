@@ -92,11 +92,12 @@ TEST(GasModel, DiagnosesQuantumFittedGasesUsedClassicallyAndMissingGasRoots) {
   ASSERT_EQ(mixed.size(), 1u);
   EXPECT_EQ(mixed[0].gas, "helium");
   EXPECT_TRUE(GasModel(mix, true).diagnostics(T).empty());
-  // Argon at 100 bar: liquid-like at 100 K (no gas root of the truncated
-  // equation), a gas at 300 K. The table marks the same rows NaN.
+  // Argon at 100 bar: above its vapour pressure at 100 K and 150 K (below
+  // T_c = 150.687 K), a gas at 300 K. The table marks the same rows NaN.
   const GasModel argon(library_gas(ar, false));
   const std::vector<Diagnostic> roots = argon.diagnostics(T, 100.0);
-  ASSERT_EQ(kinds(roots), std::vector<K>{K::no_gas_root});
+  ASSERT_EQ(kinds(roots), std::vector<K>{K::condensed});
+  EXPECT_EQ(roots[0].T_hi_K, 150.0);
   const Table table = compute_table(argon, T, Quantities{false, false, 100.0, std::nullopt});
   std::size_t missing = 0;
   for (double Z : table.column(Z_key)->values) missing += std::isnan(Z) ? 1u : 0u;

@@ -11,6 +11,7 @@
 
 #include "lennard/physics/potential.hpp"
 #include "lennard/physics/quantum_exact.hpp"
+#include "lennard/physics/saturation_line.hpp"
 
 namespace lennard {
 
@@ -32,6 +33,16 @@ struct Gas {
   // nuclear-spin states is used.
   Statistics statistics;
   double spin;
+  // The triple point (helium's lambda point, where its equation starts) and
+  // the critical point of its equation of state; NaN where the entry gives none.
+  double triple_point_K;
+  double critical_temperature_K;
+  double critical_pressure_MPa;
+  double critical_density_mol_per_m3;
+  // Liquid-vapour from the triple to the critical point, and solid-vapour
+  // below the triple point; empty where no published equation is at hand.
+  SaturationLine vapour_pressure;
+  SaturationLine sublimation;
 };
 
 // "bose", "fermi" or "boltzmann", as data/gases.json spells them.
@@ -69,6 +80,8 @@ struct GasRecord {
   bool fitted_with_quantum;
   const char* statistics;  // "bose", "fermi" or "boltzmann"
   double spin;
+  double triple_point_K, critical_temperature_K, critical_pressure_MPa, critical_density_mol_per_m3;
+  SaturationLine vapour_pressure, sublimation;
 };
 const std::vector<GasRecord>& gas_records();
 }  // namespace detail

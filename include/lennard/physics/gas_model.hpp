@@ -15,6 +15,7 @@
 #include "lennard/physics/compressibility.hpp"
 #include "lennard/physics/gas_library.hpp"
 #include "lennard/physics/mixture.hpp"
+#include "lennard/physics/phase.hpp"
 #include "lennard/physics/potential.hpp"
 #include "lennard/physics/quantum_exact.hpp"
 #include "lennard/physics/second_virial.hpp"
@@ -73,6 +74,14 @@ enum class DiagnosticKind {
   quantum_fit_used_classically,
   // The virial equation truncated after C has no gas root at the pressure.
   no_gas_root,
+  // A library gas above its vapour (or sublimation) pressure: liquid or solid.
+  condensed,
+  // A library gas below its triple point, without a sublimation line, at a
+  // pressure below the triple point's: solid or gas is not known.
+  below_triple_point,
+  // The gas denser than half the critical density, where the series
+  // truncated after C no longer holds.
+  dense_gas,
 };
 
 // One finding over the temperatures examined: the lowest and highest T it
@@ -118,6 +127,15 @@ class GasModel {
   // C has no quantum correction; a pure gas's C is the exact one whatever the method.
   ThirdVirial third_virial(double T_K, bool with_derivative) const;
   GasState state(double T_K, double P_bar) const;
+  // The gas root from B and C already computed, NaN where a library gas is
+  // not a gas at (T, P) (condensed, or below its triple point unknown).
+  GasState gas_state(double T_K, double P_bar, double B_cm3_per_mol, double C_cm6_per_mol2) const;
+  // Where the gas stands at (T, P): always a gas but for a library gas.
+  Phase phase(double T_K, double P_bar) const;
+  // The critical density the truncated series is judged by (mol/cm^3): a
+  // library gas's, or the Lennard-Jones fluid's for the 12-6 potential; none
+  // for other potentials and mixtures.
+  std::optional<double> critical_density_mol_per_cm3() const;
 
   // Boyle, inversion and maximum of B, with every sign change of B; pure
   // gases only. With quantum_exact they are sought for T* in
@@ -127,9 +145,11 @@ class GasModel {
   Characteristics characteristics() const;
 
   // The validity rules, applied to values already computed at T_K: B and
-  // B_classical (equal without quantum) and Z (empty without a pressure).
+  // B_classical (equal without quantum), Z and the pressure of each row P_bar
+  // (both empty without a pressure).
   std::vector<Diagnostic> diagnostics(const std::vector<double>& T_K, const std::vector<double>& B,
-                                      const std::vector<double>& B_classical, const std::vector<double>& Z) const;
+                                      const std::vector<double>& B_classical, const std::vector<double>& Z,
+                                      const std::vector<double>& P_bar = {}) const;
   // The same, computing the values (Z only with a pressure).
   std::vector<Diagnostic> diagnostics(const std::vector<double>& T_K,
                                       std::optional<double> pressure_bar = std::nullopt) const;
@@ -140,6 +160,7 @@ class GasModel {
   bool quantum_ = false;
   double sigma_A_ = 0.0;
   std::vector<std::string> fitted_with_quantum_;  // the gases whose parameters carry the correction
+  const Gas* library_gas_ = nullptr;                // the library entry of a pure gas named after one
   std::shared_ptr<const ExactSecondVirial> exact_;  // with quantum_exact, once prepared
   double exact_T_lo_K_ = 0.0, exact_T_hi_K_ = 0.0;   // the range it was prepared for
 };
