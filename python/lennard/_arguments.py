@@ -166,6 +166,13 @@ _DIAGNOSTICS = {
                                     "quantum=True, B drifts from the data at low temperatures",
     "no_gas_root": "the virial equation truncated after C has no gas root between T = {T_lo_K!r} K and "
                    "T = {T_hi_K!r} K ({count} temperatures): Z and V are NaN there",
+    "condensed": "{gas} is not a gas between T = {T_lo_K!r} K and T = {T_hi_K!r} K ({count} temperatures): the "
+                 "pressure exceeds its vapour (or sublimation) pressure; Z and V are NaN there",
+    "below_triple_point": "between T = {T_lo_K!r} K and T = {T_hi_K!r} K ({count} temperatures), below the triple "
+                          "point of {gas} and its pressure, whether it is a gas is not known (no sublimation line): "
+                          "Z and V are NaN there",
+    "dense_gas": "between T = {T_lo_K!r} K and T = {T_hi_K!r} K ({count} temperatures) the gas is denser than half "
+                 "the critical density: the virial equation truncated after C is unreliable there",
 }
 
 
