@@ -2,6 +2,7 @@
 
 #include <pybind11/stl.h>
 
+#include <cmath>
 #include <exception>
 #include <optional>
 
@@ -33,6 +34,7 @@ const char* kind_name(DiagnosticKind kind) {
     case DiagnosticKind::quantum_expansion_unreliable: return "quantum_expansion_unreliable";
     case DiagnosticKind::quantum_fit_used_classically: return "quantum_fit_used_classically";
     case DiagnosticKind::no_gas_root: return "no_gas_root";
+    case DiagnosticKind::outside_fitted_range: return "outside_fitted_range";
   }
   return "";
 }
@@ -90,6 +92,26 @@ py::dict gas_dict(const Gas& gas) {
   d["statistics"] = statistics_name(gas.statistics);
   d["spin"] = gas.spin;
   d["source"] = gas.source;
+  const auto number = [](double x) { return std::isfinite(x) ? py::object(py::float_(x)) : py::object(py::none()); };
+  d["fit_data"] = gas.fitted_data.empty() ? py::object(py::none()) : py::object(py::str(gas.fitted_data));
+  d["fit_range_K"] = gas.fit_range_K ? py::object(py::cast(std::vector<double>{gas.fit_range_K->first, gas.fit_range_K->second}))
+                                     : py::object(py::none());
+  d["rms_residual_cm3_per_mol"] = number(rms_residual(gas));
+  py::list models;
+  for (const FittedModel& m : gas.models) {
+    py::dict model;
+    model["potential"] = potential_name(m.potential);
+    model["epsilon_K"] = m.epsilon_K;
+    model["sigma_A"] = m.sigma_A;
+    model["rms_residual_cm3_per_mol"] = m.rms_residual_cm3_per_mol;
+    model["max_residual_cm3_per_mol"] = m.max_residual_cm3_per_mol;
+    models.append(model);
+  }
+  d["models"] = models;
+  d["triple_point_K"] = number(gas.triple_point_K);
+  d["critical_temperature_K"] = number(gas.critical_temperature_K);
+  d["critical_pressure_MPa"] = number(gas.critical_pressure_MPa);
+  d["critical_density_mol_per_m3"] = number(gas.critical_density_mol_per_m3);
   return d;
 }
 
@@ -102,6 +124,8 @@ py::list diagnostic_list(const std::vector<Diagnostic>& found) {
     item["T_hi_K"] = d.T_hi_K;
     item["count"] = d.count;
     item["gas"] = d.gas;
+    item["range_lo_K"] = d.range_K.first;
+    item["range_hi_K"] = d.range_K.second;
     list.append(item);
   }
   return list;

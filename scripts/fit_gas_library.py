@@ -58,7 +58,8 @@ def run_fit(lennard, path, potential, gas, free=False):
              "sigma_A": float(re.search(r"^sigma = (\S+) ±", text, re.M).group(1))}
     if free:
         n = re.search(r"^exponente repulsivo N = (\S+) ±", text, re.M).group(1)
-        model["potential"] = f"mie:{n},6"
+        n = repr(float(n))  # as the program names it: "23", not "23.0"
+        model["potential"] = f"mie:{n[:-2] if n.endswith('.0') else n},6"
     residuals = [float(line.split()[3]) for line in text.splitlines()
                  if line and not line.startswith("#") and len(line.split()) == 4 and line[0].isdigit()]
     model["rms_residual_cm3_per_mol"] = significant(math.sqrt(sum(r * r for r in residuals) / len(residuals)))
