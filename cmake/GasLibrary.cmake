@@ -68,14 +68,34 @@ function(lennard_generate_gas_library json_path template output)
     else()
       set(quantum false)
     endif()
-    # The triple and critical points and the saturation lines (optional: NaN
-    # and empty where the entry gives none).
-    foreach(field triple_point_K critical_temperature_K critical_pressure_MPa critical_density_mol_per_m3)
-      string(JSON ${field} ERROR_VARIABLE no_field GET "${json}" gases ${i} ${field})
-      if(no_field)
-        set(${field} "nan")
+    # Every fitted model (potential, epsilon, sigma, RMS and largest residual),
+    # the range fitted and the equation's triple and critical points; none
+    # for a potential from first principles (NaN and an empty list).
+    set(models "")
+    string(JSON model_count ERROR_VARIABLE no_models LENGTH "${json}" gases ${i} models)
+    if(NOT no_models AND model_count GREATER 0)
+      math(EXPR model_last "${model_count} - 1")
+      foreach(j RANGE ${model_last})
+        foreach(key potential epsilon_K sigma_A rms_residual_cm3_per_mol max_residual_cm3_per_mol)
+          string(JSON m_${key} GET "${json}" gases ${i} models ${j} ${key})
+        endforeach()
+        string(APPEND models "{R\"g(${m_potential})g\", ${m_epsilon_K}, ${m_sigma_A}, ${m_rms_residual_cm3_per_mol}, "
+                             "${m_max_residual_cm3_per_mol}}, ")
+      endforeach()
+    endif()
+    set(nan "std::numeric_limits<double>::quiet_NaN()")
+    foreach(key triple_point_K critical_temperature_K critical_pressure_MPa critical_density_mol_per_m3)
+      string(JSON ${key} ERROR_VARIABLE missing GET "${json}" gases ${i} ${key})
+      if(missing)
+        set(${key} ${nan})
       endif()
     endforeach()
+    string(JSON fit_lo ERROR_VARIABLE no_range GET "${json}" gases ${i} fit_range_K 0)
+    string(JSON fit_hi ERROR_VARIABLE no_range GET "${json}" gases ${i} fit_range_K 1)
+    if(no_range)
+      set(fit_lo ${nan})
+      set(fit_hi ${nan})
+    endif()
     lennard_saturation_line(vapour "${json}" gases ${i} vapour_pressure)
     lennard_saturation_line(sublimation "${json}" gases ${i} vapour_pressure sublimation)
     string(JSON alias_count LENGTH "${json}" gases ${i} aliases)
@@ -91,8 +111,8 @@ function(lennard_generate_gas_library json_path template output)
            "      {R\"g(${name})g\", R\"g(${formula})g\", {${aliases}}, ${molar_mass_g_per_mol}, R\"g(${potential})g\",\n"
            "       ${epsilon_K}, ${sigma_A}, R\"g(${source})g\", R\"g(${equation_of_state})g\", {${coefficients_from}},\n"
            "       R\"g(${data})g\", ${quantum}, R\"g(${statistics})g\", ${spin},\n"
-           "       ${triple_point_K}, ${critical_temperature_K}, ${critical_pressure_MPa}, ${critical_density_mol_per_m3},\n"
-           "       ${vapour}, ${sublimation}},\n")
+           "       {${models}}, ${fit_lo}, ${fit_hi}, ${triple_point_K}, ${critical_temperature_K}, ${critical_pressure_MPa},\n"
+           "       ${critical_density_mol_per_m3}, ${vapour}, ${sublimation}},\n")
   endforeach()
   set(GAS_LIBRARY_RECORDS "${records}")
   configure_file(${template} ${output} @ONLY)

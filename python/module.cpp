@@ -57,6 +57,7 @@ struct PureGasRequest {
     gas.quantum_order = quantum > 1 ? quantum : 1;
     gas.quantum_exact = exact;
     gas.statistics = statistics;
+    if (!name.empty()) gas.fit_range_K = find_gas(name).fit_range_K;
     return GasModel(gas);
   }
 };
@@ -140,7 +141,7 @@ Mixture mixture_of(const std::vector<std::string>& names, const std::vector<doub
   for (std::size_t i = 0; i < names.size() && i < fractions.size(); ++i) {
     const Gas& gas = lennard_python::gas_named(names[i]);
     mixture.components.push_back(
-        {gas.name, gas.potential, gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol, fractions[i]});
+        mixture_component(gas, fractions[i]));
   }
   mixture.kij = kij;
   return mixture;

@@ -2,6 +2,7 @@
 
 #include <pybind11/stl.h>
 
+#include <cmath>
 #include <exception>
 #include <optional>
 
@@ -36,6 +37,7 @@ const char* kind_name(DiagnosticKind kind) {
     case DiagnosticKind::condensed: return "condensed";
     case DiagnosticKind::below_triple_point: return "below_triple_point";
     case DiagnosticKind::dense_gas: return "dense_gas";
+    case DiagnosticKind::outside_fitted_range: return "outside_fitted_range";
   }
   return "";
 }
@@ -93,6 +95,26 @@ py::dict gas_dict(const Gas& gas) {
   d["statistics"] = statistics_name(gas.statistics);
   d["spin"] = gas.spin;
   d["source"] = gas.source;
+  const auto number = [](double x) { return std::isfinite(x) ? py::object(py::float_(x)) : py::object(py::none()); };
+  d["fit_data"] = gas.fitted_data.empty() ? py::object(py::none()) : py::object(py::str(gas.fitted_data));
+  d["fit_range_K"] = gas.fit_range_K ? py::object(py::cast(std::vector<double>{gas.fit_range_K->first, gas.fit_range_K->second}))
+                                     : py::object(py::none());
+  d["rms_residual_cm3_per_mol"] = number(rms_residual(gas));
+  py::list models;
+  for (const FittedModel& m : gas.models) {
+    py::dict model;
+    model["potential"] = potential_name(m.potential);
+    model["epsilon_K"] = m.epsilon_K;
+    model["sigma_A"] = m.sigma_A;
+    model["rms_residual_cm3_per_mol"] = m.rms_residual_cm3_per_mol;
+    model["max_residual_cm3_per_mol"] = m.max_residual_cm3_per_mol;
+    models.append(model);
+  }
+  d["models"] = models;
+  d["triple_point_K"] = number(gas.triple_point_K);
+  d["critical_temperature_K"] = number(gas.critical_temperature_K);
+  d["critical_pressure_MPa"] = number(gas.critical_pressure_MPa);
+  d["critical_density_mol_per_m3"] = number(gas.critical_density_mol_per_m3);
   return d;
 }
 
@@ -105,6 +127,8 @@ py::list diagnostic_list(const std::vector<Diagnostic>& found) {
     item["T_hi_K"] = d.T_hi_K;
     item["count"] = d.count;
     item["gas"] = d.gas;
+    item["range_lo_K"] = d.range_K.first;
+    item["range_hi_K"] = d.range_K.second;
     list.append(item);
   }
   return list;

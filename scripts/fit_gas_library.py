@@ -1,38 +1,124 @@
 #!/usr/bin/env python3
-"""Fit the gas library's Lennard-Jones parameters to its B(T) data files.
+"""Fit the gas library's models to its B(T) data files.
 
-Runs 'lennard fit' on data/<fitted.data> for every gas in data/gases.json (with
---quantum --mass M where the entry says so) and writes epsilon_K and sigma_A
-back, rounded as the program prints them: to the second significant digit of
-their standard error.
+For every gas in data/gases.json fitted to data (fit_data), runs 'lennard fit'
+on it: Lennard-Jones always (with --quantum --mass M where the entry's
+'fitted' says so), and mie:N,6 with its repulsive exponent fitted
+(--free-repulsion), kept where it lowers the RMS residual by 30 % or more. The
+model with the lowest RMS becomes the entry's default (potential, epsilon_K,
+sigma_A). Parameters are rounded as the program prints them, to the second
+significant digit of their standard error. It also writes each entry's fitted
+range, residuals, the critical and triple points of its equation (from
+scripts/eos_second_virial.py), and the Lennard-Jones fits to the lower and
+upper halves of the data, whose spread says more about the parameters than
+their standard errors do.
 
 Usage: scripts/fit_gas_library.py [path/to/lennard]   (default build/lennard)
 """
+import importlib.util
 import json
+import math
+import os
 import re
 import subprocess
 import sys
+import tempfile
 
 LIBRARY = "data/gases.json"
+# Starting exponents for --free-repulsion; the fit needs a start inside the
+# basin of its minimum.
+MIE_STARTS = (12, 20, 30, 9)
+KEEP_MIE_BELOW = 0.7  # Mie kept where its RMS is at most 70 % of Lennard-Jones's
 
 
-def fitted_parameters(lennard, gas):
-    args = [lennard, "fit", "data/" + gas["fitted"]["data"]]
+def eos():
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "eos_second_virial.py")
+    spec = importlib.util.spec_from_file_location("eos_second_virial", path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+def significant(x, digits=3):
+    return float(f"{x:.{digits}g}")
+
+
+def run_fit(lennard, path, potential, gas, free=False):
+    args = [lennard, "fit", path, "-p", potential]
+    if free:
+        args.append("--free-repulsion")
     if gas["fitted"]["quantum"]:
         args += ["--quantum", "--mass", repr(gas["molar_mass_g_per_mol"])]
-    text = subprocess.run(args, check=True, capture_output=True, text=True).stdout
-    eps = re.search(r"^epsilon/k_B = (\S+) ±", text, re.M).group(1)
-    sigma = re.search(r"^sigma = (\S+) ±", text, re.M).group(1)
-    return float(eps), float(sigma)
+    run = subprocess.run(args, capture_output=True, text=True)
+    if run.returncode != 0:
+        return None
+    text = run.stdout
+    model = {"potential": "lj",
+             "epsilon_K": float(re.search(r"^epsilon/k_B = (\S+) ±", text, re.M).group(1)),
+             "sigma_A": float(re.search(r"^sigma = (\S+) ±", text, re.M).group(1))}
+    if free:
+        n = re.search(r"^exponente repulsivo N = (\S+) ±", text, re.M).group(1)
+        n = repr(float(n))  # as the program names it: "23", not "23.0"
+        model["potential"] = f"mie:{n[:-2] if n.endswith('.0') else n},6"
+    residuals = [float(line.split()[3]) for line in text.splitlines()
+                 if line and not line.startswith("#") and len(line.split()) == 4 and line[0].isdigit()]
+    model["rms_residual_cm3_per_mol"] = significant(math.sqrt(sum(r * r for r in residuals) / len(residuals)))
+    model["max_residual_cm3_per_mol"] = significant(max(abs(r) for r in residuals))
+    return model
+
+
+def subrange_fits(lennard, path, gas):
+    """Lennard-Jones fits to the lower and the upper half of the points."""
+    with open(path, encoding="ascii") as f:
+        rows = [line for line in f if line.strip() and not line.startswith("#")]
+    half = len(rows) // 2
+    fits = []
+    for part in (rows[:half + 1], rows[half:]):
+        with tempfile.NamedTemporaryFile("w", suffix=".dat", delete=False) as f:
+            f.writelines(part)
+        try:
+            model = run_fit(lennard, f.name, "lj", gas)
+        finally:
+            os.unlink(f.name)
+        if model:
+            fits.append({"range_K": [float(part[0].split()[0]), float(part[-1].split()[0])],
+                         "epsilon_K": model["epsilon_K"], "sigma_A": model["sigma_A"]})
+    return fits
 
 
 def main():
     lennard = sys.argv[1] if len(sys.argv) > 1 else "build/lennard"
+    equations = eos()
     with open(LIBRARY, encoding="utf-8") as f:
         library = json.load(f)
     for gas in library["gases"]:
-        gas["epsilon_K"], gas["sigma_A"] = fitted_parameters(lennard, gas)
-        print(f"{gas['name']:20s} {gas['epsilon_K']:>10} K {gas['sigma_A']:>8} A")
+        if "fitted" not in gas:
+            continue
+        path = "data/" + gas["fitted"]["data"]
+        models = [run_fit(lennard, path, "lj", gas)]
+        if not gas["fitted"]["quantum"]:
+            tries = [m for m in (run_fit(lennard, path, f"mie:{n},6", gas, free=True) for n in MIE_STARTS) if m]
+            if tries:
+                mie = min(tries, key=lambda m: m["rms_residual_cm3_per_mol"])
+                if mie["rms_residual_cm3_per_mol"] <= KEEP_MIE_BELOW * models[0]["rms_residual_cm3_per_mol"]:
+                    models.append(mie)
+        best = min(models, key=lambda m: m["rms_residual_cm3_per_mol"])
+        for key in ("potential", "epsilon_K", "sigma_A", "rms_residual_cm3_per_mol", "max_residual_cm3_per_mol"):
+            gas[key] = best[key]
+        gas["models"] = models
+        gas["fit_data"] = gas["fitted"]["data"]
+        Ts = equations.temperatures(gas["name"])
+        gas["fit_range_K"] = [float(f"{Ts[0]:.4f}"), float(f"{Ts[-1]:.4f}")]
+        eq = equations.EQUATIONS[gas["name"]]
+        gas["triple_point_K"] = eq["Tt"]
+        gas["critical_temperature_K"] = eq["Tc"]
+        gas["critical_pressure_MPa"] = significant(eq["pc_Pa"] * 1e-6, 6)
+        gas["critical_density_mol_per_m3"] = eq["rhoc"]
+        gas["equation_range_K"] = [eq["Tmin"], eq["Tmax"]]
+        gas["subrange_fits"] = subrange_fits(lennard, path, gas)
+        print(f"{gas['name']:20s} " + "; ".join(
+            f"{m['potential']} {m['epsilon_K']} K {m['sigma_A']} A rms {m['rms_residual_cm3_per_mol']}"
+            f" max {m['max_residual_cm3_per_mol']}" for m in models))
     with open(LIBRARY, "w", encoding="utf-8") as f:
         json.dump(library, f, ensure_ascii=False, indent=2)
         f.write("\n")

@@ -124,10 +124,17 @@ def gas_model(epsilon_K: Any, sigma_A: Any, potential: str, gas: Optional[str], 
         if molar_mass_g_per_mol is not None:
             raise ValueError("molar_mass_g_per_mol: the gas sets its own molar mass")
         entry = _lennard.gas(str(gas))
-        if potential is not None and _lennard.check_potential(potential) != entry["potential"]:
-            raise ValueError(f"potential: the gas {entry['name']} sets the potential {entry['potential']}")
+        model = entry  # its default: the model with the lowest RMS residual
+        if potential is not None:
+            wanted = _lennard.check_potential(potential)
+            if wanted != entry["potential"]:
+                fits = [m for m in entry["models"] if m["potential"] == wanted]
+                if not fits:
+                    raise ValueError(f"potential: the library has no {wanted} fit for {entry['name']}; it has: "
+                                     + ", ".join(m["potential"] for m in entry["models"]))
+                model = fits[0]
         mass = entry["molar_mass_g_per_mol"] if quantum else math.nan
-        return entry["potential"], np.float64(entry["epsilon_K"]), np.float64(entry["sigma_A"]), mass, entry["name"]
+        return model["potential"], np.float64(model["epsilon_K"]), np.float64(model["sigma_A"]), mass, entry["name"]
     kind = _lennard.check_potential("lj" if potential is None else potential)
     if sigma_A is None:
         raise ValueError("sigma_A: required (or give gas)")
@@ -173,10 +180,17 @@ _DIAGNOSTICS = {
                           "Z and V are NaN there",
     "dense_gas": "between T = {T_lo_K!r} K and T = {T_hi_K!r} K ({count} temperatures) the gas is denser than half "
                  "the critical density: the virial equation truncated after C is unreliable there",
+    "outside_fitted_range": "the parameters of {gas} were fitted to B(T) between {range_lo_K!r} K and "
+                            "{range_hi_K!r} K; between T = {T_lo_K!r} K and T = {T_hi_K!r} K ({count} temperatures) "
+                            "B is an extrapolation of the model",
 }
+
+# Warnings about the model's validity rather than about the numbers computed.
+_USER_WARNINGS = {"outside_fitted_range"}
 
 
 def warn(diagnostics: list) -> None:
     """Warns at the caller of the public function."""
     for found in diagnostics:
-        warnings.warn(_DIAGNOSTICS[found["kind"]].format(**found), RuntimeWarning, stacklevel=3)
+        category = UserWarning if found["kind"] in _USER_WARNINGS else RuntimeWarning
+        warnings.warn(_DIAGNOSTICS[found["kind"]].format(**found), category, stacklevel=3)

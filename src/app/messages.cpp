@@ -92,6 +92,11 @@ std::string sentence(const InvalidArgument& e) {
     case Reason::not_in_mixture:
       return detail(0) + " (" + value + ") no se mezcla: las reglas de Lorentz-Berthelot no se aplican a un "
              "potencial de primeros principios.";
+    case Reason::not_fitted: {
+      std::string models;
+      for (std::size_t i = 1; i < e.details().size(); ++i) models += (i > 1 ? ", " : "") + e.details()[i];
+      return "la biblioteca no tiene un ajuste " + value + " de " + detail(0) + "; tiene: " + models + ".";
+    }
   }
   return e.what();
 }

@@ -60,6 +60,7 @@ GasModel pure_gas_model(const TableOptions& options, double epsilon, double sigm
   gas.quantum_order = options.quantum_order;
   gas.quantum_exact = options.quantum_exact;
   gas.statistics = options.statistics;
+  if (!options.gas.empty()) gas.fit_range_K = find_gas(options.gas).fit_range_K;
   return GasModel(gas);
 }
 

@@ -7,6 +7,7 @@
 #include "lennard/app/messages.hpp"
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/gas_library.hpp"
+#include "lennard/physics/gas_model.hpp"
 #include "lennard/physics/shortest.hpp"
 #include "lennard/physics/third_virial.hpp"
 #include "lennard/physics/validation.hpp"
@@ -30,8 +31,7 @@ Mixture parse_mixture(const std::string& text, std::optional<double> kij, std::o
       throw UsageError("--mix espera GAS:FRACCIÓN separados por comas; '" + printable(part) + "' no lo es.");
     }
     const Gas& gas = find_gas(part.substr(0, colon));
-    mixture.components.push_back(
-        {gas.name, gas.potential, gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol, fraction});
+    mixture.components.push_back(mixture_component(gas, fraction));
     start = comma + 1;
   }
   mixture.kij = kij.value_or(0.0);
@@ -52,6 +52,8 @@ std::optional<std::string> gas_refusal(const TableSetup& s) {
   }
   if (s.mix_option->count() > 0 && s.gas_option->count() > 0) return "--gas y --mix no se combinan: un gas o una mezcla.";
   for (const CLI::Option* excluded : {s.epsilon_option, s.sigma_option, s.potential_option, s.mass_option}) {
+    // -p with --gas picks one of the gas's fitted models.
+    if (excluded == s.potential_option && chosen == s.gas_option) continue;
     if (excluded->count() > 0) {
       return chosen->get_name() + " ya fija el potencial, epsilon/k_B, sigma y la masa: no se combina con " +
              excluded->get_name() + ".";
@@ -203,7 +205,8 @@ std::optional<std::string> finish_table(TableSetup& s) {
     if (exact_only->count() > 0 && !o.quantum_exact) return exact_only->get_name() + " solo sirve con --quantum exact.";
   }
   if (s.gas_option->count() > 0) {
-    const Gas& gas = find_gas(s.gas);
+    const Gas gas = s.potential_option->count() > 0 ? gas_with_model(find_gas(s.gas), parse_potential(s.potential))
+                                                    : find_gas(s.gas);
     o.gas = gas.name;
     o.potential = gas.potential;
     o.epsilon_K = gas.epsilon_K;

@@ -57,6 +57,13 @@ void warn_of(const std::vector<Diagnostic>& diagnostics, std::optional<double> p
                      shortest(pressure_bar.value_or(std::nan(""))).c_str(), where(d).c_str(), d.count,
                      d.count == 1 ? "fila" : "filas");
         break;
+      case DiagnosticKind::outside_fitted_range:
+        std::fprintf(err,
+                     "Aviso: los parámetros de %s se ajustaron a B(T) entre %s K y %s K; %s (%zu %s) B es una "
+                     "extrapolación del modelo.\n",
+                     d.gas.c_str(), shortest(d.range_K.first).c_str(), shortest(d.range_K.second).c_str(),
+                     where(d).c_str(), d.count, d.count == 1 ? "temperatura" : "temperaturas");
+        break;
       case DiagnosticKind::quantum_expansion_unreliable:
         std::fprintf(err,
                      "Aviso: %s la corrección cuántica pasa del 9%% de |B clásico| (o de b0): la expansión en "

@@ -269,12 +269,31 @@ void write_gas_library(std::FILE* file, Format format) {
                       {"statistics", statistics_name(gas.statistics)},
                       {"spin", gas.spin},
                       {"source", gas.source}});
+      nlohmann::ordered_json& entry = list.back();
+      const auto number = [](double x) { return std::isfinite(x) ? nlohmann::ordered_json(x) : nlohmann::ordered_json(); };
+      entry["fit_data"] = gas.fitted_data.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(gas.fitted_data);
+      entry["fit_range_K"] = gas.fit_range_K ? nlohmann::ordered_json{gas.fit_range_K->first, gas.fit_range_K->second}
+                                             : nlohmann::ordered_json();
+      entry["rms_residual_cm3_per_mol"] = number(rms_residual(gas));
+      entry["models"] = nlohmann::ordered_json::array();
+      for (const FittedModel& m : gas.models) {
+        entry["models"].push_back({{"potential", potential_name(m.potential)},
+                                   {"epsilon_K", m.epsilon_K},
+                                   {"sigma_A", m.sigma_A},
+                                   {"rms_residual_cm3_per_mol", m.rms_residual_cm3_per_mol},
+                                   {"max_residual_cm3_per_mol", m.max_residual_cm3_per_mol}});
+      }
+      entry["triple_point_K"] = number(gas.triple_point_K);
+      entry["critical_temperature_K"] = number(gas.critical_temperature_K);
+      entry["critical_pressure_MPa"] = number(gas.critical_pressure_MPa);
+      entry["critical_density_mol_per_m3"] = number(gas.critical_density_mol_per_m3);
     }
     const std::string text = list.dump(2) + "\n";
     std::fwrite(text.data(), 1, text.size(), file);
     return;
   }
-  std::fputs("# Biblioteca de gases: potencial de Lennard-Jones 12-6 ajustado a B(T) de ecuaciones de estado de "
+  std::fputs("# Biblioteca de gases: potencial de Lennard-Jones 12-6 (o Mie N-6 donde ajusta mejor: el de menor residuo "
+             "es el de --gas; -p lj elige el de Lennard-Jones) ajustado a B(T) de ecuaciones de estado de "
              "referencia (helium-4 y helium-3: el potencial de helio de primeros principios, he-abinitio, sin ajuste).\n# (*) ajustado con la corrección cuántica de primer orden: úsese con --quantum.\n",
              file);
   // "fórmula" takes one byte more than it shows.
@@ -289,6 +308,15 @@ void write_gas_library(std::FILE* file, Format format) {
     for (std::size_t i = 0; i < gas.aliases.size(); ++i) std::fprintf(file, "%s%s", i ? ", " : "", gas.aliases[i].c_str());
     std::fprintf(file, "\n    estadística (--quantum exact): %s", statistics_name(gas.statistics));
     if (gas.statistics != Statistics::boltzmann) std::fprintf(file, ", espín %s", shortest(gas.spin).c_str());
+    if (gas.fit_range_K) {
+      std::fprintf(file, "\n    ajuste: %s K a %s K, residuo RMS %s cm3/mol;", shortest(gas.fit_range_K->first).c_str(),
+                   shortest(gas.fit_range_K->second).c_str(), shortest(rms_residual(gas)).c_str());
+      for (const FittedModel& m : gas.models) {
+        std::fprintf(file, " %s%s (RMS %s, máximo %s)", &m == &gas.models.front() ? "modelos: " : ", ",
+                     potential_name(m.potential).c_str(), shortest(m.rms_residual_cm3_per_mol).c_str(),
+                     shortest(m.max_residual_cm3_per_mol).c_str());
+      }
+    }
     std::fprintf(file, "\n    fuente: %s\n", spanish_source(gas).c_str());
   }
 }

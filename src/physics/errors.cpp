@@ -94,6 +94,11 @@ std::string english(Reason reason, const std::string& value, const std::vector<s
       return value + " carries its own epsilon and sigma: it has no parameters to fit";
     case Reason::not_in_mixture:
       return detail(details, 0) + " (" + value + ") has no combining rule with other potentials: it cannot be mixed";
+    case Reason::not_fitted: {
+      std::string models;
+      for (std::size_t i = 1; i < details.size(); ++i) models += (i > 1 ? ", " : "") + details[i];
+      return "the library has no " + value + " fit for " + detail(details, 0) + "; it has: " + models;
+    }
   }
   return quoted + " is not valid";
 }

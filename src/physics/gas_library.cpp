@@ -1,6 +1,8 @@
 #include "lennard/physics/gas_library.hpp"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <utility>
 
 #include "lennard/physics/errors.hpp"
@@ -22,9 +24,15 @@ std::vector<Gas> build_library() {
                      r.molar_mass_g_per_mol, parse_potential(r.potential), r.epsilon_K, r.sigma_A, r.source,
                      r.equation_of_state,
                      std::vector<std::string>(r.coefficients_from.begin(), r.coefficients_from.end()),
-                     r.fitted_data, r.fitted_with_quantum, statistics_named(r.statistics), r.spin, r.triple_point_K,
-                     r.critical_temperature_K, r.critical_pressure_MPa, r.critical_density_mol_per_m3,
-                     r.vapour_pressure, r.sublimation});
+                     r.fitted_data, r.fitted_with_quantum, statistics_named(r.statistics), r.spin, {}, std::nullopt,
+                     r.triple_point_K, r.critical_temperature_K, r.critical_pressure_MPa,
+                     r.critical_density_mol_per_m3, r.vapour_pressure, r.sublimation});
+    Gas& gas = gases.back();
+    for (const detail::GasRecord::Model& m : r.models) {
+      gas.models.push_back({parse_potential(m.potential), m.epsilon_K, m.sigma_A, m.rms_residual_cm3_per_mol,
+                            m.max_residual_cm3_per_mol});
+    }
+    if (std::isfinite(r.fit_lo_K) && std::isfinite(r.fit_hi_K)) gas.fit_range_K = std::pair(r.fit_lo_K, r.fit_hi_K);
   }
   return gases;
 }
@@ -100,6 +108,32 @@ std::vector<std::string> closest_gas_names(std::string_view name, std::size_t co
   std::vector<std::string> names;
   for (std::size_t i = 0; i < count && i < nearest.size(); ++i) names.push_back(nearest[i].second->name);
   return names;
+}
+
+Gas gas_with_model(const Gas& gas, const Potential& potential) {
+  const std::string wanted = potential_name(potential);
+  std::vector<std::string> available{gas.name};
+  for (const FittedModel& m : gas.models) {
+    if (potential_name(m.potential) == wanted) {
+      Gas chosen = gas;
+      chosen.potential = m.potential;
+      chosen.epsilon_K = m.epsilon_K;
+      chosen.sigma_A = m.sigma_A;
+      return chosen;
+    }
+    available.push_back(potential_name(m.potential));
+  }
+  throw InvalidArgument(Parameter::potential, wanted, Reason::not_fitted, std::move(available));
+}
+
+double rms_residual(const Gas& gas) {
+  for (const FittedModel& m : gas.models) {
+    if (potential_name(m.potential) == potential_name(gas.potential) && m.epsilon_K == gas.epsilon_K &&
+        m.sigma_A == gas.sigma_A) {
+      return m.rms_residual_cm3_per_mol;
+    }
+  }
+  return std::numeric_limits<double>::quiet_NaN();
 }
 
 const Gas& find_gas(std::string_view name) {

@@ -29,7 +29,7 @@ constexpr double unreliable_correction = 0.09;
 template <class Predicate>
 std::optional<Diagnostic> where(DiagnosticKind kind, const std::vector<double>& T_K, const std::string& gas,
                                 Predicate holds) {
-  Diagnostic d{kind, nan, nan, 0, gas};
+  Diagnostic d{kind, nan, nan, 0, gas, {}};
   for (std::size_t i = 0; i < T_K.size(); ++i) {
     if (!holds(i)) continue;
     d.T_lo_K = d.count == 0 ? T_K[i] : std::min(d.T_lo_K, T_K[i]);
@@ -110,8 +110,14 @@ Characteristics exact_characteristics(const ExactSecondVirial& exact, double t_l
 PureGas library_gas(const Gas& gas, bool quantum) {
   PureGas pure{gas.potential, gas.epsilon_K, gas.sigma_A, Method::series, std::nullopt, gas.name,
                gas.fitted_with_quantum};
+  pure.fit_range_K = gas.fit_range_K;
   if (quantum) pure.de_boer = de_boer_parameter(gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol);
   return pure;
+}
+
+Component mixture_component(const Gas& gas, double mole_fraction) {
+  const Gas lj = gas.models.empty() ? gas : gas_with_model(gas, LennardJones{});
+  return {lj.name, lj.potential, lj.epsilon_K, lj.sigma_A, lj.molar_mass_g_per_mol, mole_fraction};
 }
 
 SecondVirial pure_second_virial(const Potential& potential, double epsilon_K, double sigma_A, Method method,
@@ -291,9 +297,17 @@ std::vector<Diagnostic> GasModel::diagnostics(const std::vector<double>& T_K, co
   std::vector<Diagnostic> found;
   const std::string name = is_mixture() ? std::string() : pure_.name;
   for (const std::string& gas : fitted_with_quantum_) {
-    Diagnostic d{DiagnosticKind::quantum_fit_used_classically, nan, nan, 0, gas};
+    Diagnostic d{DiagnosticKind::quantum_fit_used_classically, nan, nan, 0, gas, {}};
     if (auto all = where(d.kind, T_K, gas, [](std::size_t) { return true; })) d = *all;
     found.push_back(d);
+  }
+  if (const auto& range = pure_.fit_range_K; range && !is_mixture()) {
+    if (auto d = where(DiagnosticKind::outside_fitted_range, T_K, name, [&](std::size_t i) {
+          return T_K[i] < range->first || T_K[i] > range->second;
+        })) {
+      d->range_K = *range;
+      found.push_back(*d);
+    }
   }
   if (!Z.empty()) {
     const auto phase_of = [&](std::size_t i) { return P_bar.empty() ? Phase::gas : phase(T_K[i], P_bar[i]); };

@@ -34,15 +34,52 @@ TEST(GasLibrary, ParametersStillMatchTheirFits) {
   for (const Gas& gas : gas_library()) {
     SCOPED_TRACE(gas.name);
     if (gas.fitted_data.empty()) continue;  // a potential from first principles
-    std::string args = "fit " + shell_quote((std::filesystem::path(LENNARD_SOURCE_DATA) / gas.fitted_data).string());
-    if (gas.fitted_with_quantum) args += " --quantum --mass " + shortest(gas.molar_mass_g_per_mol);
-    const RunResult fit = run_program(dir, args, "");
-    ASSERT_EQ(fit.status, 0) << fit.err;
-    std::smatch eps, sigma;
-    ASSERT_TRUE(std::regex_search(fit.out, eps, std::regex("epsilon/k_B = (\\S+) ±")));
-    ASSERT_TRUE(std::regex_search(fit.out, sigma, std::regex("sigma = (\\S+) ±")));
-    EXPECT_EQ(std::stod(eps[1]), gas.epsilon_K);
-    EXPECT_EQ(std::stod(sigma[1]), gas.sigma_A);
+    for (const FittedModel& m : gas.models) {
+      const std::string name = potential_name(m.potential);
+      std::string args = "fit " + shell_quote((std::filesystem::path(LENNARD_SOURCE_DATA) / gas.fitted_data).string());
+      args += " -p " + name + (name == "lj" ? "" : " --free-repulsion");
+      if (gas.fitted_with_quantum) args += " --quantum --mass " + shortest(gas.molar_mass_g_per_mol);
+      const RunResult fit = run_program(dir, args, "");
+      ASSERT_EQ(fit.status, 0) << name << ": " << fit.err;
+      std::smatch eps, sigma, rms;
+      ASSERT_TRUE(std::regex_search(fit.out, eps, std::regex("epsilon/k_B = (\\S+) ±")));
+      ASSERT_TRUE(std::regex_search(fit.out, sigma, std::regex("sigma = (\\S+) ±")));
+      ASSERT_TRUE(std::regex_search(fit.out, rms, std::regex("residuo RMS = (\\S+) cm3/mol")));
+      EXPECT_EQ(std::stod(eps[1]), m.epsilon_K) << name;
+      EXPECT_EQ(std::stod(sigma[1]), m.sigma_A) << name;
+      EXPECT_NEAR(std::stod(rms[1]), m.rms_residual_cm3_per_mol, 5e-3 * m.rms_residual_cm3_per_mol) << name;
+      if (name != "lj") {
+        std::smatch n;
+        ASSERT_TRUE(std::regex_search(fit.out, n, std::regex("exponente repulsivo N = (\\S+) ±")));
+        EXPECT_EQ(potential_name(parse_potential("mie:" + std::string(n[1]) + ",6")), name);
+      }
+    }
+  }
+}
+
+// Outside the range its parameters were fitted over, a library gas warns once, naming the range.
+TEST(GasCommand, WarnsOnceOutsideTheFittedRange) {
+  const struct {
+    const char* args;
+    bool warns;
+  } cases[] = {{"--gas argon --tmin 100 --tmax 600", false},
+               {"--gas argon -p lj --tmin 83.8058 --tmax 700 --step 616.1942", false},
+               {"--gas argon", true},  // 5 epsilon/k_B passes 700 K
+               {"--gas argon -p lj --tmin 50 --tmax 50", true},
+               {"--gas argon --summary", true},  // the maximum of B lies far above 700 K
+               {"--gas nitrogen --pressure 1 --tmin 1100 --tmax 1200", true}};
+  ScratchDir dir;
+  const std::string warning = "Aviso: los parámetros de argon se ajustaron a B(T) entre 83.8058 K y 700 K;";
+  for (const auto& c : cases) {
+    const RunResult run = run_program(dir, std::string(c.args) + " -o -", "");
+    ASSERT_EQ(run.status, 0) << c.args << ": " << run.err;
+    const bool nitrogen = std::string(c.args).find("nitrogen") != std::string::npos;
+    const std::string expected = nitrogen ? "se ajustaron a B(T) entre 63.151 K y 1000 K;" : warning;
+    const std::size_t at = run.err.find(expected);
+    EXPECT_EQ(at != std::string::npos, c.warns) << c.args << ": " << run.err;
+    if (c.warns) {
+      EXPECT_EQ(run.err.find(expected, at + 1), std::string::npos) << c.args;
+    }
   }
 }
 
@@ -91,7 +128,8 @@ TEST(GasCommand, SummaryReportsEverySignChangeOfTheTablesBAndItsWarnings) {
 TEST(GasCommand, GasGivesTheTableOfItsParametersAndItsNameInJson) {
   ScratchDir dir;
   const Gas& argon = find_gas("argon");
-  const std::string by_values = " -e " + shortest(argon.epsilon_K) + " -s " + shortest(argon.sigma_A);
+  const std::string by_values = " -p " + potential_name(argon.potential) + " -e " + shortest(argon.epsilon_K) +
+                                " -s " + shortest(argon.sigma_A);
   // Without -m a library gas takes the series its parameters were fitted with.
   for (const char* extra : {"", " --derivative --third -f csv"}) {
     const RunResult by_gas = run_program(dir, std::string("--gas Argón -o -") + extra, "");
@@ -132,15 +170,17 @@ TEST(GasCommand, TextListingTellsTheSourceInSpanish) {
   for (std::string line; std::getline(lines, line);) {
     if (line.rfind("    fuente: ", 0) != 0) continue;
     ++sources;
-    const bool fitted = line.rfind("    fuente: parámetros del B(T) de Lennard-Jones", 0) == 0;
+    const bool fitted = line.rfind("    fuente: parámetros del B(T) de Lennard-Jones", 0) == 0 ||
+                        line.rfind("    fuente: parámetros del B(T) del potencial mie:", 0) == 0;
     EXPECT_TRUE(fitted || line.rfind("    fuente: sin ajuste: el potencial he-abinitio", 0) == 0) << line;
     EXPECT_EQ(line.find("Fitted"), std::string::npos) << line;
   }
   EXPECT_EQ(sources, gas_library().size());
   EXPECT_NE(list.out.find(", con su primera corrección cuántica, ajustados aquí con 'lennard fit' a los segundos "
                           "coeficientes del virial de data/second_virial/helium.dat, que son los de la ecuación de "
-                          "estado de D. O. Ortiz-Vega, K. R. Hall, J. C. Holste, V. D. Arp, A. H. Harvey and E. W. "
-                          "Lemmon, \"Equation of State for Helium-4\", NIST (2023); coeficientes tomados de NIST "
+                          "estado de D. O. Ortiz Vega, K. R. Hall, J. C. Holste, A. H. Harvey and E. W. Lemmon, \"An "
+                          "Equation of State for the Thermodynamic Properties of Helium\", NIST IR 8474 (2023), "
+                          "doi:10.6028/NIST.IR.8474; coeficientes tomados de NIST "
                           "REFPROP 10 y CoolProp. Masa molar: la que se da con esa ecuación.\n"),
             std::string::npos);
 }
@@ -148,7 +188,7 @@ TEST(GasCommand, TextListingTellsTheSourceInSpanish) {
 TEST(GasCommand, RefusesWhatClashesWithTheLibraryOrTheMixture) {
   const testing::Case cases[] = {
       {"gas with -e", "--gas argon -e 120 -s 3.4", "no se combina con --epsilon"},
-      {"gas with -p", "--gas argon -p mie:14,6", "no se combina con --potential"},
+      {"gas with a model it lacks", "--gas argon -p mie:14,6", "no tiene un ajuste mie:14,6 de argon; tiene: lj, mie:"},
       {"gas with --mass", "--gas helium --quantum --mass 4", "no se combina con --mass"},
       {"unknown gas", "--gas xenn", "xenon"},
       {"kij without mix", "--gas argon --kij 0.1", "--kij"},
@@ -175,9 +215,10 @@ TEST(MixtureCommand, WritesTheMixtureAndItsCrossCoefficient) {
   const nlohmann::json table = nlohmann::json::parse(run.out);
   EXPECT_EQ(table["mixture"][1]["gas"], "krypton");
   EXPECT_EQ(table["mixture"][1]["mole_fraction"], 0.7);
-  // The default sweep: from the smallest epsilon to five times the largest.
-  EXPECT_EQ(table["rows"].front()["T_K"], find_gas("argon").epsilon_K);
-  EXPECT_NEAR(table["rows"].back()["T_K"].get<double>(), 5.0 * find_gas("krypton").epsilon_K, 1e-9);
+  // The default sweep: from the smallest epsilon to five times the largest, of their Lennard-Jones fits.
+  EXPECT_EQ(table["rows"].front()["T_K"], gas_with_model(find_gas("argon"), LennardJones{}).epsilon_K);
+  EXPECT_NEAR(table["rows"].back()["T_K"].get<double>(),
+              5.0 * gas_with_model(find_gas("krypton"), LennardJones{}).epsilon_K, 1e-9);
   EXPECT_TRUE(table["rows"][0].contains("B12_cm3_per_mol"));
 }
 

@@ -12,6 +12,7 @@
 
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/gas_library.hpp"
+#include "lennard/physics/gas_model.hpp"
 #include "lennard/physics/mixture.hpp"
 #include "lennard/physics/quantum.hpp"
 #include "lennard/physics/second_virial.hpp"
@@ -42,6 +43,21 @@ TEST(GasLibrary, EveryEntryIsCompleteAndEveryNameLeadsToOneGas) {
     EXPECT_NE(gas.source.find("equation of state of " + gas.equation_of_state), std::string::npos) << gas.source;
     for (const std::string& from : gas.coefficients_from) EXPECT_NE(gas.source.find(from), std::string::npos) << from;
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(LENNARD_SOURCE_DATA) / gas.fitted_data));
+    // How far to trust it: the range, the residuals of every model, the default the best of them, and
+    // the equation's own points in order.
+    ASSERT_TRUE(gas.fit_range_K.has_value());
+    EXPECT_LT(gas.fit_range_K->first, gas.fit_range_K->second);
+    ASSERT_FALSE(gas.models.empty());
+    EXPECT_EQ(potential_name(gas.models.front().potential), "lj");
+    for (const FittedModel& m : gas.models) {
+      EXPECT_GT(m.rms_residual_cm3_per_mol, 0.0);
+      EXPECT_GE(m.max_residual_cm3_per_mol, m.rms_residual_cm3_per_mol);
+      EXPECT_LE(rms_residual(gas), m.rms_residual_cm3_per_mol) << potential_name(m.potential);
+    }
+    EXPECT_LE(gas.triple_point_K, gas.fit_range_K->first);
+    EXPECT_LT(gas.triple_point_K, gas.critical_temperature_K);
+    EXPECT_GT(gas.critical_pressure_MPa, 0.0);
+    EXPECT_GT(gas.critical_density_mol_per_m3, 0.0);
     std::vector<std::string> names = gas.aliases;
     names.push_back(gas.name);
     for (const std::string& name : names) {
@@ -68,9 +84,18 @@ TEST(GasLibrary, NamesMatchWithoutCaseOrAccents) {
 }
 
 // The summary speaks for the same model as the table: the quantum helium's B
-Component library_component(const char* name, double x) {
-  const Gas& gas = find_gas(name);
-  return {gas.name, gas.potential, gas.epsilon_K, gas.sigma_A, gas.molar_mass_g_per_mol, x};
+Component library_component(const char* name, double x) { return mixture_component(find_gas(name), x); }
+
+// -p with a library gas picks that model of the gas, or is refused naming the ones it has.
+TEST(GasLibrary, ModelsArePickedByTheirPotential) {
+  const Gas& argon = find_gas("argon");
+  ASSERT_GE(argon.models.size(), 2u);
+  for (const FittedModel& m : argon.models) {
+    const Gas chosen = gas_with_model(argon, m.potential);
+    EXPECT_EQ(chosen.epsilon_K, m.epsilon_K);
+    EXPECT_EQ(chosen.sigma_A, m.sigma_A);
+  }
+  EXPECT_THROW(gas_with_model(argon, Mie(14.0, 6.0)), lennard::InvalidArgument);
 }
 
 // A mixture of a gas with itself is the gas, quantum correction included (the

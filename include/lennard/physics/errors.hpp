@@ -70,6 +70,7 @@ enum class Reason {
   no_series,                // method (value: series; details: the potential): it has no series
   no_free_parameters,       // potential (value: the potential): its epsilon and sigma are its own, nothing to fit
   not_in_mixture,           // potential (value: the potential; details: the gas): no combining rule for it
+  not_fitted,               // potential (value: the potential; details: the gas, then the potentials it was fitted with)
 };
 
 // An argument the library cannot compute with.

@@ -1,11 +1,14 @@
-// The library of real gases: Lennard-Jones parameters fitted to the second
-// virial coefficients of published reference equations of state, with their
-// sources. The data come from data/gases.json, turned into a C++ table at
+// The library of real gases: pair potentials (Lennard-Jones, and Mie n-6 where
+// it fits clearly better) fitted to the second virial coefficients of
+// published reference equations of state, with their sources, the range
+// fitted and how well each model follows the data there. The data come from data/gases.json, turned into a C++ table at
 // build time, so the library needs no file at run time.
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -14,6 +17,15 @@
 #include "lennard/physics/saturation_line.hpp"
 
 namespace lennard {
+
+// One model fitted to a gas's B(T), and its residuals over the data (cm^3/mol).
+struct FittedModel {
+  Potential potential;
+  double epsilon_K;
+  double sigma_A;
+  double rms_residual_cm3_per_mol;
+  double max_residual_cm3_per_mol;
+};
 
 struct Gas {
   std::string name;     // lowercase English: "argon", "carbon dioxide"
@@ -33,8 +45,12 @@ struct Gas {
   // nuclear-spin states is used.
   Statistics statistics;
   double spin;
-  // The triple point (helium's lambda point, where its equation starts) and
-  // the critical point of its equation of state; NaN where the entry gives none.
+  // Every model fitted to the data; potential, epsilon_K and sigma_A above
+  // are those of the one with the lowest RMS residual. Empty when not fitted.
+  std::vector<FittedModel> models;
+  std::optional<std::pair<double, double>> fit_range_K;  // the data's lowest and highest T
+  // Of the cited equation of state (NaN when none): helium's triple point is
+  // its lambda point on the saturation line.
   double triple_point_K;
   double critical_temperature_K;
   double critical_pressure_MPa;
@@ -44,6 +60,14 @@ struct Gas {
   SaturationLine vapour_pressure;
   SaturationLine sublimation;
 };
+
+// The gas's model with this potential (its "lj" fit, say), as the gas itself:
+// potential, epsilon_K and sigma_A replaced. Throws InvalidArgument
+// (potential, not_fitted; details: the gas and its models) when it has none.
+Gas gas_with_model(const Gas& gas, const Potential& potential);
+
+// The RMS residual of the gas's default model (NaN when not fitted).
+double rms_residual(const Gas& gas);
 
 // "bose", "fermi" or "boltzmann", as data/gases.json spells them.
 const char* statistics_name(Statistics statistics);
@@ -80,6 +104,12 @@ struct GasRecord {
   bool fitted_with_quantum;
   const char* statistics;  // "bose", "fermi" or "boltzmann"
   double spin;
+  struct Model {
+    const char* potential;
+    double epsilon_K, sigma_A, rms_residual_cm3_per_mol, max_residual_cm3_per_mol;
+  };
+  std::vector<Model> models;
+  double fit_lo_K, fit_hi_K;  // NaN when not fitted
   double triple_point_K, critical_temperature_K, critical_pressure_MPa, critical_density_mol_per_m3;
   SaturationLine vapour_pressure, sublimation;
 };

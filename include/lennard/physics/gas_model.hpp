@@ -38,11 +38,18 @@ struct PureGas {
   // nuclear-spin statistics) instead of the Wigner-Kirkwood series.
   bool quantum_exact = false;
   SpinStatistics statistics{};
+  // A library gas's fitted range: beyond it B is an extrapolation of the model.
+  std::optional<std::pair<double, double>> fit_range_K{};
 };
 
 // A library gas by the series (what its parameters were fitted with), with
 // its quantum correction when asked.
 PureGas library_gas(const Gas& gas, bool quantum);
+
+// A library gas as a mixture's component: its Lennard-Jones fit, whatever its
+// default model, for the Lorentz-Berthelot rules combine pairs of one shape
+// and every fitted gas has that one. A gas not fitted keeps its potential.
+Component mixture_component(const Gas& gas, double mole_fraction);
 
 // B (cm^3/mol) and dB/dT (cm^3/(mol K), NaN unless asked), the classical B
 // and a binary mixture's cross coefficient B12 (NaN otherwise).
@@ -82,6 +89,8 @@ enum class DiagnosticKind {
   // The gas denser than half the critical density, where the series
   // truncated after C no longer holds.
   dense_gas,
+  // A library gas outside the range of T its parameters were fitted over.
+  outside_fitted_range,
 };
 
 // One finding over the temperatures examined: the lowest and highest T it
@@ -92,6 +101,8 @@ struct Diagnostic {
   double T_lo_K, T_hi_K;
   std::size_t count;
   std::string gas;
+  // outside_fitted_range: the range fitted, which the warning names.
+  std::pair<double, double> range_K{};
 };
 
 class GasModel {

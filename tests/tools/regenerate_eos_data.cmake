@@ -1,0 +1,26 @@
+# The B(T) and C(T) tables of data/ are exactly what scripts/eos_second_virial.py
+# writes: regenerate them into OUT and compare byte for byte, both ways.
+# cmake -DPYTHON=... -DSCRIPT=... -DDATA=... -DOUT=... -P regenerate_eos_data.cmake
+file(REMOVE_RECURSE ${OUT})
+execute_process(COMMAND ${PYTHON} ${SCRIPT} ${OUT} RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${SCRIPT} failed: ${status}")
+endif()
+set(failures "")
+foreach(dir second_virial third_virial)
+  file(GLOB written RELATIVE ${OUT}/${dir} ${OUT}/${dir}/*.dat)
+  file(GLOB shipped RELATIVE ${DATA}/${dir} ${DATA}/${dir}/*.dat)
+  if(NOT written STREQUAL shipped)
+    string(APPEND failures "${dir}: the script writes [${written}], data/ has [${shipped}]\n")
+  endif()
+  foreach(name ${written})
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}/${dir}/${name} ${DATA}/${dir}/${name}
+                    RESULT_VARIABLE differ)
+    if(NOT differ EQUAL 0)
+      string(APPEND failures "${dir}/${name} differs from what the script writes\n")
+    endif()
+  endforeach()
+endforeach()
+if(failures)
+  message(FATAL_ERROR "${failures}")
+endif()
