@@ -5,7 +5,9 @@
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/helium_potential.hpp"
 #include "lennard/physics/quantum.hpp"
+#include "lennard/physics/series.hpp"
 
+#include <boost/math/special_functions/airy.hpp>
 #include <boost/math/special_functions/bessel.hpp>
 #include <boost/numeric/odeint.hpp>
 #include <gtest/gtest.h>
@@ -179,6 +181,55 @@ TEST(QuantumExact, SpinMustSuitTheStatistics) {
 TEST(QuantumExact, NeedsASmoothPotential) {
   EXPECT_THROW(lennard::radial_potential(lennard::HardSpheres{}), lennard::InvalidArgument);
   EXPECT_THROW(lennard::radial_potential(lennard::SquareWell{1.5}), lennard::InvalidArgument);
+}
+
+}  // namespace
+
+namespace {
+
+// Sixth order on Airy's equation psi'' = x psi from x = -12 to -1, against
+// Boost's Ai: doubling the steps divides the error by 2^6 = 64 (by 16 at
+// fourth order).
+TEST(QuantumExact, MagnusStepIsOfSixthOrder) {
+  const auto error = [](int steps) {
+    const double x0 = -12.0, x1 = -1.0, h = (x1 - x0) / steps, node = 0.5 - std::sqrt(15.0) / 10.0;
+    lennard::detail::WaveState y{boost::math::airy_ai(x0), boost::math::airy_ai_prime(x0)};
+    for (int i = 0; i < steps; ++i) {
+      const double x = x0 + i * h;
+      lennard::detail::magnus_step(y, h, x + node * h, x + 0.5 * h, x + (1.0 - node) * h);
+    }
+    return y.psi - boost::math::airy_ai(x1);
+  };
+  const double ratio = error(100) / error(200);
+  EXPECT_NEAR(ratio, 64.0, 6.0);
+}
+
+// The interpolated ab initio potential against the potential itself, from the
+// core to the largest matching radius.
+TEST(QuantumExact, HeliumTableFollowsThePotential) {
+  const RadialPotential table = lennard::radial_potential(lennard::HeliumAbInitio{});
+  for (const double r : {0.25, 0.61, 0.97, 1.1237, 1.9, 7.3, 38.0, 41.0, 390.0, 4100.0}) {
+    const double u = lennard::helium::reduced_pair_energy(r);
+    EXPECT_NEAR(table.u(r), u, 1e-11 * std::abs(u)) << r;
+  }
+}
+
+// Semiclassical limit (Lennard-Jones, Boltzmann, T* = 2): what the hbar^2 and
+// hbar^4 terms leave of the exact B falls as Lambda*^6. From Lambda* = 1 to
+// 0.8 it shrinks by 0.8^6 = 0.262 (times ~1.07 from the next, Lambda*^8, term;
+// a Lambda*^4 or Lambda*^8 law would give 0.41 or 0.17).
+TEST(QuantumExact, ExactLessTheExpansionFallsAsLambdaToTheSixth) {
+  const double T = 2.0;
+  const auto residual = [&](double de_boer) {
+    const lennard::ExactSecondVirial exact(lennard::radial_potential(lennard::LennardJones{}), de_boer, {}, T, T, 0,
+                                           80.0);
+    const lennard::Potential lj = lennard::LennardJones{};
+    return exact.reduced(T).B - lennard::reduced_virial_series(T).B -
+           lennard::reduced_quantum_shift(lj, T, de_boer, 2).B;
+  };
+  const double ratio = residual(0.8) / residual(1.0) / std::pow(0.8, 6);
+  EXPECT_GT(ratio, 0.95);
+  EXPECT_LT(ratio, 1.2);
 }
 
 }  // namespace

@@ -36,18 +36,35 @@ struct RadialPotential {
 RadialPotential radial_potential(const Potential& potential);
 
 struct PhaseShiftOptions {
-  double step_factor = 0.01;      // Numerov step h = step_factor / sqrt(|psi''/psi|): phase to ~1e-8
+  double step_factor = 0.01;      // bound states: Numerov step h = step_factor / sqrt(|psi''/psi|)
+  // Phase shifts: Magnus steps of at most magnus_step r and of at most
+  // magnus_phase_step radians of the wave (or e-folds where it is forbidden).
+  double magnus_step = 0.005;
+  double magnus_phase_step = 0.4;
   double tail_tolerance = 1e-11;  // bound on the phase the neglected tail would add
   double max_radius = 5000.0;     // the matching radius never exceeds this
 };
 
 // The absolute phase shift delta_l(k) (radians) at wavenumber k > 0, l >= 0,
-// Lambda* > 0: Numerov outward from deep in the core, matched to the
-// Riccati-Bessel functions, with the multiple of pi fixed by counting the nodes
-// of the wavefunction against those of the free wave. So delta_l -> 0 as the
+// Lambda* > 0: sixth-order Magnus steps outward from deep in the core,
+// matched to the Riccati-Bessel functions at one point from psi and psi', with
+// the multiple of pi fixed by counting the nodes of the wavefunction against
+// the phase of the free wave. So delta_l -> 0 as the
 // potential is switched off, and delta_l(0+) = n_l pi (Levinson).
 double phase_shift(const RadialPotential& potential, double de_boer, int l, double k,
                    const PhaseShiftOptions& options = {});
+
+namespace detail {
+// (psi, psi') of a wave.
+struct WaveState {
+  double psi, dpsi;
+};
+// One sixth-order Magnus step of length h for psi'' = Q psi, from Q at the
+// step's three Gauss-Legendre points (h (1/2 - sqrt(15)/10), h/2, h (1/2 +
+// sqrt(15)/10)). Returns how far it turns an oscillating wave (radians; 0
+// where the wave does not oscillate).
+double magnus_step(WaveState& y, double h, double Qa, double Qm, double Qb);
+}  // namespace detail
 
 // The radius where the outward integration starts: the wavefunction there is
 // below e^-40 of its value at the classical turning point.
@@ -103,10 +120,9 @@ class ExactSecondVirial {
   // Throws InvalidArgument (temperature) unless 0 < T_star_min <= T_star_max are
   // finite, and (quantum, too_costly) where the hottest T* needs wavenumbers
   // beyond max_wavenumber (in 1/sigma): the work grows as its square, some
-  // minutes at 48 (k_max = 6.6 sqrt(4 pi^2 T*)/Lambda*), and there the hbar^4
-  // series has become accurate.
+  // 10 s at 100 (k_max = 6.6 sqrt(4 pi^2 T*)/Lambda*).
   ExactSecondVirial(RadialPotential potential, double de_boer, SpinStatistics statistics, double T_star_min,
-                    double T_star_max, unsigned threads = 0, double max_wavenumber = 48.0);
+                    double T_star_max, unsigned threads = 0, double max_wavenumber = 100.0);
 
   // B* and dB*/dT* at T* in [T_star_min, T_star_max] (a little beyond is
   // answered as accurately; far beyond throws InvalidArgument (temperature)).
