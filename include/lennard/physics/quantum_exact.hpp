@@ -39,9 +39,9 @@ struct PhaseShiftOptions {
   double step_factor = 0.01;      // bound states: Numerov step h = step_factor / sqrt(|psi''/psi|)
   // Phase shifts: Magnus steps of at most magnus_step r and of at most
   // magnus_phase_step radians of the wave (or e-folds where it is forbidden).
-  double magnus_step = 0.005;
-  double magnus_phase_step = 0.4;
-  double tail_tolerance = 1e-11;  // bound on the phase the neglected tail would add
+  double magnus_step = 0.007;
+  double magnus_phase_step = 0.55;
+  double tail_tolerance = 1e-12;  // bound on the phase the neglected tail would add
   double max_radius = 5000.0;     // the matching radius never exceeds this
 };
 
