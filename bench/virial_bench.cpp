@@ -1,6 +1,10 @@
 // Cost of one B(T) and of the whole default table, against the floor set by
 // the exponentials they need: 9903 per B(T), 1,000,203 for the 101-row table.
 #include <benchmark/benchmark.h>
+#include "lennard/physics/quantum.hpp"
+#include "lennard/physics/reduced_units.hpp"
+#include "lennard/physics/quantum_exact.hpp"
+#include "lennard/physics/helium_potential.hpp"
 
 #include <cmath>
 #include <cstdio>
@@ -243,5 +247,25 @@ void BM_HeliumExactTable101(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_HeliumExactTable101)->Arg(10)->Arg(100)->Unit(benchmark::kSecond)->Iterations(1);
+
+// fit --quantum exact of a 30-point helium-4 data set (10-100 K, from the
+// first-principles potential's own exact B) with Lennard-Jones bosons.
+// Target: under 30 s.
+void BM_HeliumExactFit30(benchmark::State& state) {
+  const double epsilon = lennard::helium::epsilon_K, sigma = lennard::helium::sigma_A, mass = 4.00260325413;
+  const lennard::SpinStatistics bosons{lennard::Statistics::bose, 0.0};
+  const lennard::ExactSecondVirial helium(lennard::radial_potential(lennard::HeliumAbInitio{}),
+                                          lennard::de_boer_parameter(epsilon, sigma, mass), bosons, 10.0 / epsilon,
+                                          100.0 / epsilon);
+  lennard::DataSet data;
+  for (std::size_t i = 0; i < 30; ++i) {
+    const double T = 10.0 * std::pow(10.0, static_cast<double>(i) / 29.0);
+    data.points.push_back({T, lennard::laboratory_B(helium.reduced(T / epsilon).B, sigma), 0.0, i + 1});
+  }
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(lennard::fit_virial_quantum_exact(data, lennard::LennardJones{}, mass, bosons));
+  }
+}
+BENCHMARK(BM_HeliumExactFit30)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "lennard/physics/quantum.hpp"
 #include "lennard/physics/validation.hpp"
 #include "module_common.hpp"
+#include "lennard/physics/quantum_exact.hpp"
 
 namespace py = pybind11;
 using namespace py::literals;
@@ -156,6 +157,9 @@ PYBIND11_MODULE(_lennard, m) {
 
   m.def("check_potential", [](const std::string& spelling) { return potential_name(parse_potential(spelling)); },
         "potential"_a);
+  // The exact quantum B needs a smooth potential (ValueError for sw and hs).
+  m.def("check_exact_potential", [](const std::string& potential) { radial_potential(parse_potential(potential)); },
+        "potential"_a);
   m.def("check_pure_gas", [](const std::string& potential, const std::string& method, bool quantum) {
     check_pure_gas(parse_potential(potential), lennard_python::method_named(method), quantum);
   }, "potential"_a, "method"_a, "quantum"_a);
@@ -184,11 +188,7 @@ PYBIND11_MODULE(_lennard, m) {
                             double spin) {
     PureGasRequest request = pure_gas_request(potential, method, quantum, molar_mass_g_per_mol, gas);
     request.exact = exact;
-    request.statistics = {statistics == "bose" ? Statistics::bose
-                          : statistics == "fermi" ? Statistics::fermi
-                                                  : Statistics::boltzmann,
-                          spin};
-    if (exact) check_spin_statistics(request.statistics);
+    if (exact) request.statistics = lennard_python::spin_statistics_named(statistics, spin);
     const std::size_t n = lennard_python::same_size({&T_K, &epsilon_K, &sigma_A});
     const double *t = T_K.data(), *e = epsilon_K.data(), *s = sigma_A.data();
     Array out(static_cast<py::ssize_t>(n));
@@ -318,8 +318,12 @@ PYBIND11_MODULE(_lennard, m) {
   }, "T_K"_a, "names"_a, "mole_fractions"_a, "kij"_a, "quantum"_a, "derivative"_a, "threads"_a);
 
   m.def("characteristic_temperatures", [](const std::string& potential, double epsilon_K, double sigma_A,
-                                          bool quantum, double molar_mass_g_per_mol) {
-    const GasModel gas = pure_gas_request(potential, "exact", quantum, molar_mass_g_per_mol, "").at(epsilon_K, sigma_A);
+                                          bool quantum, double molar_mass_g_per_mol, bool exact,
+                                          const std::string& statistics, double spin) {
+    PureGasRequest request = pure_gas_request(potential, "exact", quantum, molar_mass_g_per_mol, "");
+    request.exact = exact;
+    if (exact) request.statistics = lennard_python::spin_statistics_named(statistics, spin);
+    const GasModel gas = request.at(epsilon_K, sigma_A);
     Characteristics c;
     {
       py::gil_scoped_release unlocked;
@@ -335,7 +339,8 @@ PYBIND11_MODULE(_lennard, m) {
     d["max_B_cm3_per_mol"] = maybe(c.max_B_cm3_per_mol);
     d["boyle_temperatures_K"] = c.boyle_temperatures_K;
     return d;
-  }, "potential"_a, "epsilon_K"_a, "sigma_A"_a, "quantum"_a, "molar_mass_g_per_mol"_a);
+  }, "potential"_a, "epsilon_K"_a, "sigma_A"_a, "quantum"_a, "molar_mass_g_per_mol"_a, "exact"_a, "statistics"_a,
+     "spin"_a);
 
   // The model's diagnostics at a few temperatures (the characteristic ones, a fit's data).
   m.def("diagnostics", [](const std::vector<double>& T_K, const std::string& potential, double epsilon_K,

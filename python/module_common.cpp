@@ -134,12 +134,21 @@ py::list diagnostic_list(const std::vector<Diagnostic>& found) {
   return list;
 }
 
+SpinStatistics spin_statistics_named(const std::string& statistics, double spin) {
+  const SpinStatistics named{statistics == "bose"    ? Statistics::bose
+                             : statistics == "fermi" ? Statistics::fermi
+                                                     : Statistics::boltzmann,
+                             spin};
+  check_spin_statistics(named);
+  return named;
+}
+
 void define_fit(py::module_& m) {
   // The keys of 'lennard fit -f json' in its order, then the covariance of
   // (epsilon_K, sigma_A[, repulsive_exponent]) and the chi^2 probability.
   m.def("fit", [](const Array& T_K, const Array& B_cm3_per_mol, const std::optional<Array>& u_cm3_per_mol,
                   const std::string& potential, bool free_repulsion, bool quantum, double molar_mass_g_per_mol,
-                  unsigned threads) {
+                  unsigned threads, bool exact, const std::string& statistics, double spin) {
     DataSet data;
     data.has_uncertainties = u_cm3_per_mol.has_value();
     for (py::ssize_t i = 0; i < T_K.size(); ++i) {
@@ -151,8 +160,13 @@ void define_fit(py::module_& m) {
     FitResult fit;
     {
       py::gil_scoped_release unlocked;
-      fit = quantum ? fit_virial_quantum(data, shape, molar_mass_g_per_mol, parallelism)
-                    : fit_virial(data, shape, free_repulsion, parallelism);
+      if (exact) {
+        fit = fit_virial_quantum_exact(data, shape, molar_mass_g_per_mol, spin_statistics_named(statistics, spin),
+                                       parallelism);
+      } else {
+        fit = quantum ? fit_virial_quantum(data, shape, molar_mass_g_per_mol, parallelism)
+                      : fit_virial(data, shape, free_repulsion, parallelism);
+      }
     }
     py::dict d;
     d["potential"] = potential_name(fit.potential);
@@ -165,6 +179,13 @@ void define_fit(py::module_& m) {
       d["repulsive_exponent_stderr"] = *fit.repulsive_exponent_stderr;
     }
     if (fit.de_boer) d["de_boer_parameter"] = *fit.de_boer;
+    if (fit.exact) {
+      py::dict q;
+      q["order"] = "exact";
+      q["statistics"] = statistics_name(fit.statistics->statistics);
+      q["spin"] = fit.statistics->spin;
+      d["quantum"] = q;
+    }
     d["rms_cm3_per_mol"] = fit.rms_cm3_per_mol;
     d["chi2"] = fit.chi2;
     d["dof"] = fit.dof;
@@ -182,7 +203,7 @@ void define_fit(py::module_& m) {
     return py::make_tuple(d, fit.covariance,
                           fit.chi2_probability ? py::object(py::float_(*fit.chi2_probability)) : py::none());
   }, "T_K"_a, "B_cm3_per_mol"_a, "u_cm3_per_mol"_a, "potential"_a, "free_repulsion"_a, "quantum"_a,
-     "molar_mass_g_per_mol"_a, "threads"_a);
+     "molar_mass_g_per_mol"_a, "threads"_a, "exact"_a, "statistics"_a, "spin"_a);
 }
 
 }  // namespace lennard_python

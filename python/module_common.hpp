@@ -32,6 +32,9 @@ const lennard::Gas& gas_named(const std::string& name);
 py::dict gas_dict(const lennard::Gas& gas);
 py::list diagnostic_list(const std::vector<lennard::Diagnostic>& found);
 
+// "bose", "fermi" or "boltzmann" and the spin, checked against each other.
+lennard::SpinStatistics spin_statistics_named(const std::string& statistics, double spin);
+
 void define_fit(py::module_& m);
 
 }  // namespace lennard_python

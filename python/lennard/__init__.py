@@ -144,21 +144,28 @@ def mixture_second_virial(T_K: ArrayLike, gases: Sequence[str], mole_fractions: 
 
 
 def characteristic_temperatures(epsilon_K: Optional[float] = None, sigma_A: Optional[float] = None, *,
-                                potential: Optional[str] = None, gas: Optional[str] = None, quantum: bool = False,
-                                molar_mass_g_per_mol: Optional[float] = None) -> dict:
+                                potential: Optional[str] = None, gas: Optional[str] = None, quantum: Any = False,
+                                molar_mass_g_per_mol: Optional[float] = None, statistics: Optional[str] = None,
+                                spin: Optional[float] = None) -> dict:
     """Boyle, Joule-Thomson inversion and maximum-of-B temperatures (K) and the maximum of B, as
     'lennard --summary -f json' gives them (boyle_temperatures_K: every sign change of B); None where one
-    does not exist. One gas: epsilon_K and sigma_A are numbers."""
+    does not exist. One gas: epsilon_K and sigma_A are numbers. quantum="exact" (with statistics and spin,
+    as in second_virial) seeks them in the exact quantum B, between T* = 0.3 and 20 only."""
     if epsilon_K is not None:
         epsilon_K = _a.positive("epsilon_K", epsilon_K)
     if sigma_A is not None:
         sigma_A = _a.positive("sigma_A", sigma_A)
-    _a.quantum_order(quantum, highest=1)
-    kind, epsilon, sigma, mass, name = _a.gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol)
-    if quantum:
+    order = _a.quantum_order(quantum, highest=2)
+    if order == 2:
+        raise ValueError("quantum: order 2 is computed for second_virial only")
+    exact = order == "exact"
+    statistics, spin = _a.spin_statistics(statistics, spin, exact, gas)
+    kind, epsilon, sigma, mass, name = _a.gas_model(epsilon_K, sigma_A, potential, gas, bool(order),
+                                                    molar_mass_g_per_mol)
+    if order and not exact:
         _lennard.check_pure_gas(kind, "series", True)
     epsilon, sigma = float(epsilon), float(sigma)
-    values = _lennard.characteristic_temperatures(kind, epsilon, sigma, bool(quantum), mass)
+    values = _lennard.characteristic_temperatures(kind, epsilon, sigma, bool(order), mass, exact, statistics, spin)
     for key in ("boyle_temperature_K", "inversion_temperature_K", "max_B_temperature_K", "max_B_cm3_per_mol"):
         if values[key] is not None and not math.isfinite(values[key]):
             raise ValueError(f"epsilon_K, sigma_A: with epsilon_K = {epsilon!r} and sigma_A = {sigma!r}, {key} is "
@@ -166,7 +173,8 @@ def characteristic_temperatures(epsilon_K: Optional[float] = None, sigma_A: Opti
     # Whether the model holds at the temperatures it reports, as the program warns.
     reported = values["boyle_temperatures_K"] + [values[key] for key in ("inversion_temperature_K",
                                                   "max_B_temperature_K") if values[key] is not None]
-    _a.warn(_lennard.diagnostics(reported, kind, epsilon, sigma, bool(quantum), mass, name))
+    if not exact:
+        _a.warn(_lennard.diagnostics(reported, kind, epsilon, sigma, bool(order), mass, name))
     return values
 
 
@@ -179,9 +187,12 @@ class FitResult(dict):
 
 
 def fit(T_K: ArrayLike, B_cm3_per_mol: ArrayLike, u_cm3_per_mol: Optional[ArrayLike] = None, *,
-        potential: str = "lj", free_repulsion: bool = False, quantum: bool = False,
-        molar_mass_g_per_mol: Optional[float] = None, threads: Optional[int] = None) -> FitResult:
-    """Fits epsilon_K and sigma_A (and N of mie:N,M with free_repulsion) to B(T)."""
+        potential: str = "lj", free_repulsion: bool = False, quantum: Any = False,
+        molar_mass_g_per_mol: Optional[float] = None, threads: Optional[int] = None,
+        statistics: Optional[str] = None, spin: Optional[float] = None) -> FitResult:
+    """Fits epsilon_K and sigma_A (and N of mie:N,M with free_repulsion) to B(T). quantum=True fits B with
+    its first quantum correction, quantum="exact" the exact quantum B (statistics and spin as in
+    second_virial; Boltzmann by default; seconds a step)."""
     T = np.asarray(T_K, dtype=np.float64)
     B = np.asarray(B_cm3_per_mol, dtype=np.float64)
     if T.ndim != 1 or T.shape != B.shape:
@@ -204,11 +215,18 @@ def fit(T_K: ArrayLike, B_cm3_per_mol: ArrayLike, u_cm3_per_mol: Optional[ArrayL
     if free_repulsion and not kind.startswith("mie:"):
         raise ValueError("free_repulsion: fits the N of mie:N,M; give potential='mie:N,M'")
     mass = math.nan
-    _a.quantum_order(quantum, highest=1)
+    order = _a.quantum_order(quantum, highest=2)
+    if order == 2:
+        raise ValueError("quantum: order 2 is computed for second_virial only")
+    exact = order == "exact"
+    statistics, spin = _a.spin_statistics(statistics, spin, exact, "")
+    if exact:
+        _lennard.check_exact_potential(kind)
     if quantum:
         if free_repulsion:
             raise ValueError("quantum: not with free_repulsion")
-        _lennard.check_pure_gas(kind, "series", True)
+        if not exact:
+            _lennard.check_pure_gas(kind, "series", True)
         if molar_mass_g_per_mol is None:
             raise ValueError("molar_mass_g_per_mol: required with quantum=True")
         mass = _a.positive("molar_mass_g_per_mol", molar_mass_g_per_mol)
@@ -217,13 +235,14 @@ def fit(T_K: ArrayLike, B_cm3_per_mol: ArrayLike, u_cm3_per_mol: Optional[ArrayL
     try:
         values, covariance, p_value = _lennard.fit(np.ascontiguousarray(T), np.ascontiguousarray(B),
                                                    None if u is None else np.ascontiguousarray(u), kind,
-                                                   bool(free_repulsion), bool(quantum), mass, _a.threads(threads))
+                                                   bool(free_repulsion), bool(order), mass, _a.threads(threads),
+                                                   exact, statistics, spin)
     except ValueError as refusal:
         raise ValueError(f"T_K, B_cm3_per_mol: the data cannot determine a fit ({refusal})") from None
     result = FitResult(values)
     result.covariance = np.array(covariance, dtype=np.float64)
     result.p_value = p_value
-    if quantum:
+    if quantum and not exact:
         # The fitted gas says where its quantum expansion fails among the data, as 'lennard fit' does.
         _a.warn(_lennard.diagnostics(list(T), result["potential"], result["epsilon_K"], result["sigma_A"], True,
                                      mass, ""))

@@ -75,11 +75,18 @@ ParseResult parse_command_line(int argc, const char* const argv[]) {
                            command == fit);
       }
     }
-    // fit's --quantum is a flag: an "exact" after it is left over (or taken for the data file).
-    const std::vector<std::string> rest = command->remaining();
-    if (command == fit && fitting.quantum &&
-        (fitting.options.data == "exact" || std::find(rest.begin(), rest.end(), "exact") != rest.end())) {
-      return usage_error("--quantum exact aún no está disponible en fit: use --quantum (orden 1).", true);
+    // fit's --quantum is a flag: an "exact" after it is left over, or taken
+    // for the data file (which is then left over).
+    std::vector<std::string> rest = command->remaining();
+    if (command == fit && fitting.quantum) {
+      if (fitting.options.data == "exact" && !rest.empty()) {
+        fitting.quantum_exact = true;
+        fitting.options.data = rest.front();
+        rest.erase(rest.begin());
+      } else if (const auto exact = std::find(rest.begin(), rest.end(), "exact"); exact != rest.end()) {
+        fitting.quantum_exact = true;
+        rest.erase(exact);
+      }
     }
     if (const auto extra = leftover(rest)) return usage_error(*extra, command == fit);
   }

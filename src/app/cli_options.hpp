@@ -12,6 +12,8 @@
 
 #include "lennard/app/cli.hpp"
 #include "lennard/io/text.hpp"
+#include "lennard/physics/gas_library.hpp"
+#include "lennard/physics/quantum_exact.hpp"
 
 namespace lennard::cli {
 
@@ -82,6 +84,18 @@ std::string spanish(const CLI::ParseError& error);
 // Arguments left over after parsing: unknown options or stray words.
 std::optional<std::string> leftover(const std::vector<std::string>& remaining);
 
+// --statistics and --spin (the exact quantum B's nuclear statistics), as typed.
+struct SpinSetup {
+  std::string statistics, spin;
+  CLI::Option *statistics_option = nullptr, *spin_option = nullptr;
+};
+void add_spin_options(CLI::App& app, SpinSetup& s);
+// A sentence when they are given without --quantum exact.
+std::optional<std::string> spin_options_refusal(const SpinSetup& s, bool exact);
+// The statistics they ask for: those of the gas (if any) overridden by the
+// options; throws InvalidArgument when the spin does not suit them.
+SpinStatistics spin_statistics(const SpinSetup& s, const Gas* gas);
+
 // The options of the table as CLI11 leaves them, before the checks that span
 // several options.
 struct TableSetup {
@@ -89,11 +103,11 @@ struct TableSetup {
   std::string output, plot, potential = "lj", gas, mix;
   Method method = Method::trapezoid;
   std::string quantum_order;  // as typed after --quantum; empty: 1
-  std::string statistics, spin;  // as typed after --statistics and --spin
+  SpinSetup spin_setup;
   TableOptions options;
   CLI::Option *epsilon_option, *sigma_option, *output_option, *tmin_option, *tmax_option, *step_option,
       *method_option, *derivative_option, *third_option, *pressure_option, *quantum_option, *mass_option,
-      *plot_option, *potential_option, *gas_option, *mix_option, *kij_option, *summary_option, *statistics_option, *spin_option;
+      *plot_option, *potential_option, *gas_option, *mix_option, *kij_option, *summary_option;
 };
 
 // Adds the table's options to app.
@@ -109,6 +123,8 @@ struct FitSetup {
   FitOptions options;
   std::string output, plot, potential = "lj";
   bool quantum = false;
+  bool quantum_exact = false;  // "exact" followed --quantum
+  SpinSetup spin_setup;
   NumberOption mass;
   std::string gas;
   CLI::Option *output_option, *plot_option, *free_option, *mass_option, *gas_option, *potential_option;

@@ -40,16 +40,21 @@ int run_fit(const FitOptions& options, std::FILE* in, std::FILE* out, std::FILE*
     data = read_data_file(path);
     ProgressLine progress(err, 0, "evaluaciones de B");
     const Parallelism parallelism{options.threads, progress.counter()};
-    fit = options.quantum_molar_mass_g_per_mol
-              ? fit_virial_quantum(data, options.potential, *options.quantum_molar_mass_g_per_mol, parallelism)
-              : fit_virial(data, options.potential, options.free_repulsion, parallelism);
+    if (options.quantum_exact) {
+      fit = fit_virial_quantum_exact(data, options.potential, *options.quantum_molar_mass_g_per_mol, options.statistics,
+                                     parallelism);
+    } else if (options.quantum_molar_mass_g_per_mol) {
+      fit = fit_virial_quantum(data, options.potential, *options.quantum_molar_mass_g_per_mol, parallelism);
+    } else {
+      fit = fit_virial(data, options.potential, options.free_repulsion, parallelism);
+    }
   } catch (const std::exception& failure) {
     const std::optional<Refusal> refusal = refusal_of(failure);
     if (!refusal) throw;
     std::fprintf(err, "Error: %s\n", refusal->sentence.c_str());
     return exit_status_of(*refusal);
   }
-  if (fit.de_boer) {
+  if (fit.de_boer && !fit.exact) {
     // The fitted gas says where its quantum expansion fails among the data.
     std::vector<double> temperatures;
     for (const DataPoint& point : data.points) temperatures.push_back(point.T_K);

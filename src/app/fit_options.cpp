@@ -2,6 +2,7 @@
 // run_fit runs.
 #include "cli_options.hpp"
 #include "lennard/physics/gas_library.hpp"
+#include "lennard/physics/quantum_exact.hpp"
 #include "lennard/physics/validation.hpp"
 
 namespace lennard::cli {
@@ -23,7 +24,10 @@ void setup_fit(CLI::App& fit, FitSetup& s) {
   s.free_option = fit.add_flag("--free-repulsion", s.options.free_repulsion,
                                "Con mie:N,M, ajusta también el exponente repulsivo, partiendo de N");
   fit.add_flag("--quantum", s.quantum,
-               "Ajusta B con su primera corrección cuántica (Wigner-Kirkwood); necesita --mass y lj o mie:N,M");
+               "Ajusta B con su primera corrección cuántica (Wigner-Kirkwood), o con '--quantum exact' con el B "
+               "cuántico exacto (por desfases; lleva segundos por paso); necesita --mass (o --gas) y lj o mie:N,M "
+               "(exact: también he-abinitio)");
+  add_spin_options(fit, s.spin_setup);
   s.mass_option = s.mass.add(fit, "--mass", "Masa molar, en g/mol (para --quantum)", "G_POR_MOL")
                       ->check(positive_finite("una masa", "G/MOL>0"));
   s.output_option = fit.add_option("-o,--output", s.output,
@@ -65,10 +69,16 @@ std::optional<std::string> finish_fit(FitSetup& s) {
   if (auto refusal = mass_refusal(s.quantum, s.mass_option->count() > 0 || (from_library && s.quantum))) {
     return refusal;
   }
-  check_pure_gas(o.potential, Method::series, s.quantum);
+  if (auto refusal = spin_options_refusal(s.spin_setup, s.quantum_exact)) return refusal;
+  if (!s.quantum_exact) check_pure_gas(o.potential, Method::series, s.quantum);
   if (s.quantum) {
     if (o.free_repulsion) return "--quantum y --free-repulsion no se combinan.";
     o.quantum_molar_mass_g_per_mol = from_library ? find_gas(s.gas).molar_mass_g_per_mol : *s.mass.value();
+  }
+  if (s.quantum_exact) {
+    o.quantum_exact = true;
+    o.statistics = spin_statistics(s.spin_setup, from_library ? &find_gas(s.gas) : nullptr);
+    radial_potential(o.potential);  // refuses the square well and hard spheres
   }
   if (s.output_option->count() > 0) o.output = s.output;
   if (s.plot_option->count() > 0) o.plot = s.plot;

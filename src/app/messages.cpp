@@ -46,6 +46,9 @@ std::string sentence(const InvalidArgument& e) {
       return value + " aparece dos veces en la mezcla: dé cada gas una sola vez, con la suma de sus fracciones.";
     case Reason::out_of_range:
       if (e.parameter() == Parameter::kij) return "k_ij = " + value + " no es válido: debe ser finito y menor que 1.";
+      if (e.parameter() == Parameter::quantum) {
+        return "el B cuántico exacto no se calcula con Lambda* o un número de onda de " + value + ".";
+      }
       return "la fracción molar de " + detail(0) + " (" + value + ") debe estar en (0, 1].";
     case Reason::sum_not_one:
       return "las fracciones molares de la mezcla suman " + value +

@@ -89,6 +89,54 @@ bool parse_spin(const std::string& text, double& spin) {
 
 }  // namespace
 
+void add_spin_options(CLI::App& app, SpinSetup& s) {
+  s.statistics_option = app.add_option("--statistics", s.statistics,
+                                       "Con --quantum exact: estadística nuclear; por defecto la del gas de --gas, "
+                                       "boltzmann con --mass")
+                            ->option_text("bose|fermi|boltzmann")
+                            ->check(CLI::Validator(
+                                [](std::string& input) -> std::string {
+                                  return input == "bose" || input == "fermi" || input == "boltzmann"
+                                             ? ""
+                                             : "'" + printable(input) + "' no es válido; opciones: bose|fermi|boltzmann";
+                                },
+                                "bose|fermi|boltzmann"));
+  s.spin_option = app.add_option("--spin", s.spin,
+                                 "Con --quantum exact: espín nuclear (0, 1/2, 1...); por defecto el del gas, 0 con "
+                                 "--mass")
+                      ->option_text("I")
+                      ->check(CLI::Validator(
+                          [](std::string& input) -> std::string {
+                            double ignored = 0.0;
+                            return parse_spin(input, ignored) ? ""
+                                                               : "'" + printable(input) + "' no es un espín (p. ej. 0, "
+                                                                 "1/2, 1, 3/2)";
+                          },
+                          "I"));
+}
+
+std::optional<std::string> spin_options_refusal(const SpinSetup& s, bool exact) {
+  for (const CLI::Option* exact_only : {s.statistics_option, s.spin_option}) {
+    if (exact_only->count() > 0 && !exact) return exact_only->get_name() + " solo sirve con --quantum exact.";
+  }
+  return std::nullopt;
+}
+
+SpinStatistics spin_statistics(const SpinSetup& s, const Gas* gas) {
+  // A library gas brings its own statistics; a mass alone, distinguishable molecules.
+  SpinStatistics statistics;
+  if (gas) statistics = {gas->statistics, gas->spin};
+  if (s.statistics_option->count() > 0) {
+    statistics.statistics = s.statistics == "bose"    ? Statistics::bose
+                            : s.statistics == "fermi" ? Statistics::fermi
+                                                      : Statistics::boltzmann;
+  }
+  if (s.spin_option->count() > 0) parse_spin(s.spin, statistics.spin);
+  check_spin_statistics(statistics);
+  return statistics;
+}
+
+
 void setup_table(CLI::App& app, TableSetup& s) {
   s.epsilon_option = s.epsilon.add(app, "-e,--epsilon", "Profundidad del pozo epsilon/k_B, en K (con -s)", "K");
   s.sigma_option = s.sigma.add(app, "-s,--sigma", "Diámetro de colisión sigma, en Å (con -e)", "A");
@@ -150,29 +198,7 @@ void setup_table(CLI::App& app, TableSetup& s) {
                                              "o exact";
                               },
                               "1|2|exact"));
-  s.statistics_option = app.add_option("--statistics", s.statistics,
-                                       "Con --quantum exact: estadística nuclear; por defecto la del gas de --gas, "
-                                       "boltzmann con --mass")
-                            ->option_text("bose|fermi|boltzmann")
-                            ->check(CLI::Validator(
-                                [](std::string& input) -> std::string {
-                                  return input == "bose" || input == "fermi" || input == "boltzmann"
-                                             ? ""
-                                             : "'" + printable(input) + "' no es válido; opciones: bose|fermi|boltzmann";
-                                },
-                                "bose|fermi|boltzmann"));
-  s.spin_option = app.add_option("--spin", s.spin,
-                                 "Con --quantum exact: espín nuclear (0, 1/2, 1...); por defecto el del gas, 0 con "
-                                 "--mass")
-                      ->option_text("I")
-                      ->check(CLI::Validator(
-                          [](std::string& input) -> std::string {
-                            double ignored = 0.0;
-                            return parse_spin(input, ignored) ? ""
-                                                               : "'" + printable(input) + "' no es un espín (p. ej. 0, "
-                                                                 "1/2, 1, 3/2)";
-                          },
-                          "I"));
+  add_spin_options(app, s.spin_setup);
   s.mass_option = s.mass.add(app, "--mass", "Masa molar, en g/mol (para --quantum)", "G_POR_MOL")
                       ->check(positive_finite("una masa", "G/MOL>0"));
   add_choice(app, "-f,--format", s.options.format,
@@ -201,9 +227,7 @@ std::optional<std::string> finish_table(TableSetup& s) {
     }
     if (o.quantum_exact && s.mix_option->count() > 0) return "--quantum exact aún no se aplica a mezclas.";
   }
-  for (const CLI::Option* exact_only : {s.statistics_option, s.spin_option}) {
-    if (exact_only->count() > 0 && !o.quantum_exact) return exact_only->get_name() + " solo sirve con --quantum exact.";
-  }
+  if (auto refusal = spin_options_refusal(s.spin_setup, o.quantum_exact)) return refusal;
   if (s.gas_option->count() > 0) {
     const Gas gas = s.potential_option->count() > 0 ? gas_with_model(find_gas(s.gas), parse_potential(s.potential))
                                                     : find_gas(s.gas);
@@ -242,24 +266,12 @@ std::optional<std::string> finish_table(TableSetup& s) {
     return refusal;
   }
   if (o.quantum_exact) {
-    // A library gas brings its own statistics; a mass alone, distinguishable molecules.
-    if (s.gas_option->count() > 0) o.statistics = {find_gas(s.gas).statistics, find_gas(s.gas).spin};
-    if (s.statistics_option->count() > 0) {
-      o.statistics.statistics = s.statistics == "bose"    ? Statistics::bose
-                                : s.statistics == "fermi" ? Statistics::fermi
-                                                          : Statistics::boltzmann;
-    }
-    if (s.spin_option->count() > 0) parse_spin(s.spin, o.statistics.spin);
-    check_spin_statistics(o.statistics);
+    o.statistics = spin_statistics(s.spin_setup, s.gas_option->count() > 0 ? &find_gas(s.gas) : nullptr);
   }
   if (s.method_option->count() > 0) o.method = s.method;
   else if (o.quantum) o.method = exact_method(o.potential);
   check_pure_gas(o.potential, o.method.value_or(default_method(o.potential)), o.quantum);
   if (o.third || s.pressure_option->count() > 0) check_third_virial(o.potential);
-  if (o.summary && o.quantum_exact) {
-    return "--summary con --quantum exact aún no está disponible: los desfases hasta T* = 20 llevan minutos; use "
-           "--quantum 2, o una tabla con --quantum exact --derivative.";
-  }
   if (o.summary) {
     for (const CLI::Option* excluded : {s.tmin_option, s.tmax_option, s.step_option, s.method_option,
                                         s.derivative_option, s.third_option, s.pressure_option, s.plot_option}) {

@@ -56,7 +56,11 @@ void write_fit_summary(std::FILE* file, const std::string& source, const DataSet
                data.has_uncertainties ? ", con sus incertidumbres" : "");
   std::fprintf(file, "epsilon/k_B = %s K\n", with_uncertainty(fit.epsilon_K, fit.epsilon_K_stderr).c_str());
   std::fprintf(file, "sigma = %s A\n", with_uncertainty(fit.sigma_A, fit.sigma_A_stderr).c_str());
-  if (fit.de_boer) {
+  if (fit.exact) {
+    std::fprintf(file, "con el B cuántico exacto (estadística %s, espín %s): Lambda* = %s\n",
+                 statistics_name(fit.statistics->statistics), shortest(fit.statistics->spin).c_str(),
+                 four_digits(*fit.de_boer).c_str());
+  } else if (fit.de_boer) {
     std::fprintf(file, "con la corrección cuántica de primer orden: Lambda* = %s\n", four_digits(*fit.de_boer).c_str());
   }
   if (fit.repulsive_exponent) {
@@ -113,6 +117,11 @@ void write_fit_json(std::FILE* file, const DataSet& data, const FitResult& fit) 
     document["repulsive_exponent_stderr"] = *fit.repulsive_exponent_stderr;
   }
   if (fit.de_boer) document["de_boer_parameter"] = *fit.de_boer;
+  if (fit.exact) {
+    document["quantum"] = {{"order", "exact"},
+                           {"statistics", statistics_name(fit.statistics->statistics)},
+                           {"spin", fit.statistics->spin}};
+  }
   document["rms_cm3_per_mol"] = fit.rms_cm3_per_mol;
   document["chi2"] = fit.chi2;
   document["dof"] = fit.dof;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fit_detail.hpp"
+#include "lennard/physics/reduced_units.hpp"
 #include "lennard/physics/constants.hpp"
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/gas_model.hpp"
@@ -26,6 +27,7 @@ double model_B(const Potential& potential, double epsilon_K, double sigma_A, dou
 double model_B(double epsilon_K, double sigma_A, double T_K) { return virial_B_series(epsilon_K, sigma_A, T_K); }
 
 double fitted_B(const FitResult& fit, double T_K) {
+  if (fit.exact) return laboratory_B(fit.exact->reduced(T_K / fit.epsilon_K).B, fit.sigma_A);
   return pure_second_virial(fit.potential, fit.epsilon_K, fit.sigma_A, Method::series, fit.de_boer, T_K, false).B;
 }
 

@@ -44,7 +44,7 @@ TEST(PlotScript, NoRangeLeavesGnuplotAWarning) {
   table.columns.front().values = {34.0544, std::nextafter(34.0544, 40.0)};
   EXPECT_EQ(gnuplot_says(lennard::table_plot_script(table, "-")), "");
   // A fit whose curve is flat: a square well far shallower than k_B T, through constant points.
-  const lennard::FitResult flat{lennard::SquareWell{1.5}, 1e-17, 0.0, 3.0, 0.0, {}, {}, {}, 0.0, 0.0, 1, 0.0, {}, {}, {}};
+  const lennard::FitResult flat{lennard::SquareWell{1.5}, 1e-17, 0.0, 3.0, 0.0, {}, {}, {}, 0.0, 0.0, 1, 0.0, {}, {}, {}, {}, {}};
   lennard::DataSet data;
   for (const double T : {100.0, 200.0, 300.0}) data.points.push_back({T, lennard::fitted_B(flat, T), 0.0, 1});
   EXPECT_EQ(gnuplot_says(lennard::fit_plot_script(data, flat, "-")), "");

@@ -198,8 +198,8 @@ TEST(QuantumExactCommand, Refusals) {
       {"-e 10 -s 2.5 --mass 4 --quantum exact --statistics fermi --spin 1", "no es un espín de fermiones"},
       {"--gas helium --quantum exact --spin x", "no es un espín"},
       {"--mix He:0.5,Ne:0.5 --quantum exact", "no se aplica a mezclas"},
-      {"fit " + data + " --gas helium --quantum exact", "no está disponible en fit"},
-      {"--gas helium --quantum exact --summary", "--summary con --quantum exact aún no está disponible"},
+      {"fit " + data + " -p sw:1.5 --mass 4 --quantum exact", "potencial continuo"},
+      {"fit " + data + " --mass 4 --quantum --statistics bose", "--statistics solo sirve con --quantum exact"},
       {"-e 120 -s 3.4 --mass 40 --quantum exact", "llevaría demasiado tiempo"},
   };
   for (const auto& [args, refusal] : cases) {
@@ -208,6 +208,35 @@ TEST(QuantumExactCommand, Refusals) {
     EXPECT_NE(run.err.find(refusal), std::string::npos) << args << ": " << run.err;
     EXPECT_EQ(run.out, "") << args;
   }
+}
+
+// --summary's Boyle temperature of the exact quantum B is where the table's B
+// (a separate path: one T, prepared for it alone) vanishes.
+TEST(QuantumExactCommand, SummaryBoyleTemperatureIsWhereTheTablesBVanishes) {
+  lennard::testing::ScratchDir dir;
+  const auto summary = lennard::testing::run_program(dir, "--gas helium --quantum exact --summary -f json -o -", "");
+  ASSERT_EQ(summary.status, 0) << summary.err;
+  const double boyle = nlohmann::json::parse(summary.out).at("boyle_temperature_K").get<double>();
+  const std::string at = " --tmin " + lennard::shortest(boyle) + " --tmax " + lennard::shortest(boyle);
+  const auto row = lennard::testing::run_program(dir, "--gas helium --quantum exact -f json -o -" + at, "");
+  ASSERT_EQ(row.status, 0) << row.err;
+  EXPECT_NEAR(nlohmann::json::parse(row.out).at("rows").at(0).at("B_cm3_per_mol").get<double>(), 0.0, 1e-8);
+}
+
+// The program's own exact quantum table (a helium-like boson, whose odd waves
+// drop out) fitted back with the exact B: the parameters it was made with.
+TEST(QuantumExactCommand, FitRecoversTheTableItsExactBMade) {
+  lennard::testing::ScratchDir dir;
+  const std::string gas = " --quantum exact --mass 4 --statistics bose";
+  const auto table =
+      lennard::testing::run_program(dir, "-e 10 -s 2.6" + gas + " --tmin 10 --tmax 20 --step 2 -f csv -o t.csv", "");
+  ASSERT_EQ(table.status, 0) << table.err;
+  const auto fit = lennard::testing::run_program(dir, "fit t.csv" + gas + " -f json -o -", "");
+  ASSERT_EQ(fit.status, 0) << fit.err;
+  const auto document = nlohmann::json::parse(fit.out);
+  EXPECT_NEAR(document.at("epsilon_K").get<double>(), 10.0, 1e-8);
+  EXPECT_NEAR(document.at("sigma_A").get<double>(), 2.6, 1e-8);
+  EXPECT_EQ(document.at("quantum").at("statistics"), "bose");
 }
 
 }  // namespace exact

@@ -115,7 +115,7 @@ TEST(FitSummary, SaysGradoForOneDegreeOfFreedom) {
     DataSet data;
     data.has_uncertainties = c.uncertainties;
     for (const double T : {100.0, 200.0, 300.0}) data.points.push_back({T, lennard::model_B(120.0, 3.4, T), 1.0, 1});
-    lennard::FitResult fit{lennard::LennardJones{}, 120.0, 1.0, 3.4, 0.01, {}, {}, {}, 1.0, 2.0, c.dof, 2.0, 0.5, {}, {}};
+    lennard::FitResult fit{lennard::LennardJones{}, 120.0, 1.0, 3.4, 0.01, {}, {}, {}, 1.0, 2.0, c.dof, 2.0, 0.5, {}, {}, {}, {}};
     std::FILE* file = std::tmpfile();
     lennard::write_fit_summary(file, "'d.dat'", data, fit);
     std::rewind(file);

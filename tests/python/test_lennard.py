@@ -130,6 +130,9 @@ def test_rounded_mole_fractions_are_normalised_with_a_warning():
     (lambda: lennard.second_virial(300, gas="neon", quantum="exact", statistics="bosons"), "statistics"),
     (lambda: lennard.second_virial(300, gas="neon", quantum=3), "quantum"),
     (lambda: lennard.characteristic_temperatures(gas="neon", quantum=2), "quantum"),
+    (lambda: lennard.fit([10, 20, 30], [-20, -3, 4], potential="sw:1.5", quantum="exact",
+                         molar_mass_g_per_mol=4), "quantum"),
+    (lambda: lennard.fit([10, 20, 30], [-20, -3, 4], statistics="bose"), "statistics"),
     (lambda: lennard.third_virial(300, gas="argon", method="quadrature"), "method"),
     # Where B* ~ -exp(epsilon/T) overflows the program refuses the temperature.
     (lambda: lennard.second_virial([300, 0.1], 120, 3.4), "T_K"),
@@ -302,3 +305,9 @@ def test_exact_quantum_b_is_the_programs_to_the_last_bit():
     header, row = out.splitlines()
     assert header.split(",")[2] == "B_cm3_per_mol"
     assert repr(lennard.second_virial(10.0, gas="helium", quantum="exact")) == row.split(",")[2]
+
+
+def test_exact_quantum_characteristic_temperatures_are_the_programs():
+    assert lennard.characteristic_temperatures(gas="helium", quantum="exact") == {
+        key: value for key, value in program_json("--gas", "helium", "--quantum", "exact", "--summary").items()
+        if key != "searched_T_K"}

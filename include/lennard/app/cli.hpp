@@ -53,6 +53,8 @@ struct FitOptions {
   Potential potential = LennardJones{};
   bool free_repulsion = false;
   std::optional<double> quantum_molar_mass_g_per_mol;  // fit B with its first quantum correction
+  bool quantum_exact = false;                          // ... or with the exact quantum B
+  SpinStatistics statistics;                           // the nuclear statistics of the exact B
   std::string gas;  // the library gas that set the potential (and the mass), if any
   unsigned threads = 0;  // 0: one per CPU the process may run on
 };

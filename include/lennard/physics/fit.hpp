@@ -9,11 +9,13 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "lennard/physics/parallel.hpp"
 #include "lennard/physics/potential.hpp"
+#include "lennard/physics/quantum_exact.hpp"
 
 namespace lennard {
 
@@ -49,6 +51,10 @@ struct FitResult {
   // Of (epsilon_K, sigma_A[, repulsive_exponent]): the squares of the
   // standard errors on its diagonal.
   std::vector<std::vector<double>> covariance;
+  // With the exact quantum B: the nuclear-spin statistics, and the B* prepared
+  // at the fitted Lambda* over the data's T a tenth beyond either end.
+  std::optional<SpinStatistics> statistics;
+  std::shared_ptr<const ExactSecondVirial> exact;
 };
 
 // Throws FitNotDetermined when the data cannot determine a fit: too few
@@ -71,10 +77,19 @@ FitResult fit_virial(const DataSet& data, const Potential& potential, bool free_
 FitResult fit_virial_quantum(const DataSet& data, const Potential& potential, double molar_mass_g_per_mol,
                              const Parallelism& parallelism = {});
 
+// The fit of epsilon and sigma to the exact quantum B (phase shifts, bound
+// states, exchange) for molecules of this molar mass and statistics:
+// Levenberg-Marquardt in (ln epsilon, ln Lambda*) from the first-order fit.
+// Smooth potentials only; refused as the exact B is (too costly) where the
+// data's hottest T* needs too many partial waves.
+FitResult fit_virial_quantum_exact(const DataSet& data, const Potential& potential, double molar_mass_g_per_mol,
+                                   const SpinStatistics& statistics, const Parallelism& parallelism = {});
+
 // The Lennard-Jones fit.
 FitResult fit_lennard_jones(const DataSet& data, const Parallelism& parallelism = {});
 
-// B of the fitted model at T (with its quantum correction when it has one).
+// B of the fitted model at T (with its quantum correction when it has one;
+// the exact quantum B only within a tenth of the data's range).
 double fitted_B(const FitResult& fit, double T_K);
 
 // B by the exact series, the model of the fit.
