@@ -214,6 +214,25 @@ TEST(QuantumExact, HeliumTableFollowsThePotential) {
   }
 }
 
+// Exchange needs the two molecules' wavefunctions to overlap, which the
+// repulsive core forbids: the alternating (even minus odd) sum of the phase
+// shifts cancels the ideal-gas exchange term, and bosons and fermions have the
+// Boltzmann B. Here the term is 7 % (bosons) and 3.5 % (fermions) of B; what
+// is left is below 1e-9 of it (a wrong weight, sign or Levinson term would
+// leave it whole).
+TEST(QuantumExact, RepulsiveCoreCancelsTheIdealGasExchangeTerm) {
+  const double T = 2.0;
+  const auto prepared = [&](lennard::SpinStatistics statistics) {
+    return lennard::ExactSecondVirial(lennard::radial_potential(lennard::LennardJones{}), 2.6, statistics, T, T);
+  };
+  const double boltzmann = prepared({}).reduced(T).B;
+  for (const lennard::SpinStatistics statistics :
+       {lennard::SpinStatistics{lennard::Statistics::bose, 0.0}, lennard::SpinStatistics{lennard::Statistics::fermi, 0.5}}) {
+    const lennard::ExactSecondVirial exact = prepared(statistics);
+    EXPECT_NEAR(exact.reduced(T).B, boltzmann, 1e-8 * std::abs(exact.reduced_exchange(T).B));
+  }
+}
+
 // Semiclassical limit (Lennard-Jones, Boltzmann, T* = 2): what the hbar^2 and
 // hbar^4 terms leave of the exact B falls as Lambda*^6. From Lambda* = 1 to
 // 0.8 it shrinks by 0.8^6 = 0.262 (times ~1.07 from the next, Lambda*^8, term;
