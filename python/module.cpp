@@ -344,10 +344,13 @@ PYBIND11_MODULE(_lennard, m) {
 
   // The model's diagnostics at a few temperatures (the characteristic ones, a fit's data).
   m.def("diagnostics", [](const std::vector<double>& T_K, const std::string& potential, double epsilon_K,
-                          double sigma_A, bool quantum, double molar_mass_g_per_mol, const std::string& gas) {
-    return lennard_python::diagnostic_list(
-        pure_gas_request(potential, "exact", quantum, molar_mass_g_per_mol, gas).at(epsilon_K, sigma_A).diagnostics(T_K));
-  }, "T_K"_a, "potential"_a, "epsilon_K"_a, "sigma_A"_a, "quantum"_a, "molar_mass_g_per_mol"_a, "gas"_a);
+                          double sigma_A, bool quantum, double molar_mass_g_per_mol, const std::string& gas,
+                          bool exact) {
+    PureGasRequest request = pure_gas_request(potential, "exact", quantum, molar_mass_g_per_mol, gas);
+    request.exact = exact;
+    return lennard_python::diagnostic_list(request.at(epsilon_K, sigma_A).diagnostics(T_K));
+  }, "T_K"_a, "potential"_a, "epsilon_K"_a, "sigma_A"_a, "quantum"_a, "molar_mass_g_per_mol"_a, "gas"_a,
+     "exact"_a = false);
 
   lennard_python::define_fit(m);
 

@@ -173,8 +173,7 @@ def characteristic_temperatures(epsilon_K: Optional[float] = None, sigma_A: Opti
     # Whether the model holds at the temperatures it reports, as the program warns.
     reported = values["boyle_temperatures_K"] + [values[key] for key in ("inversion_temperature_K",
                                                   "max_B_temperature_K") if values[key] is not None]
-    if not exact:
-        _a.warn(_lennard.diagnostics(reported, kind, epsilon, sigma, bool(order), mass, name))
+    _a.warn(_lennard.diagnostics(reported, kind, epsilon, sigma, bool(order), mass, name, exact))
     return values
 
 

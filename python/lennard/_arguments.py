@@ -193,4 +193,9 @@ def warn(diagnostics: list) -> None:
     """Warns at the caller of the public function."""
     for found in diagnostics:
         category = UserWarning if found["kind"] in _USER_WARNINGS else RuntimeWarning
-        warnings.warn(_DIAGNOSTICS[found["kind"]].format(**found), category, stacklevel=3)
+        message = _DIAGNOSTICS[found["kind"]].format(**found)
+        if found["count"] == 1:
+            # One temperature: "at T", as the program says it.
+            message = message.replace(f"between T = {found['T_lo_K']!r} K and T = {found['T_hi_K']!r} K (1 temperatures)",
+                                      f"at T = {found['T_lo_K']!r} K")
+        warnings.warn(message, category, stacklevel=3)
