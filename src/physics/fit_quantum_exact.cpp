@@ -83,7 +83,9 @@ FitResult fit_virial_quantum_exact(const DataSet& data, const Potential& potenti
   double epsilon_start = classical.epsilon_K, sigma_start = classical.sigma_A;
   try {
     const FitResult first = fit_virial_quantum(data, potential, molar_mass_g_per_mol, parallelism);
-    if (std::abs(std::log(first.epsilon_K / epsilon_start)) < 0.7 && std::abs(std::log(first.sigma_A / sigma_start)) < 0.3) {
+    const bool near = std::abs(std::log(first.epsilon_K / epsilon_start)) < 0.7 &&
+                      std::abs(std::log(first.sigma_A / sigma_start)) < 0.3;
+    if (near) {
       epsilon_start = first.epsilon_K, sigma_start = first.sigma_A;
     }
   } catch (const FitNotDetermined&) {
