@@ -248,6 +248,18 @@ void BM_HeliumExactTable101(benchmark::State& state) {
 }
 BENCHMARK(BM_HeliumExactTable101)->Arg(10)->Arg(100)->Unit(benchmark::kSecond)->Iterations(1);
 
+// --summary --quantum exact of the library's helium (T* 0.3 to 20). Target: 1 s.
+void BM_HeliumExactSummary(benchmark::State& state) {
+  const lennard::Gas& gas = lennard::find_gas("helium");
+  for (auto _ : state) {
+    lennard::PureGas pure = lennard::library_gas(gas, true);
+    pure.quantum_exact = true;
+    pure.statistics = {gas.statistics, gas.spin};
+    benchmark::DoNotOptimize(lennard::GasModel(pure).characteristics());
+  }
+}
+BENCHMARK(BM_HeliumExactSummary)->Unit(benchmark::kSecond)->Iterations(1);
+
 // fit --quantum exact of a 30-point helium-4 data set (10-100 K, from the
 // first-principles potential's own exact B) with Lennard-Jones bosons.
 // Target: under 30 s.
