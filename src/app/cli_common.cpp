@@ -84,8 +84,9 @@ const CLI::Validator potential_spelling(
 
 const char* const potential_help =
     "Potencial: lj (Lennard-Jones 12-6, por defecto), mie:N,M (Mie N-M, N > M > 3, N - M >= N/20), sw:LAMBDA (pozo cuadrado de "
-    "anchura LAMBDA > 1), hs (esferas duras, sin epsilon) o he-abinitio (helio de primeros principios, Przybytek et al. "
-    "2017, con su propio epsilon/k_B y sigma: sin -e ni -s)";
+    "anchura LAMBDA > 1), hs (esferas duras, sin epsilon), he-abinitio (helio de primeros principios, Przybytek et al. "
+    "2017, con su propio epsilon/k_B y sigma: sin -e ni -s) o he3-abinitio (el mismo para el helio-3, su corrección "
+    "adiabática escalada a la masa del núcleo)";
 
 // The checks of --mass the table and fit share; check_pure_gas has those of
 // --quantum with the potential and the method.

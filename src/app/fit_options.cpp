@@ -25,8 +25,7 @@ void setup_fit(CLI::App& fit, FitSetup& s) {
                                "Con mie:N,M, ajusta también el exponente repulsivo, partiendo de N");
   fit.add_flag("--quantum", s.quantum,
                "Ajusta B con su primera corrección cuántica (Wigner-Kirkwood), o con '--quantum exact' con el B "
-               "cuántico exacto (por desfases; lleva segundos por paso); necesita --mass (o --gas) y lj o mie:N,M "
-               "(exact: también he-abinitio)");
+               "cuántico exacto (por desfases; lleva segundos por paso); necesita --mass (o --gas) y lj o mie:N,M");
   add_spin_options(fit, s.spin_setup);
   s.mass_option = s.mass.add(fit, "--mass", "Masa molar, en g/mol (para --quantum)", "G_POR_MOL")
                       ->check(positive_finite("una masa", "G/MOL>0"));

@@ -29,7 +29,7 @@ std::string sentence(const InvalidArgument& e) {
         return "gas desconocido: '" + printable(value) + "'. Los más parecidos: " + joined(d) +
                " ('lennard gases' da la lista).";
       }
-      return "potencial desconocido: '" + printable(value) + "'; los hay lj, mie:N,M, sw:LAMBDA, hs y he-abinitio.";
+      return "potencial desconocido: '" + printable(value) + "'; los hay lj, mie:N,M, sw:LAMBDA, hs, he-abinitio y he3-abinitio.";
     case Reason::not_a_number: return spelling + "'" + printable(detail(0)) + "' no es un número.";
     case Reason::wrong_parameter_count:
       return spelling + "se esperaban " + detail(0) + (detail(0) == "1" ? " número" : " números") + " tras ':'.";

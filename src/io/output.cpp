@@ -235,8 +235,11 @@ namespace {
 // (its "source" text is English, and kept so in json).
 std::string spanish_source(const Gas& gas) {
   if (gas.fitted_data.empty()) {
-    return "sin ajuste: el potencial " + potential_name(gas.potential) +
-           " de primeros principios, con su propio epsilon/k_B y sigma. Masa molar: la masa atómica del isótopo.";
+    const bool helium3 = potential_name(gas.potential) == "he3-abinitio";
+    return "sin ajuste: el potencial " + potential_name(gas.potential) + " de primeros principios, con " +
+           (helium3 ? "el epsilon/k_B y la sigma del de helio-4 y la corrección adiabática escalada a la masa del núcleo"
+                    : "su propio epsilon/k_B y sigma") +
+           ". Masa molar: la masa atómica del isótopo.";
   }
   std::string text = "parámetros del B(T) ";
   text += std::holds_alternative<LennardJones>(gas.potential) ? "de Lennard-Jones"
@@ -294,7 +297,7 @@ void write_gas_library(std::FILE* file, Format format) {
   }
   std::fputs("# Biblioteca de gases: potencial de Lennard-Jones 12-6 (o Mie N-6 donde ajusta mejor: el de menor residuo "
              "es el de --gas; -p lj elige el de Lennard-Jones) ajustado a B(T) de ecuaciones de estado de "
-             "referencia (helium-4 y helium-3: el potencial de helio de primeros principios, he-abinitio, sin ajuste).\n# (*) ajustado con la corrección cuántica de primer orden: úsese con --quantum.\n",
+             "referencia (helium-4 y helium-3: el potencial de helio de primeros principios, he-abinitio y he3-abinitio, sin ajuste).\n# (*) ajustado con la corrección cuántica de primer orden: úsese con --quantum.\n",
              file);
   // "fórmula" takes one byte more than it shows.
   std::fprintf(file, "# %-21s %-9s %15s %10s %13s\n", "nombre", "fórmula", "epsilon/k_B (K)", "sigma (A)",

@@ -233,13 +233,16 @@ Triple exchange(const Part& p, double R, bool derivatives) {
   return sum;
 }
 
-Triple formula(double R, bool derivatives) {
+// The parts in order: Born-Oppenheimer, adiabatic, relativistic, QED; the
+// adiabatic one times adiabatic_scale.
+Triple formula(double R, bool derivatives, double adiabatic_scale) {
   Triple V;
-  for (const Part& p : parts) {
-    const Triple s = exchange(p, R, derivatives), l = dispersion(p, R, derivatives);
-    V.v += s.v + l.v;
-    V.d += s.d + l.d;
-    V.d2 += s.d2 + l.d2;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const double f = i == 1 ? adiabatic_scale : 1.0;
+    const Triple s = exchange(parts[i], R, derivatives), l = dispersion(parts[i], R, derivatives);
+    V.v += f * (s.v + l.v);
+    V.d += f * (s.d + l.d);
+    V.d2 += f * (s.d2 + l.d2);
   }
   return V;
 }
@@ -256,14 +259,16 @@ struct Inner {
 };
 const Inner& inner() {
   static const Inner matched = [] {
-    const Triple V = formula(inner_R, true);
+    const Triple V = formula(inner_R, true, 1.0);
     const double a = -V.d * inner_R * inner_R;
     return Inner{a, V.v - a / inner_R};
   }();
   return matched;
 }
 
-Triple hartree_bohr(double R, bool derivatives) {
+// Inside inner_R the match is that of helium-4: there the adiabatic part is
+// some 1e-6 of the repulsion.
+Triple hartree_bohr(double R, bool derivatives, double adiabatic_scale) {
   if (R >= outer_R) return {};
   if (R < inner_R) {
     if (!(R > 0.0)) {
@@ -273,31 +278,35 @@ Triple hartree_bohr(double R, bool derivatives) {
     const Inner& c = inner();
     return {c.a / R + c.b, -c.a / (R * R), 2.0 * c.a / (R * R * R)};
   }
-  return formula(R, derivatives);
+  return formula(R, derivatives, adiabatic_scale);
 }
 
 }  // namespace
 
-PairValue pair_potential(double r_A) {
-  const Triple V = hartree_bohr(r_A / bohr_A, true);
+PairValue pair_potential(double r_A, double adiabatic_scale) {
+  const Triple V = hartree_bohr(r_A / bohr_A, true, adiabatic_scale);
   return {V.v * hartree_K, V.d * hartree_K / bohr_A, V.d2 * hartree_K / (bohr_A * bohr_A)};
 }
 
-double pair_energy(double r_A) { return hartree_bohr(r_A / bohr_A, false).v * hartree_K; }
+double pair_energy(double r_A, double adiabatic_scale) {
+  return hartree_bohr(r_A / bohr_A, false, adiabatic_scale).v * hartree_K;
+}
 
-PairValue reduced_pair_potential(double x) {
-  const PairValue p = pair_potential(x * sigma_A);
+PairValue reduced_pair_potential(double x, double adiabatic_scale) {
+  const PairValue p = pair_potential(x * sigma_A, adiabatic_scale);
   return {p.u / epsilon_K, p.du * sigma_A / epsilon_K, p.d2u * sigma_A * sigma_A / epsilon_K};
 }
 
-double reduced_pair_energy(double x) { return pair_energy(x * sigma_A) / epsilon_K; }
+double reduced_pair_energy(double x, double adiabatic_scale) {
+  return pair_energy(x * sigma_A, adiabatic_scale) / epsilon_K;
+}
 
-double reduced_core_radius(double T_star) {
+double reduced_core_radius(double T_star, double adiabatic_scale) {
   if (!(T_star > 0.0)) return 1.0;
   double lo = 0.0, hi = 1.0;  // u*(lo) > T* >= u*(hi) = 0
   for (int i = 0; i < 60; ++i) {
     const double mid = 0.5 * (lo + hi);
-    (reduced_pair_energy(mid) > T_star ? lo : hi) = mid;
+    (reduced_pair_energy(mid, adiabatic_scale) > T_star ? lo : hi) = mid;
   }
   return 0.5 * (lo + hi);
 }

@@ -76,13 +76,14 @@ Potential parse_potential(std::string_view spelling) {
   const std::string_view name = spelling.substr(0, colon);
   const bool has_parameters = colon != std::string_view::npos;
   const std::string_view rest = has_parameters ? spelling.substr(colon + 1) : std::string_view{};
-  if ((name == "lj" || name == "hs" || name == "he-abinitio") && has_parameters) {
+  if ((name == "lj" || name == "hs" || name == "he-abinitio" || name == "he3-abinitio") && has_parameters) {
     throw InvalidArgument(Parameter::potential, std::string(spelling), Reason::takes_no_parameters,
                           {std::string(name)});
   }
   if (name == "lj") return LennardJones{};
   if (name == "hs") return HardSpheres{};
   if (name == "he-abinitio") return HeliumAbInitio{};
+  if (name == "he3-abinitio") return HeliumAbInitio{helium::helium3_adiabatic_scale};
   if (name == "mie") {
     if (!has_parameters) throw InvalidArgument(Parameter::potential, "mie", Reason::missing_exponents);
     const std::vector<double> nm = parameters(spelling, rest, 2);
@@ -107,7 +108,7 @@ std::string potential_name(const Potential& potential) {
         else if constexpr (std::is_same_v<Kind, Mie>) return "mie:" + shortest(p.n()) + "," + shortest(p.m());
         else if constexpr (std::is_same_v<Kind, SquareWell>) return "sw:" + shortest(p.lambda);
         else if constexpr (std::is_same_v<Kind, HardSpheres>) return "hs";
-        else return "he-abinitio";
+        else return p.adiabatic_scale == 1.0 ? "he-abinitio" : "he3-abinitio";
       },
       potential);
 }

@@ -126,9 +126,9 @@ ReducedVirial soft(double C, const Powers& powers, double T, bool with_slope) {
 // Int [e^(-u*/T) - 1] x^2 dx and, with_slope, its T-derivative for helium:
 // the core 0 < x < 1 (split at the turn of the Mayer function when that lies
 // deep inside) and the rest in t = 1/x, where the x^-6 tail leaves the
-// integrand (e^(-u*/T) - 1)/t^4 ~ t^2.
-ReducedVirial helium_mayer(double T, bool with_slope) {
-  const double x_T = helium::reduced_core_radius(T);
+// integrand (e^(-u*/T) - 1)/t^4 ~ t^2. scale: the adiabatic one of the isotope.
+ReducedVirial helium_mayer(double T, bool with_slope, double scale) {
+  const double x_T = helium::reduced_core_radius(T, scale);
   const auto over_core = [&](auto g) {
     return x_T < 0.5 ? integrate(g, 0.0, x_T) + integrate(g, x_T, 1.0) : integrate(g, 0.0, 1.0);
   };
@@ -136,18 +136,18 @@ ReducedVirial helium_mayer(double T, bool with_slope) {
     // Far out u* is 0 (and t^4 may underflow): nothing to add there.
     return integrate(
         [&](double t) {
-          const double value = g(helium::reduced_pair_energy(1.0 / t));
+          const double value = g(helium::reduced_pair_energy(1.0 / t, scale));
           return value == 0.0 ? 0.0 : value / (t * t * t * t);
         },
         0.0, 1.0);
   };
   const auto mayer = [T](double u) { return std::expm1(-u / T); };
-  const double core = over_core([&](double x) { return mayer(helium::reduced_pair_energy(x)) * x * x; });
+  const double core = over_core([&](double x) { return mayer(helium::reduced_pair_energy(x, scale)) * x * x; });
   const double tail = in_tail(mayer);
   constexpr double two_pi = 2.0 * std::numbers::pi;
   if (!with_slope) return {-two_pi * (core + tail), std::numeric_limits<double>::quiet_NaN()};
   const auto slope = [T](double u) { return std::isinf(u) ? 0.0 : std::exp(-u / T) * u / (T * T); };
-  const double core_slope = over_core([&](double x) { return slope(helium::reduced_pair_energy(x)) * x * x; });
+  const double core_slope = over_core([&](double x) { return slope(helium::reduced_pair_energy(x, scale)) * x * x; });
   const double tail_slope = in_tail(slope);
   return {-two_pi * (core + tail), -two_pi * (core_slope + tail_slope)};
 }
@@ -171,7 +171,7 @@ ReducedVirial reduced_virial_quadrature(const Potential& potential, double T_sta
           return {-two_pi * (core + std::expm1(1.0 / T_star) * shell),
                   -two_pi * (-std::exp(1.0 / T_star) / (T_star * T_star)) * shell};
         } else if constexpr (std::is_same_v<Kind, HeliumAbInitio>) {
-          return helium_mayer(T_star, with_derivative);
+          return helium_mayer(T_star, with_derivative, p.adiabatic_scale);
         } else {
           return {two_pi * integrate(x2, 0.0, 1.0), 0.0};
         }

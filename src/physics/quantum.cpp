@@ -134,14 +134,14 @@ ReducedVirial second_order_series(double C, double n, double m, double T) {
 // the rest in t = 1/x, g(1/t)/t^2, where u*' ~ x^-7 makes every integrand
 // below vanish fast as t -> 0. g gets x and u*, u*', u*''.
 template <class G>
-double helium_integral(G g, double T) {
+double helium_integral(G g, double T, double scale) {
   const auto at = [&](double x) {
-    const helium::PairValue p = helium::reduced_pair_potential(x);
+    const helium::PairValue p = helium::reduced_pair_potential(x, scale);
     // Deep in the core the Boltzmann factor vanishes before u' overflows.
     const double boltzmann = std::exp(-p.u / T);
     return boltzmann == 0.0 ? 0.0 : boltzmann * g(x, p);
   };
-  const double x_T = helium::reduced_core_radius(T);
+  const double x_T = helium::reduced_core_radius(T, scale);
   const double core = x_T < 0.5 ? integrate(at, 0.0, x_T) + integrate(at, x_T, 1.0) : integrate(at, 0.0, 1.0);
   return core + integrate(
                     [&](double t) {
@@ -151,10 +151,10 @@ double helium_integral(G g, double T) {
                     0.0, 1.0);
 }
 
-ReducedVirial helium_first(double T) {
-  const double I = helium_integral([](double x, const helium::PairValue& p) { return p.du * p.du * x * x; }, T);
+ReducedVirial helium_first(double T, double scale) {
+  const double I = helium_integral([](double x, const helium::PairValue& p) { return p.du * p.du * x * x; }, T, scale);
   const double dI = helium_integral(
-      [T](double x, const helium::PairValue& p) { return p.du * p.du * x * x * p.u / (T * T); }, T);
+      [T](double x, const helium::PairValue& p) { return p.du * p.du * x * x * p.u / (T * T); }, T, scale);
   const double factor = 1.0 / (16.0 * std::numbers::pi * std::numbers::pi);
   return {factor * I / (T * T * T), factor * (dI / (T * T * T) - 3.0 * I / (T * T * T * T))};
 }
@@ -162,7 +162,7 @@ ReducedVirial helium_first(double T) {
 // B_II* = K J, K = -1/(640 pi^4 T^4), J = Int e^(-u/T) (a + b/T + c/T^2) x^2 dx
 // with a = u''^2 + 2 (u'/x)^2, b = 10/(9x) u'^3, c = -5/36 u'^4; dJ/dT brings
 // down u/T^2 from the Boltzmann factor and differentiates b/T and c/T^2.
-ReducedVirial helium_second(double T) {
+ReducedVirial helium_second(double T, double scale) {
   struct Terms {
     double a, b, c;
   };
@@ -175,13 +175,13 @@ ReducedVirial helium_second(double T) {
         const Terms t = terms(x, p);
         return (t.a + t.b / T + t.c / (T * T)) * x * x;
       },
-      T);
+      T, scale);
   const double dJ = helium_integral(
       [&](double x, const helium::PairValue& p) {
         const Terms t = terms(x, p);
         return ((t.a + t.b / T + t.c / (T * T)) * p.u / (T * T) - t.b / (T * T) - 2.0 * t.c / (T * T * T)) * x * x;
       },
-      T);
+      T, scale);
   const double K = -1.0 / (640.0 * std::pow(std::numbers::pi, 4) * T * T * T * T);
   return {K * J, K * (dJ - 4.0 * J / T)};
 }
@@ -197,7 +197,7 @@ ReducedVirial reduced_quantum_correction(const Potential& potential, double T_st
         } else if constexpr (std::is_same_v<Kind, Mie>) {
           return soft(p.prefactor(), p.n(), p.m(), T_star);
         } else if constexpr (std::is_same_v<Kind, HeliumAbInitio>) {
-          return helium_first(T_star);
+          return helium_first(T_star, p.adiabatic_scale);
         } else {
           throw InvalidArgument(Parameter::quantum, potential_name(p), Reason::needs_smooth_potential);
         }
@@ -214,7 +214,7 @@ ReducedVirial reduced_second_quantum_correction(const Potential& potential, doub
         } else if constexpr (std::is_same_v<Kind, Mie>) {
           return second_order_series(p.prefactor(), p.n(), p.m(), T_star);
         } else if constexpr (std::is_same_v<Kind, HeliumAbInitio>) {
-          return helium_second(T_star);
+          return helium_second(T_star, p.adiabatic_scale);
         } else {
           throw InvalidArgument(Parameter::quantum, potential_name(p), Reason::needs_smooth_potential);
         }

@@ -30,18 +30,18 @@ namespace {
 // below 1e-11 (measured in the tests against the potential).
 class HermiteTable {
  public:
-  HermiteTable() {
+  explicit HermiteTable(double adiabatic_scale) : scale_(adiabatic_scale) {
     values_.resize(static_cast<std::size_t>(intervals_) + 1);
     for (int i = 0; i <= intervals_; ++i) {
       const double r = std::exp(log_lo_ + i * step_);
-      const helium::PairValue v = helium::reduced_pair_potential(r);
+      const helium::PairValue v = helium::reduced_pair_potential(r, scale_);
       // Derivatives with respect to s = ln r: du/ds = r u', d2u/ds2 = r u' + r^2 u''.
       values_[static_cast<std::size_t>(i)] = {v.u, r * v.du, r * v.du + r * r * v.d2u};
     }
   }
   double operator()(double r) const {
     const double s = (std::log(r) - log_lo_) / step_;
-    if (!(s >= 0.0 && s < intervals_)) return helium::reduced_pair_energy(r);
+    if (!(s >= 0.0 && s < intervals_)) return helium::reduced_pair_energy(r, scale_);
     const auto i = static_cast<std::size_t>(s);
     const double t = s - static_cast<double>(i), h = step_;
     const auto& a = values_[i];
@@ -57,6 +57,7 @@ class HermiteTable {
   static constexpr int intervals_ = 11500;
   const double log_lo_ = std::log(0.2);
   const double step_ = (std::log(5000.0) - std::log(0.2)) / intervals_;
+  double scale_;
   std::vector<std::array<double, 3>> values_;
 };
 
@@ -86,7 +87,7 @@ RadialPotential radial_potential(const Potential& potential) {
                                  std::pow(helium::bohr_A / helium::sigma_A, n),
                              n};
           };
-          const auto table = std::make_shared<const HermiteTable>();
+          const auto table = std::make_shared<const HermiteTable>(p.adiabatic_scale);
           return {[table](double r) { return (*table)(r); },
                   1.0,
                   6.0,

@@ -98,14 +98,16 @@ ReducedThirdVirial soft(double C, double n, double m, double T, bool with_deriva
 // (and 0.02). Its tail falls as x^-6 like the Lennard-Jones one, so 25 sigma
 // reach as far. Halving the step, or reaching to 40 sigma, changes C and
 // dC/dT by less than 3e-14 and 2e-11 relative over 0.1 <= T* <= 1e5.
-ReducedThirdVirial helium_grid(double T, bool with_derivative) {
-  const double x_T = helium::reduced_core_radius(T);
-  const double slope = std::fabs(helium::reduced_pair_potential(x_T).du);
+ReducedThirdVirial helium_grid(double T, bool with_derivative, double scale) {
+  const double x_T = helium::reduced_core_radius(T, scale);
+  const double slope = std::fabs(helium::reduced_pair_potential(x_T, scale).du);
   const double h = std::min({0.02, 0.25 * std::max(T, 1.0) / slope, x_T / 50.0});
-  const auto f = [T](double x) { return x == 0.0 ? -1.0 : std::expm1(-helium::reduced_pair_energy(x) / T); };
-  const auto f_T = [T](double x) {
+  const auto f = [T, scale](double x) {
+    return x == 0.0 ? -1.0 : std::expm1(-helium::reduced_pair_energy(x, scale) / T);
+  };
+  const auto f_T = [T, scale](double x) {
     if (x == 0.0) return 0.0;
-    const double u = helium::reduced_pair_energy(x);
+    const double u = helium::reduced_pair_energy(x, scale);
     return std::isinf(u) ? 0.0 : std::exp(-u / T) * u / (T * T);
   };
   return detail::third_virial_on_grid(f, with_derivative ? std::function<double(double)>(f_T) : nullptr, h, 25.0);
@@ -324,7 +326,7 @@ ReducedThirdVirial reduced_third_virial(const Potential& potential, double T_sta
         } else if constexpr (std::is_same_v<Kind, SquareWell>) {
           return square_well(p.lambda, T_star, with_derivative);
         } else if constexpr (std::is_same_v<Kind, HeliumAbInitio>) {
-          return helium_grid(T_star, with_derivative);
+          return helium_grid(T_star, with_derivative, p.adiabatic_scale);
         } else {
           return {5.0 / 8.0 * two_pi_over_3 * two_pi_over_3, with_derivative ? 0.0 : not_asked};
         }

@@ -29,7 +29,7 @@ std::vector<double> reduced_temperatures() {
 }
 
 TEST(Potential, SpellingsAreReadAndWrittenCanonically) {
-  for (const char* spelling : {"lj", "mie:14,6", "mie:12.5,6.25", "sw:1.5", "hs", "he-abinitio"}) {
+  for (const char* spelling : {"lj", "mie:14,6", "mie:12.5,6.25", "sw:1.5", "hs", "he-abinitio", "he3-abinitio"}) {
     EXPECT_EQ(lennard::potential_name(lennard::parse_potential(spelling)), spelling);
   }
   EXPECT_EQ(lennard::potential_name(lennard::parse_potential("mie:14.0,6")), "mie:14,6");

@@ -34,18 +34,29 @@ inline constexpr double sigma_A = 2.6410075307002830;
 struct PairValue {
   double u, du, d2u;
 };
-PairValue pair_potential(double r_A);
+// adiabatic_scale multiplies the adiabatic (diagonal Born-Oppenheimer)
+// correction, which is inversely proportional to the nuclear mass: 1 for
+// helium-4, helium3_adiabatic_scale for helium-3.
+PairValue pair_potential(double r_A, double adiabatic_scale = 1.0);
 
 // u alone, a third of the cost.
-double pair_energy(double r_A);
+double pair_energy(double r_A, double adiabatic_scale = 1.0);
 
 // The reduced form the program's machinery works with, x = r/sigma and
-// u* = u/epsilon: u*, du*/dx and d2u*/dx2.
-PairValue reduced_pair_potential(double x);
-double reduced_pair_energy(double x);
+// u* = u/epsilon (helium-4's epsilon and sigma, for helium-3 too): u*, du*/dx
+// and d2u*/dx2.
+PairValue reduced_pair_potential(double x, double adiabatic_scale = 1.0);
+double reduced_pair_energy(double x, double adiabatic_scale = 1.0);
 
 // The x in (0, 1) where u*(x) = T* (u* falls monotonically over the core):
 // where the Mayer function turns from -1 to 0; 1 for T* <= 0.
-double reduced_core_radius(double T_star);
+double reduced_core_radius(double T_star, double adiabatic_scale = 1.0);
+
+// M(4He)/M(3He) for the nuclei: the atomic masses of AME2020 (M. Wang et al.,
+// Chin. Phys. C 45, 030003 (2021)), 4.00260325413 u and 3.01602932197 u, less
+// two electrons of 5.48579909065e-4 u (CODATA 2018); the electrons' binding,
+// 8e-8 u, is left out.
+inline constexpr double helium3_adiabatic_scale =
+    (4.00260325413 - 2.0 * 5.48579909065e-4) / (3.01602932197 - 2.0 * 5.48579909065e-4);
 
 }  // namespace lennard::helium

@@ -56,7 +56,11 @@ struct HardSpheres {
 // the reduced form u*(x) = u(x sigma_He)/epsilon_He: it has no parameters,
 // its epsilon/k_B and sigma are its own (helium::epsilon_K, helium::sigma_A),
 // and B* has no series (its B is the quadrature of the Mayer integral).
+// "he3-abinitio" is the same potential for helium-3, its adiabatic correction
+// scaled to helium-3's nuclear mass (helium::helium3_adiabatic_scale), in the
+// same units.
 struct HeliumAbInitio {
+  double adiabatic_scale = 1.0;
   bool operator==(const HeliumAbInitio&) const = default;
 };
 
