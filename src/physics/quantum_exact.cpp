@@ -72,10 +72,10 @@ RadialPotential radial_potential(const Potential& potential) {
                     const double x6 = 1.0 / (r * r * r * r * r * r);
                     return 4.0 * x6 * (x6 - 1.0);
                   },
-                  1.0, 6.0, {{4.0, 12.0}, {-4.0, 6.0}}};
+                  1.0, 6.0, {{4.0, 12.0}, {-4.0, 6.0}}, true};
         } else if constexpr (std::is_same_v<P, Mie>) {
           const double C = p.prefactor(), n = p.n(), m = p.m();
-          return {[=](double r) { return C * (std::pow(r, -n) - std::pow(r, -m)); }, 1.0, m, {{C, n}, {-C, m}}};
+          return {[=](double r) { return C * (std::pow(r, -n) - std::pow(r, -m)); }, 1.0, m, {{C, n}, {-C, m}}, true};
         } else if constexpr (std::is_same_v<P, HeliumAbInitio>) {
           // Its well is 1 deep in its own units, and its tail the C6 one (with
           // retardation it falls faster still, as r^-7).
@@ -546,6 +546,7 @@ ExactSecondVirial::ExactSecondVirial(RadialPotential potential, double de_boer, 
   // The two integrals the grid must get right: at the lowest and the highest T.
   const auto weight = [&](double k, double a) { return 2.0 * a / std::numbers::pi * k * std::exp(-a * k * k); };
 
+  const double g = four_pi2 / (de_boer * de_boer);
   const auto compute_wave = [&](int l) {
     Wave wave{l, partial_wave_weight(statistics_, l) * (2.0 * l + 1.0), {}, {}, {}};
     if (wave.weight == 0.0) return wave;
@@ -573,7 +574,16 @@ ExactSecondVirial::ExactSecondVirial(RadialPotential potential, double de_boer, 
       double error = 0.0, size = 0.0, floor = 0.0;
       for (std::size_t i = 0; i < 15; ++i) {
         k[i] = mid + half * rule.x[i];
-        delta[i] = phase_shift(potential_, de_boer, l, k[i]);
+        // Where the wave meets only the weak tail, its first Born phase shift
+        // is below 1e-6 and the rest, of order its square, below 1e-12 rad:
+        // the Born shift serves (only where the terms are the whole potential).
+        double first_born = 0.0;
+        bool born_serves = potential_.tail_is_whole;
+        for (const auto& term : potential_.tail_terms) {
+          if (!(l > 0.5 * (term.second - 5.0) + 1.0)) born_serves = false;
+          else first_born -= g * term.first * std::pow(k[i], term.second - 2.0) * born_integral(term.second, l);
+        }
+        delta[i] = born_serves && std::abs(first_born) < 1e-6 ? first_born : phase_shift(potential_, de_boer, l, k[i]);
       }
       for (const double a : {a_min, a_max}) {
         double kronrod = 0.0, gauss = 0.0, magnitude = 0.0, plain = 0.0;
@@ -606,7 +616,6 @@ ExactSecondVirial::ExactSecondVirial(RadialPotential potential, double de_boer, 
   // phase shifts by less than 1e-10 of the sum at both end temperatures (the
   // difference, second order in the shifts, falls as l^-10 or faster); the
   // waves beyond take their Born shifts, summed in closed form per term.
-  const double g = four_pi2 / (de_boer * de_boer);
   const auto contribution = [&](const Wave& wave, double a, double T_star) {
     double sum = 0.0;
     for (const double E : wave.energies) sum += std::expm1(-E / T_star);

@@ -27,6 +27,7 @@ struct RadialPotential {
   // for lj and mie, the dispersion series otherwise. The partial waves of high
   // l see only this and take its Born phase shifts.
   std::vector<std::pair<double, double>> tail_terms;
+  bool tail_is_whole = false;  // the terms are the whole potential (lj, mie)
 };
 
 // Lennard-Jones (4 (r^-12 - r^-6)), Mie (C (r^-n - r^-m)) or helium from
