@@ -33,9 +33,9 @@ KEEP_MIE_BELOW = 0.7  # Mie kept where its RMS is at most 70 % of Lennard-Jones'
 
 def eos():
     path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "eos_second_virial.py")
-    spec = importlib.util.spec_from_file_location("eos_second_virial", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("eos_second_virial", path)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
