@@ -15,7 +15,7 @@ their standard errors do.
 
 Usage: scripts/fit_gas_library.py [path/to/lennard]   (default build/lennard)
 """
-import importlib.util
+import importlib
 import json
 import math
 import os
@@ -32,11 +32,9 @@ KEEP_MIE_BELOW = 0.7  # Mie kept where its RMS is at most 70 % of Lennard-Jones'
 
 
 def eos():
-    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "eos_second_virial.py")
-    found = importlib.util.spec_from_file_location("eos_second_virial", path)
-    module = importlib.util.module_from_spec(found)
-    found.loader.exec_module(module)
-    return module
+    """The equations of state of the B(T) files, from the script beside this one."""
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    return importlib.import_module("eos_second_virial")
 
 
 def significant(x, digits=3):
