@@ -184,6 +184,14 @@ void define_fit(py::module_& m) {
       q["order"] = "exact";
       q["statistics"] = statistics_name(fit.statistics->statistics);
       q["spin"] = fit.statistics->spin;
+      py::list states;
+      for (const BoundState& state : fit.exact->bound_states()) {
+        py::dict bound;
+        bound["l"] = state.l;
+        bound["energy_K"] = state.energy * fit.epsilon_K;
+        states.append(bound);
+      }
+      q["bound_states"] = states;
       d["quantum"] = q;
     }
     d["rms_cm3_per_mol"] = fit.rms_cm3_per_mol;

@@ -118,9 +118,15 @@ void write_fit_json(std::FILE* file, const DataSet& data, const FitResult& fit) 
   }
   if (fit.de_boer) document["de_boer_parameter"] = *fit.de_boer;
   if (fit.exact) {
+    // As a table's, with the bound states of the fitted gas.
+    nlohmann::ordered_json states = nlohmann::ordered_json::array();
+    for (const BoundState& state : fit.exact->bound_states()) {
+      states.push_back({{"l", state.l}, {"energy_K", state.energy * fit.epsilon_K}});
+    }
     document["quantum"] = {{"order", "exact"},
                            {"statistics", statistics_name(fit.statistics->statistics)},
-                           {"spin", fit.statistics->spin}};
+                           {"spin", fit.statistics->spin},
+                           {"bound_states", std::move(states)}};
   }
   document["rms_cm3_per_mol"] = fit.rms_cm3_per_mol;
   document["chi2"] = fit.chi2;

@@ -237,6 +237,11 @@ TEST(QuantumExactCommand, FitRecoversTheTableItsExactBMade) {
   EXPECT_NEAR(document.at("epsilon_K").get<double>(), 10.0, 1e-8);
   EXPECT_NEAR(document.at("sigma_A").get<double>(), 2.6, 1e-8);
   EXPECT_EQ(document.at("quantum").at("statistics"), "bose");
+  // The fitted gas's bound states are those a table of it reports.
+  const auto row = lennard::testing::run_program(dir, "-e 10 -s 2.6" + gas + " --tmin 10 --tmax 10 -f json -o -", "");
+  ASSERT_EQ(row.status, 0) << row.err;
+  EXPECT_EQ(document.at("quantum").at("bound_states").size(),
+            nlohmann::json::parse(row.out).at("quantum").at("bound_states").size());
 }
 
 }  // namespace exact
