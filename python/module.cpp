@@ -161,7 +161,9 @@ PYBIND11_MODULE(_lennard, m) {
   m.def("check_exact_potential", [](const std::string& potential) { radial_potential(parse_potential(potential)); },
         "potential"_a);
   m.def("check_pure_gas", [](const std::string& potential, const std::string& method, bool quantum) {
-    check_pure_gas(parse_potential(potential), lennard_python::method_named(method), quantum);
+    // "exact": the potential's exact B, as pure_gas_request reads it.
+    const Potential shape = parse_potential(potential);
+    check_pure_gas(shape, method == "exact" ? exact_method(shape) : lennard_python::method_named(method), quantum);
   }, "potential"_a, "method"_a, "quantum"_a);
 
   // The canonical names and the fractions (normalised when they only missed 1

@@ -30,14 +30,16 @@ Result = Any  # a float for scalar arguments, else an ndarray of float64
 
 
 def second_virial(T_K: ArrayLike, epsilon_K: Optional[ArrayLike] = None, sigma_A: Optional[ArrayLike] = None, *,
-                  potential: Optional[str] = None, gas: Optional[str] = None, method: str = "series",
+                  potential: Optional[str] = None, gas: Optional[str] = None, method: Optional[str] = None,
                   quantum: Union[bool, int, str] = False, molar_mass_g_per_mol: Optional[float] = None,
                   derivative: bool = False, threads: Optional[int] = None, statistics: Optional[str] = None,
                   spin: Optional[float] = None) -> Result:
     """B in cm^3/mol (or dB/dT in cm^3/(mol K) with derivative=True).
 
-    The series is exact to about 1e-14 relative (N_A exact); quadrature to
-    1e-12; trapezoid is the program's own 12-6 rule with N_A = 6.022e23.
+    method: by default the potential's exact B, as the program's (the series, or the
+    quadrature for he-abinitio and he3-abinitio, which have none). The series is
+    exact to about 1e-14 relative (N_A exact); quadrature to 1e-12; trapezoid is
+    the program's own 12-6 rule with N_A = 6.022e23.
     quantum: True or 1 adds the hbar^2 correction, 2 also the hbar^4 one;
     "exact" gives the exact quantum B (phase shifts and bound states, prepared
     once over [min T, max T] for each epsilon_K and sigma_A: seconds), with the
@@ -51,7 +53,7 @@ def second_virial(T_K: ArrayLike, epsilon_K: Optional[ArrayLike] = None, sigma_A
     T = _a.positive_array("T_K", T_K)
     kind, epsilon, sigma, mass, name = _a.gas_model(epsilon_K, sigma_A, potential, gas, order != 0, molar_mass_g_per_mol)
     statistics, spin = _a.spin_statistics(statistics, spin, exact, name)
-    _a.method(method, kind, order != 0)
+    method = _a.method(method, kind, order != 0)
     T, epsilon, sigma, shape = _a.broadcast("T_K, epsilon_K and sigma_A", T, epsilon, sigma)
     values, found = _lennard.second_virial(T, epsilon, sigma, kind, method, 1 if exact else order, mass, derivative,
                                            name, _a.threads(threads), exact, statistics, spin)
@@ -94,7 +96,7 @@ class Compressibility(NamedTuple):
 
 def compressibility(T_K: ArrayLike, pressure_bar: ArrayLike, epsilon_K: Optional[ArrayLike] = None,
                     sigma_A: Optional[ArrayLike] = None, *, potential: Optional[str] = None, gas: Optional[str] = None,
-                    method: str = "series", quantum: bool = False, molar_mass_g_per_mol: Optional[float] = None,
+                    method: Optional[str] = None, quantum: bool = False, molar_mass_g_per_mol: Optional[float] = None,
                     threads: Optional[int] = None) -> Compressibility:
     """(Z, V in cm^3/mol) of the gas from P = (RT/V)(1 + B/V + C/V^2); NaN, with a warning, where there is no
     gas root."""
@@ -102,7 +104,7 @@ def compressibility(T_K: ArrayLike, pressure_bar: ArrayLike, epsilon_K: Optional
     P = _a.positive_array("pressure_bar", pressure_bar)
     _a.quantum_order(quantum, highest=1)
     kind, epsilon, sigma, mass, name = _a.gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol)
-    _a.method(method, kind, bool(quantum))
+    method = _a.method(method, kind, bool(quantum))
     T, P, epsilon, sigma, shape = _a.broadcast("T_K, pressure_bar, epsilon_K and sigma_A", T, P, epsilon, sigma)
     Z, V, B, C, found = _lennard.compressibility(T, P, epsilon, sigma, kind, method, bool(quantum), mass, name,
                                                  _a.threads(threads))

@@ -159,6 +159,12 @@ METHODS = ("series", "quadrature", "trapezoid")
 
 
 def method(value: Any, kind: str, quantum: bool) -> str:
+    """The method as given; None: the potential's exact B, as the program's default (series, or the
+    quadrature for helium from first principles, which has no series)."""
+    if value is None:
+        value = "exact"
+        _lennard.check_pure_gas(kind, value, quantum)
+        return value
     if value not in METHODS:
         raise ValueError(f"method: expected one of {', '.join(METHODS)}, got {value!r}")
     _lennard.check_pure_gas(kind, value, quantum)

@@ -307,6 +307,12 @@ def test_exact_quantum_b_is_the_programs_to_the_last_bit():
     assert repr(lennard.second_virial(10.0, gas="helium", quantum="exact")) == row.split(",")[2]
 
 
+def test_helium_from_first_principles_needs_no_method_as_in_the_program():
+    # Helium-3 has no series for B: the default is the quadrature, as the program's.
+    row = program_json("--gas", "helium-3", "--tmin", "20", "--tmax", "20")["rows"][0]
+    assert lennard.second_virial(20.0, gas="helium-3") == row["B_cm3_per_mol"]
+
+
 def test_exact_quantum_characteristic_temperatures_are_the_programs():
     assert lennard.characteristic_temperatures(gas="helium", quantum="exact") == {
         key: value for key, value in program_json("--gas", "helium", "--quantum", "exact", "--summary").items()
