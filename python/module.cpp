@@ -113,11 +113,12 @@ void merge(std::vector<Diagnostic>& all, const std::vector<Diagnostic>& found) {
 }
 
 // The model's diagnostics for the values computed, one model per distinct
-// (epsilon, sigma); elements with a NaN input are left out. Z and P (the
-// pressures) may be empty and null.
+// (epsilon, sigma), the prepared one where there is one; elements with a NaN
+// input are left out. Z and P (the pressures) may be empty and null.
 py::list pure_diagnostics(const PureGasRequest& request, const double* T, const double* epsilon, const double* sigma,
                           const std::vector<double>& B, const std::vector<double>& B_classical,
-                          const std::vector<double>& Z, const double* P = nullptr) {
+                          const std::vector<double>& Z, const double* P = nullptr,
+                          const std::map<std::pair<double, double>, GasModel>* prepared = nullptr) {
   std::map<std::pair<double, double>, std::vector<std::size_t>> groups;
   for (std::size_t i = 0; i < B.size(); ++i) {
     if (!any_nan(T[i], epsilon[i], sigma[i], P ? P[i] : 0.0)) groups[{epsilon[i], sigma[i]}].push_back(i);
@@ -132,7 +133,12 @@ py::list pure_diagnostics(const PureGasRequest& request, const double* T, const 
       if (!Z.empty()) z.push_back(Z[i]);
       if (P) pressures.push_back(P[i]);
     }
-    merge(all, request.at(parameters.first, parameters.second).diagnostics(t, b, bc, z, pressures));
+    const GasModel* model = nullptr;
+    if (prepared != nullptr) {
+      if (const auto found = prepared->find(parameters); found != prepared->end()) model = &found->second;
+    }
+    merge(all, (model != nullptr ? *model : request.at(parameters.first, parameters.second))
+                   .diagnostics(t, b, bc, z, pressures));
   }
   return lennard_python::diagnostic_list(all);
 }
@@ -227,7 +233,7 @@ PYBIND11_MODULE(_lennard, m) {
         B_classical[i] = b.B_classical;
       }
     });
-    return py::make_tuple(out, pure_diagnostics(request, t, e, s, B, B_classical, {}));
+    return py::make_tuple(out, pure_diagnostics(request, t, e, s, B, B_classical, {}, nullptr, &prepared));
   }, "T_K"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "method"_a, "quantum"_a, "molar_mass_g_per_mol"_a,
      "derivative"_a, "gas"_a, "threads"_a, "exact"_a, "statistics"_a, "spin"_a);
 

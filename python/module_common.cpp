@@ -38,6 +38,7 @@ const char* kind_name(DiagnosticKind kind) {
     case DiagnosticKind::below_triple_point: return "below_triple_point";
     case DiagnosticKind::dense_gas: return "dense_gas";
     case DiagnosticKind::outside_fitted_range: return "outside_fitted_range";
+    case DiagnosticKind::exact_continued_by_series: return "exact_continued_by_series";
   }
   return "";
 }
@@ -129,6 +130,7 @@ py::list diagnostic_list(const std::vector<Diagnostic>& found) {
     item["gas"] = d.gas;
     item["range_lo_K"] = d.range_K.first;
     item["range_hi_K"] = d.range_K.second;
+    item["junction_difference_cm3_per_mol"] = d.junction_difference_cm3_per_mol;
     list.append(item);
   }
   return list;

@@ -174,7 +174,8 @@ def method(value: Any, kind: str, quantum: bool) -> str:
 # The model's diagnostics, with the reasons the program warns of.
 _DIAGNOSTICS = {
     "quantum_expansion_unreliable": "between T = {T_lo_K!r} K and T = {T_hi_K!r} K the quantum correction exceeds "
-                                    "20% of |B_classical| (or of b0): the hbar^2 expansion is unreliable there",
+                                    "9% of |B_classical| (or of b0): the hbar^2 expansion is unreliable there: "
+                                    "use quantum=\"exact\"",
     "quantum_fit_used_classically": "the parameters of {gas} were fitted with the quantum correction; without "
                                     "quantum=True, B drifts from the data at low temperatures",
     "no_gas_root": "the virial equation truncated after C has no gas root between T = {T_lo_K!r} K and "
@@ -189,6 +190,9 @@ _DIAGNOSTICS = {
     "outside_fitted_range": "the parameters of {gas} were fitted to B(T) between {range_lo_K!r} K and "
                             "{range_hi_K!r} K; between T = {T_lo_K!r} K and T = {T_hi_K!r} K ({count} temperatures) "
                             "B is an extrapolation of the model",
+    "exact_continued_by_series": "above T = {range_lo_K!r} K the phase shifts would cost too much; between T = "
+                                 "{T_lo_K!r} K and T = {T_hi_K!r} K ({count} temperatures) B follows the semiclassical "
+                                 "series to hbar^4{junction}",
 }
 
 # Warnings about the model's validity rather than about the numbers computed.
@@ -199,9 +203,13 @@ def warn(diagnostics: list) -> None:
     """Warns at the caller of the public function."""
     for found in diagnostics:
         category = UserWarning if found["kind"] in _USER_WARNINGS else RuntimeWarning
-        message = _DIAGNOSTICS[found["kind"]].format(**found)
+        junction = found.get("junction_difference_cm3_per_mol")
+        junction = (" (what it leaves out is not measured)" if junction != junction else
+                    f", which differs from the exact B by {junction!r} cm3/mol at {found['range_lo_K']!r} K, and less above")
+        message = _DIAGNOSTICS[found["kind"]].format(junction=junction, **found)
         if found["count"] == 1:
             # One temperature: "at T", as the program says it.
-            message = message.replace(f"between T = {found['T_lo_K']!r} K and T = {found['T_hi_K']!r} K (1 temperatures)",
-                                      f"at T = {found['T_lo_K']!r} K")
+            between = f"between T = {found['T_lo_K']!r} K and T = {found['T_hi_K']!r} K"
+            at = f"at T = {found['T_lo_K']!r} K"
+            message = message.replace(between + " (1 temperatures)", at).replace(between, at)
         warnings.warn(message, category, stacklevel=3)

@@ -70,6 +70,19 @@ void warn_of(const std::vector<Diagnostic>& diagnostics, std::optional<double> p
                      "hbar^2 no es fiable allí: use --quantum exact.\n",
                      where(d).c_str());
         break;
+      case DiagnosticKind::exact_continued_by_series:
+        std::fprintf(err,
+                     "Aviso: por encima de %s K los desfases costarían demasiado; %s (%zu %s) B sigue la serie "
+                     "semiclásica hasta hbar^4",
+                     shortest(d.range_K.first).c_str(), where(d).c_str(), d.count,
+                     d.count == 1 ? "temperatura" : "temperaturas");
+        if (std::isnan(d.junction_difference_cm3_per_mol)) {
+          std::fputs(" (lo que deja fuera no se ha medido).\n", err);
+        } else {
+          std::fprintf(err, ", que en %s K difiere del B exacto en %s cm3/mol y menos por encima.\n",
+                       shortest(d.range_K.first).c_str(), shortest(d.junction_difference_cm3_per_mol).c_str());
+        }
+        break;
     }
   }
 }

@@ -37,6 +37,7 @@ std::string quantum_text(const Table& table) {
     text += (i == 0 ? ": " : ", ") + std::string("l=") + std::to_string(table.bound_states[i].l) +
             " E=" + shortest(energy_K(table, table.bound_states[i])) + " K";
   }
+  if (table.series_above_K) text += "; semiclassical series above " + shortest(*table.series_above_K) + " K";
   return text;
 }
 
@@ -137,6 +138,7 @@ nlohmann::ordered_json table_json(const Table& table) {
         states.push_back({{"l", state.l}, {"energy_K", energy_K(table, state)}});
       }
       quantum["bound_states"] = std::move(states);
+      if (table.series_above_K) quantum["series_above_K"] = *table.series_above_K;
     } else {
       quantum["order"] = table.quantum_order;
     }

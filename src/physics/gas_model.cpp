@@ -29,7 +29,7 @@ constexpr double unreliable_correction = 0.09;
 template <class Predicate>
 std::optional<Diagnostic> where(DiagnosticKind kind, const std::vector<double>& T_K, const std::string& gas,
                                 Predicate holds) {
-  Diagnostic d{kind, nan, nan, 0, gas, {}};
+  Diagnostic d{kind, nan, nan, 0, gas, {}, 0.0};
   for (std::size_t i = 0; i < T_K.size(); ++i) {
     if (!holds(i)) continue;
     d.T_lo_K = d.count == 0 ? T_K[i] : std::min(d.T_lo_K, T_K[i]);
@@ -201,6 +201,11 @@ std::vector<BoundState> GasModel::bound_states() const {
       .bound_states();
 }
 
+std::optional<double> GasModel::exact_series_above_K() const {
+  if (!exact_ || !std::isfinite(exact_->series_above())) return std::nullopt;
+  return exact_->series_above() * pure_.epsilon_K;
+}
+
 SecondVirial GasModel::second_virial(double T_K, bool with_derivative) const {
   if (is_mixture()) {
     const MixtureSecondVirial b = mixture_second_virial(mixture_, T_K, quantum_);
@@ -297,7 +302,7 @@ std::vector<Diagnostic> GasModel::diagnostics(const std::vector<double>& T_K, co
   std::vector<Diagnostic> found;
   const std::string name = is_mixture() ? std::string() : pure_.name;
   for (const std::string& gas : fitted_with_quantum_) {
-    Diagnostic d{DiagnosticKind::quantum_fit_used_classically, nan, nan, 0, gas, {}};
+    Diagnostic d{DiagnosticKind::quantum_fit_used_classically, nan, nan, 0, gas, {}, 0.0};
     if (auto all = where(d.kind, T_K, gas, [](std::size_t) { return true; })) d = *all;
     found.push_back(d);
   }
@@ -326,6 +331,15 @@ std::vector<Diagnostic> GasModel::diagnostics(const std::vector<double>& T_K, co
           })) {
         found.push_back(*d);
       }
+    }
+  }
+  if (exact_ && std::isfinite(exact_->series_above())) {
+    const double junction_K = exact_->series_above() * pure_.epsilon_K;
+    if (auto d = where(DiagnosticKind::exact_continued_by_series, T_K, name,
+                       [&](std::size_t i) { return T_K[i] > junction_K; })) {
+      d->range_K = {junction_K, junction_K};
+      d->junction_difference_cm3_per_mol = laboratory_B(exact_->series_junction_difference(), pure_.sigma_A);
+      found.push_back(*d);
     }
   }
   if (quantum_ && !pure_.quantum_exact) {

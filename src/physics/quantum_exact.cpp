@@ -16,6 +16,7 @@
 
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/parallel.hpp"
+#include "lennard/physics/quantum.hpp"
 #include "lennard/physics/shortest.hpp"
 #include "lennard/physics/helium_potential.hpp"
 
@@ -64,7 +65,7 @@ class HermiteTable {
 }  // namespace
 
 RadialPotential radial_potential(const Potential& potential) {
-  return std::visit(
+  RadialPotential radial = std::visit(
       [&](const auto& p) -> RadialPotential {
         using P = std::decay_t<decltype(p)>;
         if constexpr (std::is_same_v<P, LennardJones>) {
@@ -72,10 +73,10 @@ RadialPotential radial_potential(const Potential& potential) {
                     const double x6 = 1.0 / (r * r * r * r * r * r);
                     return 4.0 * x6 * (x6 - 1.0);
                   },
-                  1.0, 6.0, {{4.0, 12.0}, {-4.0, 6.0}}, true};
+                  1.0, 6.0, {{4.0, 12.0}, {-4.0, 6.0}}, true, std::nullopt};
         } else if constexpr (std::is_same_v<P, Mie>) {
           const double C = p.prefactor(), n = p.n(), m = p.m();
-          return {[=](double r) { return C * (std::pow(r, -n) - std::pow(r, -m)); }, 1.0, m, {{C, n}, {-C, m}}, true};
+          return {[=](double r) { return C * (std::pow(r, -n) - std::pow(r, -m)); }, 1.0, m, {{C, n}, {-C, m}}, true, std::nullopt};
         } else if constexpr (std::is_same_v<P, HeliumAbInitio>) {
           // Its well is 1 deep in its own units, and its tail the C6 one (with
           // retardation it falls faster still, as r^-7).
@@ -92,12 +93,16 @@ RadialPotential radial_potential(const Potential& potential) {
                   1.0,
                   6.0,
                   {term(1.460977837725 + 1.1445e-3, 6.0), term(14.11785737 + 6.519e-3, 8.0),
-                   term(183.691075 + 6.68e-2, 10.0)}};
+                   term(183.691075 + 6.68e-2, 10.0)},
+                  false,
+                  std::nullopt};
         } else {
           throw InvalidArgument(Parameter::quantum, potential_name(potential), Reason::needs_smooth_potential);
         }
       },
       potential);
+  radial.source = potential;
+  return radial;
 }
 
 namespace {
@@ -534,13 +539,21 @@ ExactSecondVirial::ExactSecondVirial(RadialPotential potential, double de_boer, 
     throw InvalidArgument(Parameter::temperature, shortest(T_star_min), Reason::not_positive);
   }
   const double four_pi2 = two_pi * two_pi;
-  const double a_max = de_boer * de_boer / (four_pi2 * T_star_min);  // the lowest T
-  const double a_min = de_boer * de_boer / (four_pi2 * T_star_max);
-  const double k_max = t_cutoff / std::sqrt(a_min);
-  if (k_max > max_wavenumber) {
-    const double T_star_limit = T_star_max * (max_wavenumber / k_max) * (max_wavenumber / k_max);
-    throw InvalidArgument(Parameter::quantum, shortest(T_star_max), Reason::too_costly, {shortest(T_star_limit)});
+  // The phase shifts serve T* up to where they need wavenumbers beyond
+  // max_wavenumber; the semiclassical series answers above.
+  double T_hi = T_star_max;
+  const double k_needed = t_cutoff * two_pi * std::sqrt(T_star_max) / de_boer;
+  if (k_needed > max_wavenumber) {
+    T_hi = T_star_max * (max_wavenumber / k_needed) * (max_wavenumber / k_needed);
+    if (!potential_.source) {
+      throw InvalidArgument(Parameter::quantum, shortest(T_star_max), Reason::too_costly, {shortest(T_hi)});
+    }
+    series_above_ = T_hi;
   }
+  const double T_lo = std::min(T_star_min, T_hi);
+  const double a_max = de_boer * de_boer / (four_pi2 * T_lo);  // the lowest T
+  const double a_min = de_boer * de_boer / (four_pi2 * T_hi);
+  const double k_max = t_cutoff / std::sqrt(a_min);
   static const KronrodRule rule;
 
   // The two integrals the grid must get right: at the lowest and the highest T.
@@ -629,6 +642,22 @@ ExactSecondVirial::ExactSecondVirial(RadialPotential potential, double de_boer, 
     }
     return partial_wave_weight(statistics_, l) * (2.0 * l + 1.0) * sum;
   };
+  if (T_star_min > T_hi) {
+    // Every T* asked for lies above what the phase shifts reach: the series
+    // answers throughout, and what it leaves out is not measured here (it
+    // would take the costliest preparation of all). The bound states still
+    // describe the pair; their number falls with l.
+    junction_difference_ = std::numeric_limits<double>::quiet_NaN();
+    for (int l = 0;; ++l) {
+      if (partial_wave_weight(statistics_, l) == 0.0) continue;
+      const std::vector<double> energies = bound_state_energies(potential_, de_boer, l);
+      if (energies.empty()) break;
+      for (const double E : energies) bound_states_.push_back({l, E});
+    }
+    std::sort(bound_states_.begin(), bound_states_.end(),
+              [](const BoundState& x, const BoundState& y) { return x.energy < y.energy; });
+    return;
+  }
   const std::size_t block = 8;
   double total_low = 0.0, total_high = 0.0;
   int next_l = 0;
@@ -639,7 +668,7 @@ ExactSecondVirial::ExactSecondVirial(RadialPotential potential, double de_boer, 
     });
     double beyond_born_low = 0.0, beyond_born_high = 0.0;
     for (Wave& wave : computed) {
-      const double low = contribution(wave, a_max, T_star_min), high = contribution(wave, a_min, T_star_max);
+      const double low = contribution(wave, a_max, T_lo), high = contribution(wave, a_min, T_hi);
       total_low += low, total_high += high;
       beyond_born_low += low - born(wave.l, a_max);
       beyond_born_high += high - born(wave.l, a_min);
@@ -675,6 +704,15 @@ ExactSecondVirial::ExactSecondVirial(RadialPotential potential, double de_boer, 
   }
   std::sort(bound_states_.begin(), bound_states_.end(),
             [](const BoundState& x, const BoundState& y) { return x.energy < y.energy; });
+  if (std::isfinite(series_above_)) junction_difference_ = phase_shift_sum(T_hi).B - semiclassical(T_hi).B;
+}
+
+ReducedVirial ExactSecondVirial::semiclassical(double T_star) const {
+  // Exchange falls off as exp(-(core/thermal wavelength)^2) long before the
+  // phase shifts stop: what remains is Boltzmann's B.
+  ReducedVirial v = reduced_virial_exact(*potential_.source, T_star);
+  const ReducedVirial shift = reduced_quantum_shift(*potential_.source, T_star, de_boer_, 2);
+  return {v.B + shift.B, v.dB_dT + shift.dB_dT};
 }
 
 ReducedVirial ExactSecondVirial::reduced_exchange(double T_star) const {
@@ -690,6 +728,10 @@ ReducedVirial ExactSecondVirial::reduced(double T_star) const {
     throw InvalidArgument(Parameter::temperature, shortest(T_star), Reason::outside_prepared_range,
                           {shortest(T_star_min_), shortest(T_star_max_)});
   }
+  return T_star > series_above_ || waves_.empty() ? semiclassical(T_star) : phase_shift_sum(T_star);
+}
+
+ReducedVirial ExactSecondVirial::phase_shift_sum(double T_star) const {
   const double a = de_boer_ * de_boer_ / (two_pi * two_pi * T_star);
   // S = Sum_l w (2l+1) [...] and dS/dT*, with da/dT* = -a/T*.
   double S = 0.0, dS = 0.0;

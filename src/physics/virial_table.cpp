@@ -1,5 +1,7 @@
 #include "lennard/physics/virial_table.hpp"
 
+#include <algorithm>
+
 #include <cmath>
 
 #include "lennard/physics/compressibility.hpp"
@@ -56,6 +58,11 @@ Table compute_table(const GasModel& model, const std::vector<double>& temperatur
   table.quantum_exact = pure.quantum_exact && !model.is_mixture();
   table.statistics = pure.statistics;
   table.bound_states = model.bound_states();
+  if (const std::optional<double> junction = model.exact_series_above_K();
+      junction && !temperatures_K.empty() &&
+      *std::max_element(temperatures_K.begin(), temperatures_K.end()) > *junction) {
+    table.series_above_K = junction;
+  }
   for (const Component& c : model.mixture().components) table.mixture.push_back({c.name, c.mole_fraction});
   const bool mixture = model.is_mixture();
   const Columns columns = add_columns(table, quantities, model.quantum(), model.mixture().components.size() == 2,

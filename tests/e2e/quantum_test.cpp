@@ -200,7 +200,6 @@ TEST(QuantumExactCommand, Refusals) {
       {"--mix He:0.5,Ne:0.5 --quantum exact", "no se aplica a mezclas"},
       {"fit " + data + " -p sw:1.5 --mass 4 --quantum exact", "potencial continuo"},
       {"fit " + data + " --mass 4 --quantum --statistics bose", "--statistics solo sirve con --quantum exact"},
-      {"-e 120 -s 3.4 --mass 40 --quantum exact", "llevaría demasiado tiempo"},
   };
   for (const auto& [args, refusal] : cases) {
     const auto run = lennard::testing::run_program(dir, args + " -o -", "");
@@ -208,6 +207,21 @@ TEST(QuantumExactCommand, Refusals) {
     EXPECT_NE(run.err.find(refusal), std::string::npos) << args << ": " << run.err;
     EXPECT_EQ(run.out, "") << args;
   }
+}
+
+// Above what the phase shifts reach (some 400 K for helium-4), B continues as
+// the semiclassical series, says so, and stays on the first-principles values
+// of Harvey and Garberoglio (2025) for helium-4: 8.621164 cm^3/mol at 1500 K.
+TEST(QuantumExactCommand, HeliumBeyondThePhaseShiftsFollowsTheSeries) {
+  lennard::testing::ScratchDir dir;
+  const auto run =
+      lennard::testing::run_program(dir, "--gas helium-4 --quantum exact --tmin 1500 --tmax 1500 -f json -o -", "");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto document = nlohmann::json::parse(run.out);
+  EXPECT_NEAR(document.at("rows").at(0).at("B_cm3_per_mol").get<double>(), 8.621164, 2e-5);
+  EXPECT_LT(document.at("quantum").at("series_above_K").get<double>(), 1500.0);
+  EXPECT_EQ(document.at("quantum").at("bound_states").size(), 1u);
+  EXPECT_NE(run.err.find("B sigue la serie semiclásica hasta hbar^4"), std::string::npos) << run.err;
 }
 
 // --summary's Boyle temperature of the exact quantum B is where the table's B

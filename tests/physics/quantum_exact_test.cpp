@@ -162,6 +162,30 @@ TEST(QuantumExact, HeliumAgreesWithFirstPrinciplesValues) {
   EXPECT_TRUE(three.bound_states().empty());
 }
 
+// Where the phase shifts stop (here at k = 30/sigma, T* = 3.6 for a
+// helium-like Lambda*), the semiclassical series takes over. The difference it
+// reports at the junction is what a separate exact preparation gives there,
+// and above it the series stays closer than that to the exact B (T* = 10,
+// prepared with the phase shifts reaching it).
+TEST(QuantumExact, SeriesContinuesTheExactBWhereThePhaseShiftsStop) {
+  const lennard::RadialPotential lj = lennard::radial_potential(lennard::LennardJones{});
+  const double de_boer = 2.63;
+  const lennard::ExactSecondVirial hybrid(lj, de_boer, {}, 1.0, 20.0, 0, 30.0);
+  const double junction = hybrid.series_above();
+  ASSERT_GT(junction, 1.0);
+  ASSERT_LT(junction, 20.0);
+  const lennard::ExactSecondVirial at_junction(lj, de_boer, {}, junction, junction);
+  const double difference = hybrid.series_junction_difference();
+  const lennard::Potential shape = lennard::LennardJones{};
+  EXPECT_NEAR(difference,
+              at_junction.reduced(junction).B - lennard::reduced_virial_series(junction).B -
+                  lennard::reduced_quantum_shift(shape, junction, de_boer, 2).B,
+              1e-9);
+  const lennard::ExactSecondVirial at_ten(lj, de_boer, {}, 10.0, 10.0);
+  EXPECT_LT(std::abs(hybrid.reduced(10.0).B - at_ten.reduced(10.0).B), 0.5 * std::abs(difference));
+  EXPECT_GT(std::abs(difference), 1e-4);  // the test means something: the series alone is visibly off
+}
+
 // dB*/dT* against central differences of B* at h and h/2, Richardson-combined
 // (error ~ h^4), with bosons' weights, a bound state and exchange in play.
 TEST(QuantumExact, DerivativeAgreesWithADifferenceOfB) {

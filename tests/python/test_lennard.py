@@ -168,8 +168,10 @@ def test_threads_get_the_values_of_one_thread():
 
 
 def test_warns_as_the_program_does():
-    with pytest.warns(RuntimeWarning, match="hbar\\^2 expansion is unreliable"):
+    with pytest.warns(RuntimeWarning, match="at T = 10.0 K the quantum correction exceeds 9% .* hbar\\^2 expansion"):
         lennard.second_virial([10.0, 300.0], gas="helium", quantum=True)
+    with pytest.warns(RuntimeWarning, match="at T = 1500.0 K B follows the semiclassical series to hbar\\^4"):
+        lennard.second_virial(1500.0, gas="helium-4", quantum="exact")
     with pytest.warns(RuntimeWarning, match="fitted with the quantum correction"):
         lennard.second_virial(300.0, gas="helium")
     with pytest.warns(RuntimeWarning, match="fitted with the quantum correction"):

@@ -91,6 +91,9 @@ enum class DiagnosticKind {
   dense_gas,
   // A library gas outside the range of T its parameters were fitted over.
   outside_fitted_range,
+  // The exact quantum B continued by its semiclassical series (to hbar^4)
+  // above the T the phase shifts reach.
+  exact_continued_by_series,
 };
 
 // One finding over the temperatures examined: the lowest and highest T it
@@ -101,8 +104,11 @@ struct Diagnostic {
   double T_lo_K, T_hi_K;
   std::size_t count;
   std::string gas;
-  // outside_fitted_range: the range fitted, which the warning names.
+  // outside_fitted_range: the range fitted, which the warning names;
+  // exact_continued_by_series: the T where the series takes over, twice.
   std::pair<double, double> range_K{};
+  // exact_continued_by_series: the exact B less the series there, cm^3/mol.
+  double junction_difference_cm3_per_mol = 0.0;
 };
 
 class GasModel {
@@ -129,6 +135,9 @@ class GasModel {
   // With quantum_exact, the bound states of the pair (those prepared, or found
   // now); empty otherwise.
   std::vector<BoundState> bound_states() const;
+  // With the prepared states: the T above which B is the semiclassical series
+  // (the phase shifts would cost too much), if the prepared range reaches it.
+  std::optional<double> exact_series_above_K() const;
 
   // With quantum_exact, B and dB/dT come from the prepared states when T lies
   // in the prepared range, otherwise from states prepared for T alone (slow).

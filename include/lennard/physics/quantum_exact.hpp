@@ -8,6 +8,8 @@
 #pragma once
 
 #include <functional>
+#include <limits>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -28,6 +30,9 @@ struct RadialPotential {
   // l see only this and take its Born phase shifts.
   std::vector<std::pair<double, double>> tail_terms;
   bool tail_is_whole = false;  // the terms are the whole potential (lj, mie)
+  // The potential it was made from: where the phase shifts would cost too
+  // much, its semiclassical B (classical, hbar^2 and hbar^4 terms) takes over.
+  std::optional<Potential> source;
 };
 
 // Lennard-Jones (4 (r^-12 - r^-6)), Mie (C (r^-n - r^-m)) or helium from
@@ -119,9 +124,12 @@ struct BoundState {
 class ExactSecondVirial {
  public:
   // Throws InvalidArgument (temperature) unless 0 < T_star_min <= T_star_max are
-  // finite, and (quantum, too_costly) where the hottest T* needs wavenumbers
-  // beyond max_wavenumber (in 1/sigma): the work grows as its square, some
-  // 10 s at 100 (k_max = 6.6 sqrt(4 pi^2 T*)/Lambda*).
+  // finite. The hottest T* needs wavenumbers up to k_max = 6.6 sqrt(4 pi^2 T*)/Lambda*
+  // and the work grows as its square, some 10 s at 100/sigma: the phase
+  // shifts stop at max_wavenumber (in 1/sigma), and above the T* they reach
+  // (series_above()) B* is the semiclassical series of potential.source,
+  // Boltzmann's B to order hbar^4. Without a source, that throws
+  // InvalidArgument (quantum, too_costly) instead.
   ExactSecondVirial(RadialPotential potential, double de_boer, SpinStatistics statistics, double T_star_min,
                     double T_star_max, unsigned threads = 0, double max_wavenumber = 100.0);
 
@@ -130,12 +138,21 @@ class ExactSecondVirial {
   ReducedVirial reduced(double T_star) const;
   // The exchange part alone, B*_exchange and its derivative.
   ReducedVirial reduced_exchange(double T_star) const;
+  // The T* above which reduced() is the semiclassical series (+inf where the
+  // phase shifts serve the whole range), and the exact B* less the series
+  // there (0 without a series; NaN, not measured, where every T* asked for
+  // lies above). Above it the difference, of order hbar^6, falls further with
+  // T* (as T*^-3 for Lennard-Jones at Lambda* = 2.6).
+  double series_above() const { return series_above_; }
+  double series_junction_difference() const { return junction_difference_; }
 
   // The bound states with their l, deepest first; all of them, whatever their weight.
   const std::vector<BoundState>& bound_states() const { return bound_states_; }
   double de_boer() const { return de_boer_; }
 
  private:
+  ReducedVirial phase_shift_sum(double T_star) const;
+  ReducedVirial semiclassical(double T_star) const;
   struct Wave {
     int l;
     double weight;                  // w_l (2l+1)
@@ -145,6 +162,8 @@ class ExactSecondVirial {
   double de_boer_;
   SpinStatistics statistics_;
   double T_star_min_, T_star_max_;
+  double series_above_ = std::numeric_limits<double>::infinity();
+  double junction_difference_ = 0.0;
   std::vector<Wave> waves_;
   RadialPotential potential_;
   // Sum over the waves beyond the last computed of w_l (2l+1) I_s(l), per tail term.

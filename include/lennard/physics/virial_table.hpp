@@ -51,6 +51,8 @@ struct Table {
   bool quantum_exact = false;
   SpinStatistics statistics{};
   std::vector<BoundState> bound_states{};
+  // With quantum_exact: the T above which B is the semiclassical series, if any row lies there.
+  std::optional<double> series_above_K{};
 
   // The column with this key, or nullptr.
   const Column* column(std::string_view key) const;
