@@ -63,6 +63,11 @@ function(lennard_generate_gas_library json_path template output)
     else()
       string(JSON quantum GET "${json}" gases ${i} fitted quantum)
     endif()
+    # "quantum": true (the first correction) or "exact" (the exact quantum B).
+    set(exact_quantum false)
+    if(quantum STREQUAL "exact")
+      set(exact_quantum true)
+    endif()
     if(quantum)
       set(quantum true)
     else()
@@ -110,7 +115,7 @@ function(lennard_generate_gas_library json_path template output)
     string(APPEND records
            "      {R\"g(${name})g\", R\"g(${formula})g\", {${aliases}}, ${molar_mass_g_per_mol}, R\"g(${potential})g\",\n"
            "       ${epsilon_K}, ${sigma_A}, R\"g(${source})g\", R\"g(${equation_of_state})g\", {${coefficients_from}},\n"
-           "       R\"g(${data})g\", ${quantum}, R\"g(${statistics})g\", ${spin},\n"
+           "       R\"g(${data})g\", ${quantum}, ${exact_quantum}, R\"g(${statistics})g\", ${spin},\n"
            "       {${models}}, ${fit_lo}, ${fit_hi}, ${triple_point_K}, ${critical_temperature_K}, ${critical_pressure_MPa},\n"
            "       ${critical_density_mol_per_m3}, ${vapour}, ${sublimation}},\n")
   endforeach()

@@ -93,6 +93,7 @@ py::dict gas_dict(const Gas& gas) {
   d["epsilon_K"] = gas.epsilon_K;
   d["sigma_A"] = gas.sigma_A;
   d["fitted_with_quantum_correction"] = gas.fitted_with_quantum;
+  d["fitted_with_exact_quantum"] = gas.fitted_with_exact_quantum;
   d["statistics"] = statistics_name(gas.statistics);
   d["spin"] = gas.spin;
   d["source"] = gas.source;
@@ -131,6 +132,9 @@ py::list diagnostic_list(const std::vector<Diagnostic>& found) {
     item["range_lo_K"] = d.range_K.first;
     item["range_hi_K"] = d.range_K.second;
     item["junction_difference_cm3_per_mol"] = d.junction_difference_cm3_per_mol;
+    item["quantum_option"] = d.kind == DiagnosticKind::quantum_fit_used_classically && find_gas(d.gas).fitted_with_exact_quantum
+                                 ? "quantum=\"exact\""
+                                 : "quantum=True";
     list.append(item);
   }
   return list;

@@ -177,7 +177,7 @@ _DIAGNOSTICS = {
                                     "9% of |B_classical| (or of b0): the hbar^2 expansion is unreliable there: "
                                     "use quantum=\"exact\"",
     "quantum_fit_used_classically": "the parameters of {gas} were fitted with the quantum correction; without "
-                                    "quantum=True, B drifts from the data at low temperatures",
+                                    "{quantum_option}, B drifts from the data at low temperatures",
     "no_gas_root": "the virial equation truncated after C has no gas root between T = {T_lo_K!r} K and "
                    "T = {T_hi_K!r} K ({count} temperatures): Z and V are NaN there",
     "condensed": "{gas} is not a gas between T = {T_lo_K!r} K and T = {T_hi_K!r} K ({count} temperatures): the "

@@ -23,9 +23,11 @@ void warn_of(const std::vector<Diagnostic>& diagnostics, std::optional<double> p
     switch (d.kind) {
       case DiagnosticKind::quantum_fit_used_classically:
         std::fprintf(err,
-                     "Aviso: los parámetros de %s se ajustaron con la corrección cuántica; sin --quantum, B se aleja "
-                     "de los datos a temperaturas bajas.\n",
-                     d.gas.c_str());
+                     "Aviso: los parámetros de %s se ajustaron con %s; sin %s, B se aleja de los datos a "
+                     "temperaturas bajas.\n",
+                     d.gas.c_str(),
+                     find_gas(d.gas).fitted_with_exact_quantum ? "el B cuántico exacto" : "la corrección cuántica",
+                     find_gas(d.gas).fitted_with_exact_quantum ? "--quantum exact" : "--quantum");
         break;
       case DiagnosticKind::no_gas_root:
         // Their V and Z stay NaN (null in json).

@@ -246,6 +246,11 @@ std::string spanish_source(const Gas& gas) {
   std::string text = "parámetros del B(T) ";
   text += std::holds_alternative<LennardJones>(gas.potential) ? "de Lennard-Jones"
                                                               : "del potencial " + potential_name(gas.potential);
+  if (gas.fitted_with_exact_quantum) {
+    return text + ", con el B cuántico exacto, ajustados aquí con 'lennard fit' a los segundos coeficientes del "
+                  "virial de primeros principios de data/" + gas.fitted_data +
+           " (su cabecera cita la fuente). Masa molar: la de la sustancia natural.";
+  }
   text += gas.fitted_with_quantum ? ", con su primera corrección cuántica," : "";
   text += " ajustados aquí con 'lennard fit' a los segundos coeficientes del virial de data/" + gas.fitted_data +
           ", que son los de la ecuación de estado de " + gas.equation_of_state;
@@ -271,6 +276,7 @@ void write_gas_library(std::FILE* file, Format format) {
                       {"epsilon_K", gas.epsilon_K},
                       {"sigma_A", gas.sigma_A},
                       {"fitted_with_quantum_correction", gas.fitted_with_quantum},
+                      {"fitted_with_exact_quantum", gas.fitted_with_exact_quantum},
                       {"statistics", statistics_name(gas.statistics)},
                       {"spin", gas.spin},
                       {"source", gas.source}});
@@ -299,13 +305,14 @@ void write_gas_library(std::FILE* file, Format format) {
   }
   std::fputs("# Biblioteca de gases: potencial de Lennard-Jones 12-6 (o Mie N-6 donde ajusta mejor: el de menor residuo "
              "es el de --gas; -p lj elige el de Lennard-Jones) ajustado a B(T) de ecuaciones de estado de "
-             "referencia (helium-4 y helium-3: el potencial de helio de primeros principios, he-abinitio y he3-abinitio, sin ajuste).\n# (*) ajustado con la corrección cuántica de primer orden: úsese con --quantum.\n",
+             "referencia (helium-4 y helium-3: el potencial de helio de primeros principios, he-abinitio y he3-abinitio, sin ajuste).\n# (*) ajustado con la corrección cuántica de primer orden: úsese con --quantum.\n# (**) ajustado con el B cuántico exacto a B(T) de primeros principios: úsese con --quantum exact.\n",
              file);
   // "fórmula" takes one byte more than it shows.
   std::fprintf(file, "# %-21s %-9s %15s %10s %13s\n", "nombre", "fórmula", "epsilon/k_B (K)", "sigma (A)",
                "M (g/mol)");
   for (const Gas& gas : gas_library()) {
-    const std::string name = gas.name + (gas.fitted_with_quantum ? " (*)" : "");
+    const std::string name =
+        gas.name + (gas.fitted_with_exact_quantum ? " (**)" : gas.fitted_with_quantum ? " (*)" : "");
     std::fprintf(file, "%-23s %-8s %15s %10s %13s\n", name.c_str(), gas.formula.c_str(),
                  shortest(gas.epsilon_K).c_str(), shortest(gas.sigma_A).c_str(),
                  shortest(gas.molar_mass_g_per_mol).c_str());

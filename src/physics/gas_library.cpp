@@ -24,7 +24,7 @@ std::vector<Gas> build_library() {
                      r.molar_mass_g_per_mol, parse_potential(r.potential), r.epsilon_K, r.sigma_A, r.source,
                      r.equation_of_state,
                      std::vector<std::string>(r.coefficients_from.begin(), r.coefficients_from.end()),
-                     r.fitted_data, r.fitted_with_quantum, statistics_named(r.statistics), r.spin, {}, std::nullopt,
+                     r.fitted_data, r.fitted_with_quantum, r.fitted_with_exact_quantum, statistics_named(r.statistics), r.spin, {}, std::nullopt,
                      r.triple_point_K, r.critical_temperature_K, r.critical_pressure_MPa,
                      r.critical_density_mol_per_m3, r.vapour_pressure, r.sublimation});
     Gas& gas = gases.back();

@@ -40,6 +40,7 @@ struct Gas {
   std::vector<std::string> coefficients_from;  // where its coefficients were taken from, if not the paper
   std::string fitted_data;   // the data file they were fitted to, relative to data/; empty when not fitted
   bool fitted_with_quantum;  // fitted with the first quantum correction: use it with them
+  bool fitted_with_exact_quantum;  // fitted with the exact quantum B instead (to first-principles B)
   // The statistics and nuclear spin of its molecules, for the exact quantum B.
   // Molecules are taken as Boltzmann particles: no treatment of their
   // nuclear-spin states is used.
@@ -102,6 +103,7 @@ struct GasRecord {
   std::vector<const char*> coefficients_from;
   const char* fitted_data;
   bool fitted_with_quantum;
+  bool fitted_with_exact_quantum;
   const char* statistics;  // "bose", "fermi" or "boltzmann"
   double spin;
   struct Model {
