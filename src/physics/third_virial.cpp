@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <type_traits>
@@ -166,6 +167,125 @@ std::array<std::array<double, K>, K> grid_sums(const std::array<const std::vecto
 // The factor that turns a grid sum into C.
 double triangle_factor(double h) { return -(8.0 * pi2 / 3.0) * h * h; }
 
+// ---- Grid sums by fast Fourier transform ------------------------------------------
+
+// exp(-E) - 1: for |E| < 1e-3, most of the grid beyond the well, its Taylor
+// polynomial (the first term left out is below 1e-18 relative), several
+// times cheaper than expm1.
+double expm1_of_minus(double E) {
+  if (std::fabs(E) < 1e-3) {
+    return -E * (1.0 + E * (-0.5 + E * (1.0 / 6.0 + E * (-1.0 / 24.0 + E * (1.0 / 120.0 - E * (1.0 / 720.0))))));
+  }
+  return std::expm1(-E);
+}
+
+}  // namespace
+
+namespace detail {
+
+// The sums S_xx and S_xd of grid_sums, Sum_ij y_i z_j (F[i+j] - F[|i-j|]), as
+// inner products of F with the convolution and the correlation of the node
+// vectors, taken by Parseval's theorem in frequency space: two transforms of
+// length L >= 2N + 1 (the nodes packed as x + i d, the two weights built
+// from F likewise), O(N log N) instead of O(N^2). F less its last value gives
+// the same sums (a constant cancels between the two terms) and keeps the
+// transforms' rounding from weighing on the far lags, where F is flat.
+class ConvolutionSums {
+ public:
+  explicit ConvolutionSums(std::size_t N_max) {
+    while (L_ < 2 * N_max + 1) L_ <<= 1;
+    // The twiddles of the stage of half-length m at [m, 2m): contiguous.
+    tw_re_.resize(L_);
+    tw_im_.resize(L_);
+    for (std::size_t m = 1; m < L_; m <<= 1) {
+      for (std::size_t k = 0; k < m; ++k) {
+        const double angle = -std::numbers::pi * static_cast<double>(k) / static_cast<double>(m);
+        tw_re_[m + k] = std::cos(angle);
+        tw_im_[m + k] = std::sin(angle);
+      }
+    }
+    bit_reversed_.resize(L_);
+    for (std::size_t i = 1, j = 0; i < L_; ++i) {
+      std::size_t bit = L_ >> 1;
+      for (; j & bit; bit >>= 1) j ^= bit;
+      j ^= bit;
+      bit_reversed_[i] = j;
+    }
+  }
+
+  // x and d on the nodes 0 ... N, F on 0 ... 2N: {S_xx, S_xd}.
+  std::array<double, 2> operator()(const std::vector<double>& x, const std::vector<double>& d,
+                                   const std::vector<double>& F, std::size_t N) const {
+    const std::size_t L = L_, mask = L_ - 1;
+    std::vector<double> zr(L, 0.0), zi(L, 0.0), wr(L, 0.0), wi(L, 0.0);
+    const double last = F[2 * N];
+    for (std::size_t k = 0; k <= N; ++k) {
+      zr[k] = x[k];
+      zi[k] = d[k];
+    }
+    // a = F[k] at k = 0 ... 2N weighs the convolution, b = F[|l|] at
+    // l = -N ... N the correlation.
+    for (std::size_t k = 0; k <= 2 * N; ++k) wr[k] = F[k] - last;
+    wi[0] = F[0] - last;
+    for (std::size_t l = 1; l <= N; ++l) wi[l] = wi[L - l] = F[l] - last;
+    forward(zr, zi);
+    forward(wr, wi);
+    // Sum_w conj(A) X Z - B conj(X) Z = L (S_xx + i S_xd), with X = (Z_k +
+    // conj Z_-k)/2, A = (W_k + conj W_-k)/2, B = (W_k - conj W_-k)/(2i).
+    double s_re = 0.0, s_im = 0.0;
+    for (std::size_t k = 0; k < L; ++k) {
+      const std::size_t minus = (L - k) & mask;
+      const double xr = 0.5 * (zr[k] + zr[minus]), xi = 0.5 * (zi[k] - zi[minus]);
+      const double ar = 0.5 * (wr[k] + wr[minus]), ai = 0.5 * (wi[k] - wi[minus]);
+      const double b = 0.5 * (wi[k] + wi[minus]);  // real: b is even
+      // conj(A) X - B conj(X), then times Z.
+      const double cr = ar * xr + ai * xi - b * xr, ci = ar * xi - ai * xr + b * xi;
+      s_re += cr * zr[k] - ci * zi[k];
+      s_im += cr * zi[k] + ci * zr[k];
+    }
+    const double scale = 1.0 / static_cast<double>(L);
+    return {s_re * scale, s_im * scale};
+  }
+
+ private:
+  // In place, exponent -2 pi i jk/L; radix 2, iterative.
+  void forward(std::vector<double>& re, std::vector<double>& im) const {
+    for (std::size_t i = 1; i < L_; ++i) {
+      const std::size_t j = bit_reversed_[i];
+      if (i < j) {
+        std::swap(re[i], re[j]);
+        std::swap(im[i], im[j]);
+      }
+    }
+    for (std::size_t m = 1; m < L_; m <<= 1) {
+      const double* t_re = tw_re_.data() + m;
+      const double* t_im = tw_im_.data() + m;
+      for (std::size_t start = 0; start < L_; start += 2 * m) {
+        double* a_re = re.data() + start;
+        double* a_im = im.data() + start;
+        double* b_re = a_re + m;
+        double* b_im = a_im + m;
+        for (std::size_t k = 0; k < m; ++k) {
+          const double tr = b_re[k] * t_re[k] - b_im[k] * t_im[k];
+          const double ti = b_re[k] * t_im[k] + b_im[k] * t_re[k];
+          b_re[k] = a_re[k] - tr;
+          b_im[k] = a_im[k] - ti;
+          a_re[k] += tr;
+          a_im[k] += ti;
+        }
+      }
+    }
+  }
+
+  std::size_t L_ = 1;
+  std::vector<double> tw_re_, tw_im_;
+  std::vector<std::size_t> bit_reversed_;
+};
+
+}  // namespace detail
+
+namespace {
+
 // ---- The square well: exact --------------------------------------------------------
 
 // Its Mayer function is -1 in the core, x = e^(1/T) - 1 in the well and 0
@@ -244,6 +364,20 @@ ReducedThirdVirial square_well_closed_form(double l, double T, bool with_derivat
 
 namespace detail {
 
+std::array<double, 4> square_well_cubic(double lambda) {
+  // C*(x) at x = -1, 0, 1, 2 (x = -1, a hard sphere of diameter lambda, is
+  // as good a point of the polynomial as any other), solved for the powers.
+  std::array<double, 4> y{};
+  for (int j = 0; j < 4; ++j) {
+    const SquareWellGeometry g{lambda, static_cast<double>(j - 1)};
+    y[static_cast<std::size_t>(j)] = -(8.0 * pi2 / 3.0) * outer_exact(g, [&](double r) { return g.f(r); });
+  }
+  const double c0 = y[1], c2 = 0.5 * (y[0] + y[2]) - y[1];
+  const double odd = 0.5 * (y[2] - y[0]);  // c1 + c3
+  const double c3 = (y[3] - y[1] - 4.0 * c2 - 2.0 * odd) / 6.0;
+  return {c0, odd - c3, c2, c3};
+}
+
 ReducedThirdVirial square_well_by_integration(double lambda, double T, bool with_derivative) {
   const SquareWellGeometry g{lambda, std::expm1(1.0 / T)};
   const double C = -(8.0 * pi2 / 3.0) * outer_exact(g, [&](double r) { return g.f(r); });
@@ -303,6 +437,75 @@ TriangleThirdVirial triangle_third_virial(const SoftPair& ij, const SoftPair& ik
   const double side_jk = grid_sums<2>({&a, &b}, antiderivative_on_grid(f_T(jk), h, N))[0][1];
   return {triangle_factor(h) * S[0][1], triangle_factor(h) * (S[1][2] + S[0][3] + side_jk)};
 }
+
+namespace detail {
+
+// The grid of every T* shares its nodes in rho = r/x_T, k rho_h with
+// rho_h = step_factor/50: only the reach, and so N, changes (it is largest at
+// x_T = 1). There u/kT = alpha rho^-n - beta rho^-m with alpha = (C/T*) x_T^-n,
+// beta = (C/T*) x_T^-m, so the powers are taken once and each T* costs its
+// exponentials and three transforms.
+SoftThirdVirialGrid::SoftThirdVirialGrid(double C, double n, double m) : C_(C), n_(n), m_(m) {
+  h_ = 0.02 * step_factor(n);
+  N_max_ = static_cast<std::size_t>(std::lround(reach(C, n, m, C) / grid_step(C, n, C)));
+  const auto powers = [&](double rho, std::vector<double>& a, std::vector<double>& b) {
+    if (n == 12.0 && m == 6.0) {
+      const double r6 = 1.0 / (rho * rho * rho * rho * rho * rho);
+      a.push_back(r6 * r6);
+      b.push_back(r6);
+    } else {
+      a.push_back(std::pow(rho, -n));
+      b.push_back(std::pow(rho, -m));
+    }
+  };
+  for (std::size_t k = 1; k <= N_max_; ++k) powers(static_cast<double>(k) * h_, node_a_, node_b_);
+  using rule = boost::math::quadrature::gauss<double, 8>;
+  const auto& xi = rule::abscissa();
+  const auto& w = rule::weights();
+  for (std::size_t k = 0; k < 2 * N_max_; ++k) {
+    const double mid = (static_cast<double>(k) + 0.5) * h_;
+    for (std::size_t g = 0; g < xi.size(); ++g) {
+      for (const double sign : {-1.0, 1.0}) {
+        const double t = mid + sign * 0.5 * h_ * xi[g];
+        powers(t, gauss_a_, gauss_b_);
+        gauss_wt_.push_back(0.5 * h_ * w[g] * t);
+      }
+    }
+  }
+  sums_ = std::make_shared<const ConvolutionSums>(N_max_);
+}
+
+ReducedThirdVirial SoftThirdVirialGrid::operator()(double T) const {
+  const double x_T = core_radius(C_, n_, T);
+  const std::size_t N = std::min(N_max_, static_cast<std::size_t>(std::lround(reach(C_, n_, m_, T) /
+                                                                              grid_step(C_, n_, T))));
+  const double alpha = C_ / T * std::pow(x_T, -n_), beta = C_ / T * std::pow(x_T, -m_);
+  std::vector<double> x(N + 1), d(N + 1), F(2 * N + 1);
+  x[0] = d[0] = F[0] = 0.0;
+  for (std::size_t k = 1; k <= N; ++k) {
+    const double E = alpha * node_a_[k - 1] - beta * node_b_[k - 1];
+    const double rho = static_cast<double>(k) * h_;
+    x[k] = rho * expm1_of_minus(E);
+    // T f_T, of the size of f: packed with f into one transform, a d T times
+    // smaller would drown in the rounding of f at high T.
+    d[k] = std::isinf(E) ? 0.0 : rho * std::exp(-E) * E;
+  }
+  x[N] *= 0.5;
+  d[N] *= 0.5;
+  const std::size_t per_cell = gauss_wt_.size() / (2 * N_max_);
+  for (std::size_t k = 0; k < 2 * N; ++k) {
+    double cell = 0.0;
+    for (std::size_t p = k * per_cell; p < (k + 1) * per_cell; ++p) {
+      cell += gauss_wt_[p] * expm1_of_minus(alpha * gauss_a_[p] - beta * gauss_b_[p]);
+    }
+    F[k + 1] = F[k] + cell;
+  }
+  const auto [s_xx, s_xd] = (*sums_)(x, d, F, N);
+  const double scale = std::pow(x_T, 6.0) * triangle_factor(h_);
+  return {scale * s_xx, 3.0 * scale * s_xd / T};
+}
+
+}  // namespace detail
 
 void check_third_virial(const Potential& potential) {
   const Mie* mie = std::get_if<Mie>(&potential);

@@ -9,7 +9,11 @@
 // f' = df/dT* = exp(-u/kT) u/(k T*^2).
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "lennard/physics/potential.hpp"
 
@@ -68,9 +72,33 @@ namespace detail {
 ReducedThirdVirial third_virial_on_grid(const std::function<double(double)>& f,
                                         const std::function<double(double)>& f_T, double h, double R);
 
+class ConvolutionSums;
+
+// The grid rule of reduced_third_virial for the soft potential
+// C [(sigma/r)^n - (sigma/r)^m] at many T*: the same grids, the powers taken
+// once, the double sum by fast Fourier transforms. C* and dC*/dT* agree with
+// reduced_third_virial's to rounding; some 0.2 ms each for Lennard-Jones.
+class SoftThirdVirialGrid {
+ public:
+  SoftThirdVirialGrid(double C, double n, double m);
+  ReducedThirdVirial operator()(double T_star) const;
+
+ private:
+  double C_, n_, m_, h_;
+  std::size_t N_max_;
+  std::vector<double> node_a_, node_b_;               // rho^-n, rho^-m at the nodes k h, k = 1 ... N_max
+  std::vector<double> gauss_a_, gauss_b_, gauss_wt_;  // the same at the Gauss points of F, and weight times t
+  std::shared_ptr<const ConvolutionSums> sums_;
+};
+
 // The square well by Gauss rules between every breakpoint of its piecewise
 // polynomial integrands, where they are exact: for any lambda > 1.
 ReducedThirdVirial square_well_by_integration(double lambda, double T_star, bool with_derivative);
+
+// Its Mayer function being -1 in the core and x = e^(1/T*) - 1 in the well,
+// the square well's C* is a cubic in x for every lambda: its coefficients
+// c0 ... c3, from the exact integration at four x.
+std::array<double, 4> square_well_cubic(double lambda);
 
 }  // namespace detail
 
