@@ -221,9 +221,9 @@ SecondVirial GasModel::second_virial(double T_K, bool with_derivative) const {
                             with_derivative, pure_.quantum_order);
 }
 
-ThirdVirial GasModel::third_virial(double T_K, bool with_derivative) const {
+ThirdVirial GasModel::third_virial(double T_K, bool with_derivative, unsigned threads) const {
   if (is_mixture()) {
-    const MixtureThirdVirial c = mixture_third_virial(mixture_, T_K, with_derivative);
+    const MixtureThirdVirial c = mixture_third_virial(mixture_, T_K, with_derivative, threads);
     return {c.C, c.dC_dT};
   }
   // The shape's representation; the direct rule, its reference, with -m quadrature.

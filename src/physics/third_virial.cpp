@@ -15,6 +15,7 @@
 #include "lennard/physics/constants.hpp"
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/helium_potential.hpp"
+#include "lennard/physics/parallel.hpp"
 
 namespace lennard {
 
@@ -183,104 +184,107 @@ double expm1_of_minus(double E) {
 
 namespace detail {
 
-// The sums S_xx and S_xd of grid_sums, Sum_ij y_i z_j (F[i+j] - F[|i-j|]), as
-// inner products of F with the convolution and the correlation of the node
-// vectors, taken by Parseval's theorem in frequency space: two transforms of
-// length L >= 2N + 1 (the nodes packed as x + i d, the two weights built
-// from F likewise), O(N log N) instead of O(N^2). F less its last value gives
+// Sums S_yz = Sum_ij y_i z_j (F[i+j] - F[|i-j|]) of grid_sums as inner
+// products of F with the convolution and the correlation of the node vectors,
+// taken by Parseval's theorem in frequency space from transforms of length
+// L >= 2N + 1: O(N log N) instead of O(N^2), and each vector and each F
+// transformed once however many sums it enters. F less its last value gives
 // the same sums (a constant cancels between the two terms) and keeps the
 // transforms' rounding from weighing on the far lags, where F is flat.
-class ConvolutionSums {
- public:
-  explicit ConvolutionSums(std::size_t N_max) {
-    while (L_ < 2 * N_max + 1) L_ <<= 1;
-    // The twiddles of the stage of half-length m at [m, 2m): contiguous.
-    tw_re_.resize(L_);
-    tw_im_.resize(L_);
-    for (std::size_t m = 1; m < L_; m <<= 1) {
+ConvolutionSums::ConvolutionSums(std::size_t N_max) {
+  while (L_ < 2 * N_max + 1) L_ <<= 1;
+  // The twiddles of the stage of half-length m at [m, 2m): contiguous.
+  tw_re_.resize(L_);
+  tw_im_.resize(L_);
+  for (std::size_t m = 1; m < L_; m <<= 1) {
+    for (std::size_t k = 0; k < m; ++k) {
+      const double angle = -std::numbers::pi * static_cast<double>(k) / static_cast<double>(m);
+      tw_re_[m + k] = std::cos(angle);
+      tw_im_[m + k] = std::sin(angle);
+    }
+  }
+  bit_reversed_.resize(L_);
+  for (std::size_t i = 1, j = 0; i < L_; ++i) {
+    std::size_t bit = L_ >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j ^= bit;
+    bit_reversed_[i] = j;
+  }
+}
+
+// In place, exponent -2 pi i jk/L; radix 2, iterative. Complex products
+// written out: std::complex's checks for infinities cost more than the transform.
+void ConvolutionSums::forward(std::vector<double>& re, std::vector<double>& im) const {
+  for (std::size_t i = 1; i < L_; ++i) {
+    const std::size_t j = bit_reversed_[i];
+    if (i < j) {
+      std::swap(re[i], re[j]);
+      std::swap(im[i], im[j]);
+    }
+  }
+  for (std::size_t m = 1; m < L_; m <<= 1) {
+    const double* t_re = tw_re_.data() + m;
+    const double* t_im = tw_im_.data() + m;
+    for (std::size_t start = 0; start < L_; start += 2 * m) {
+      double* a_re = re.data() + start;
+      double* a_im = im.data() + start;
+      double* b_re = a_re + m;
+      double* b_im = a_im + m;
       for (std::size_t k = 0; k < m; ++k) {
-        const double angle = -std::numbers::pi * static_cast<double>(k) / static_cast<double>(m);
-        tw_re_[m + k] = std::cos(angle);
-        tw_im_[m + k] = std::sin(angle);
-      }
-    }
-    bit_reversed_.resize(L_);
-    for (std::size_t i = 1, j = 0; i < L_; ++i) {
-      std::size_t bit = L_ >> 1;
-      for (; j & bit; bit >>= 1) j ^= bit;
-      j ^= bit;
-      bit_reversed_[i] = j;
-    }
-  }
-
-  // x and d on the nodes 0 ... N, F on 0 ... 2N: {S_xx, S_xd}.
-  std::array<double, 2> operator()(const std::vector<double>& x, const std::vector<double>& d,
-                                   const std::vector<double>& F, std::size_t N) const {
-    const std::size_t L = L_, mask = L_ - 1;
-    std::vector<double> zr(L, 0.0), zi(L, 0.0), wr(L, 0.0), wi(L, 0.0);
-    const double last = F[2 * N];
-    for (std::size_t k = 0; k <= N; ++k) {
-      zr[k] = x[k];
-      zi[k] = d[k];
-    }
-    // a = F[k] at k = 0 ... 2N weighs the convolution, b = F[|l|] at
-    // l = -N ... N the correlation.
-    for (std::size_t k = 0; k <= 2 * N; ++k) wr[k] = F[k] - last;
-    wi[0] = F[0] - last;
-    for (std::size_t l = 1; l <= N; ++l) wi[l] = wi[L - l] = F[l] - last;
-    forward(zr, zi);
-    forward(wr, wi);
-    // Sum_w conj(A) X Z - B conj(X) Z = L (S_xx + i S_xd), with X = (Z_k +
-    // conj Z_-k)/2, A = (W_k + conj W_-k)/2, B = (W_k - conj W_-k)/(2i).
-    double s_re = 0.0, s_im = 0.0;
-    for (std::size_t k = 0; k < L; ++k) {
-      const std::size_t minus = (L - k) & mask;
-      const double xr = 0.5 * (zr[k] + zr[minus]), xi = 0.5 * (zi[k] - zi[minus]);
-      const double ar = 0.5 * (wr[k] + wr[minus]), ai = 0.5 * (wi[k] - wi[minus]);
-      const double b = 0.5 * (wi[k] + wi[minus]);  // real: b is even
-      // conj(A) X - B conj(X), then times Z.
-      const double cr = ar * xr + ai * xi - b * xr, ci = ar * xi - ai * xr + b * xi;
-      s_re += cr * zr[k] - ci * zi[k];
-      s_im += cr * zi[k] + ci * zr[k];
-    }
-    const double scale = 1.0 / static_cast<double>(L);
-    return {s_re * scale, s_im * scale};
-  }
-
- private:
-  // In place, exponent -2 pi i jk/L; radix 2, iterative.
-  void forward(std::vector<double>& re, std::vector<double>& im) const {
-    for (std::size_t i = 1; i < L_; ++i) {
-      const std::size_t j = bit_reversed_[i];
-      if (i < j) {
-        std::swap(re[i], re[j]);
-        std::swap(im[i], im[j]);
-      }
-    }
-    for (std::size_t m = 1; m < L_; m <<= 1) {
-      const double* t_re = tw_re_.data() + m;
-      const double* t_im = tw_im_.data() + m;
-      for (std::size_t start = 0; start < L_; start += 2 * m) {
-        double* a_re = re.data() + start;
-        double* a_im = im.data() + start;
-        double* b_re = a_re + m;
-        double* b_im = a_im + m;
-        for (std::size_t k = 0; k < m; ++k) {
-          const double tr = b_re[k] * t_re[k] - b_im[k] * t_im[k];
-          const double ti = b_re[k] * t_im[k] + b_im[k] * t_re[k];
-          b_re[k] = a_re[k] - tr;
-          b_im[k] = a_im[k] - ti;
-          a_re[k] += tr;
-          a_im[k] += ti;
-        }
+        const double tr = b_re[k] * t_re[k] - b_im[k] * t_im[k];
+        const double ti = b_re[k] * t_im[k] + b_im[k] * t_re[k];
+        b_re[k] = a_re[k] - tr;
+        b_im[k] = a_im[k] - ti;
+        a_re[k] += tr;
+        a_im[k] += ti;
       }
     }
   }
+}
 
-  std::size_t L_ = 1;
-  std::vector<double> tw_re_, tw_im_;
-  std::vector<std::size_t> bit_reversed_;
-};
+void ConvolutionSums::transform(const std::vector<double>& p, const std::vector<double>& q, Spectrum& P,
+                                Spectrum& Q) const {
+  std::vector<double> zr(L_, 0.0), zi(L_, 0.0);
+  std::copy(p.begin(), p.begin() + static_cast<std::ptrdiff_t>(std::min(p.size(), L_)), zr.begin());
+  std::copy(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(std::min(q.size(), L_)), zi.begin());
+  forward(zr, zi);
+  // Z = P + i Q with P and Q Hermitian: P = (Z_k + conj Z_-k)/2, Q = (Z_k - conj Z_-k)/(2i).
+  const std::size_t half = L_ / 2;
+  P.re.resize(half + 1);
+  P.im.resize(half + 1);
+  Q.re.resize(half + 1);
+  Q.im.resize(half + 1);
+  for (std::size_t k = 0; k <= half; ++k) {
+    const std::size_t minus = (L_ - k) & (L_ - 1);
+    P.re[k] = 0.5 * (zr[k] + zr[minus]);
+    P.im[k] = 0.5 * (zi[k] - zi[minus]);
+    Q.re[k] = 0.5 * (zi[k] + zi[minus]);
+    Q.im[k] = -0.5 * (zr[k] - zr[minus]);
+  }
+}
+
+void ConvolutionSums::weights(const std::vector<double>& F, std::size_t N, Spectrum& A, Spectrum& B) const {
+  // a = F[k] at k = 0 ... 2N weighs the convolution, b = F[|l|] at l = -N ... N the correlation.
+  const double last = F[2 * N];
+  std::vector<double> a(2 * N + 1), b(L_, 0.0);
+  for (std::size_t k = 0; k <= 2 * N; ++k) a[k] = F[k] - last;
+  b[0] = F[0] - last;
+  for (std::size_t l = 1; l <= N; ++l) b[l] = b[L_ - l] = F[l] - last;
+  transform(a, b, A, B);
+}
+
+double ConvolutionSums::sum(const Spectrum& Y, const Spectrum& Z, const Spectrum& A, const Spectrum& B) const {
+  // (1/L) Sum over all k of Re[conj(A) Y Z - B conj(Y) Z] (B real, b being
+  // even); every factor Hermitian, so k and L - k give the same term.
+  const std::size_t half = L_ / 2;
+  const auto term = [&](std::size_t k) {
+    const double yr = Y.re[k], yi = Y.im[k], zr = Z.re[k], zi = Z.im[k];
+    return A.re[k] * (yr * zr - yi * zi) + A.im[k] * (yr * zi + yi * zr) - B.re[k] * (yr * zr + yi * zi);
+  };
+  double s = 0.0;
+  for (std::size_t k = 1; k < half; ++k) s += term(k);
+  return (2.0 * s + term(0) + term(half)) / static_cast<double>(L_);
+}
 
 }  // namespace detail
 
@@ -500,9 +504,97 @@ ReducedThirdVirial SoftThirdVirialGrid::operator()(double T) const {
     }
     F[k + 1] = F[k] + cell;
   }
-  const auto [s_xx, s_xd] = (*sums_)(x, d, F, N);
+  ConvolutionSums::Spectrum X, D, A, B;
+  sums_->transform(x, d, X, D);
+  sums_->weights(F, N, A, B);
+  const double s_xx = sums_->sum(X, X, A, B), s_xd = sums_->sum(X, D, A, B);
   const double scale = std::pow(x_T, 6.0) * triangle_factor(h_);
   return {scale * s_xx, 3.0 * scale * s_xd / T};
+}
+
+}  // namespace detail
+
+namespace detail {
+
+std::vector<TriangleThirdVirial> triangles_on_one_grid(const std::vector<SoftPair>& pairs,
+                                                       const std::vector<std::array<std::size_t, 3>>& triangles,
+                                                       double T, bool with_derivative,
+                                                       const Parallelism& parallelism) {
+  double h = std::numeric_limits<double>::infinity();
+  double R = 0.0;
+  for (const SoftPair& p : pairs) {
+    h = std::min(h, p.sigma_A * grid_step(p.C, p.n, T / p.epsilon_K));
+    R = std::max(R, p.sigma_A * reach(p.C, p.n, p.m, T / p.epsilon_K));
+  }
+  const std::size_t N = static_cast<std::size_t>(std::ceil(R / h));
+  h = R / static_cast<double>(N);
+  const ConvolutionSums sums(N);
+  using rule = boost::math::quadrature::gauss<double, 8>;
+  const auto& xi = rule::abscissa();
+  const auto& w = rule::weights();
+
+  // Each pair once: r f and r T f_T on the nodes, F of f and of T f_T, transformed.
+  struct Side {
+    ConvolutionSums::Spectrum X, D, A, B, A_T, B_T;
+  };
+  std::vector<Side> sides(pairs.size());
+  const Parallelism spread{parallelism.threads, nullptr};
+  for_each_block(pairs.size(), 1, spread, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t q = begin; q < end; ++q) {
+      const SoftPair& p = pairs[q];
+      // u/kT at r; f = e^(-E) - 1 and T f_T = e^(-E) E (0 where E overflows).
+      const auto E_at = [&](double r) {
+        return reduced_soft_potential(p.C, p.n, p.m, r / p.sigma_A) * p.epsilon_K / T;
+      };
+      const auto T_f_T = [](double E, double f) {
+        if (std::isinf(E)) return 0.0;
+        return std::fabs(E) < 1e-3 ? (1.0 + f) * E : std::exp(-E) * E;
+      };
+      std::vector<double> x(N + 1, 0.0), d(N + 1, 0.0), F(2 * N + 1, 0.0), F_T(2 * N + 1, 0.0);
+      for (std::size_t k = 1; k <= N; ++k) {
+        const double r = static_cast<double>(k) * h, E = E_at(r), f = expm1_of_minus(E);
+        x[k] = r * f;
+        d[k] = r * T_f_T(E, f);
+      }
+      x[N] *= 0.5;
+      d[N] *= 0.5;
+      for (std::size_t k = 0; k < 2 * N; ++k) {
+        const double mid = (static_cast<double>(k) + 0.5) * h;
+        double cell = 0.0, cell_T = 0.0;
+        for (std::size_t g = 0; g < xi.size(); ++g) {
+          for (const double sign : {-1.0, 1.0}) {
+            const double t = mid + sign * 0.5 * h * xi[g], E = E_at(t), f = expm1_of_minus(E);
+            const double weight = 0.5 * h * w[g] * t;
+            cell += weight * f;
+            if (with_derivative) cell_T += weight * T_f_T(E, f);
+          }
+        }
+        F[k + 1] = F[k] + cell;
+        F_T[k + 1] = F_T[k] + cell_T;
+      }
+      Side& side = sides[q];
+      sums.transform(x, d, side.X, side.D);
+      sums.weights(F, N, side.A, side.B);
+      if (with_derivative) sums.weights(F_T, N, side.A_T, side.B_T);
+    }
+  });
+
+  // The sides ij and ik on the grid, jk through F; C is trilinear in the
+  // three Mayer functions, so dC/dT takes the derivative on each side in turn.
+  std::vector<TriangleThirdVirial> out(triangles.size());
+  const double factor = triangle_factor(h);
+  for_each_block(triangles.size(), 1, spread, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t t = begin; t < end; ++t) {
+      const Side &ij = sides[triangles[t][0]], &ik = sides[triangles[t][1]], &jk = sides[triangles[t][2]];
+      out[t].C_A6 = factor * sums.sum(ij.X, ik.X, jk.A, jk.B);
+      out[t].dC_dT_A6_per_K = with_derivative ? factor / T *
+                                                    (sums.sum(ij.D, ik.X, jk.A, jk.B) +
+                                                     sums.sum(ij.X, ik.D, jk.A, jk.B) +
+                                                     sums.sum(ij.X, ik.X, jk.A_T, jk.B_T))
+                                              : not_asked;
+    }
+  });
+  return out;
 }
 
 }  // namespace detail
