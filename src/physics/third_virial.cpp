@@ -543,8 +543,12 @@ std::vector<TriangleThirdVirial> triangles_on_one_grid(const std::vector<SoftPai
     for (std::size_t q = begin; q < end; ++q) {
       const SoftPair& p = pairs[q];
       // u/kT at r; f = e^(-E) - 1 and T f_T = e^(-E) E (0 where E overflows).
+      const bool lj = p.n == 12.0 && p.m == 6.0;
+      const double scale = p.C * p.epsilon_K / T;
       const auto E_at = [&](double r) {
-        return reduced_soft_potential(p.C, p.n, p.m, r / p.sigma_A) * p.epsilon_K / T;
+        if (!lj) return reduced_soft_potential(p.C, p.n, p.m, r / p.sigma_A) * p.epsilon_K / T;
+        const double y = p.sigma_A / r, y2 = y * y, y6 = y2 * y2 * y2;  // one division a point
+        return scale * y6 * (y6 - 1.0);
       };
       const auto T_f_T = [](double E, double f) {
         if (std::isinf(E)) return 0.0;
