@@ -222,7 +222,28 @@ void ConvolutionSums::forward(std::vector<double>& re, std::vector<double>& im) 
       std::swap(im[i], im[j]);
     }
   }
-  for (std::size_t m = 1; m < L_; m <<= 1) {
+  // The first two stages have the twiddles 1 and -i: no products.
+  for (std::size_t start = 0; start + 1 < L_; start += 2) {
+    const double ar = re[start], ai = im[start], br = re[start + 1], bi = im[start + 1];
+    re[start] = ar + br;
+    im[start] = ai + bi;
+    re[start + 1] = ar - br;
+    im[start + 1] = ai - bi;
+  }
+  for (std::size_t start = 0; start + 3 < L_; start += 4) {
+    const double ar = re[start], ai = im[start], br = re[start + 2], bi = im[start + 2];
+    re[start] = ar + br;
+    im[start] = ai + bi;
+    re[start + 2] = ar - br;
+    im[start + 2] = ai - bi;
+    // (b re + i b im)(-i) = b im - i b re
+    const double cr = re[start + 1], ci = im[start + 1], dr = im[start + 3], di = -re[start + 3];
+    re[start + 1] = cr + dr;
+    im[start + 1] = ci + di;
+    re[start + 3] = cr - dr;
+    im[start + 3] = ci - di;
+  }
+  for (std::size_t m = 4; m < L_; m <<= 1) {
     const double* t_re = tw_re_.data() + m;
     const double* t_im = tw_im_.data() + m;
     for (std::size_t start = 0; start < L_; start += 2 * m) {
