@@ -126,16 +126,19 @@ BENCHMARK_CAPTURE(universal_C_over_table, lj, "lj", false)->Unit(benchmark::kNan
 BENCHMARK_CAPTURE(universal_C_over_table, lj_with_derivative, "lj", true)->Unit(benchmark::kNanosecond);
 BENCHMARK_CAPTURE(universal_C_over_table, mie_14_6, "mie:14,6", false)->Unit(benchmark::kNanosecond);
 
-// The build of a shape's representation, as on its first use (target: 50 ms).
+// The build of a shape's representation, as on its first use (target:
+// 50 ms), on one thread and on two.
 void universal_C_build(benchmark::State& state, const char* spelling) {
   const lennard::Potential potential = lennard::parse_potential(spelling);
+  const auto threads = static_cast<unsigned>(state.range(0));
   std::size_t evaluations = 0;
-  for (auto _ : state) evaluations = lennard::UniversalThirdVirial(potential).evaluations();
+  for (auto _ : state) evaluations = lennard::UniversalThirdVirial(potential, threads).evaluations();
   state.counters["evaluations"] = static_cast<double>(evaluations);
+  state.counters["threads"] = threads;
 }
-BENCHMARK_CAPTURE(universal_C_build, lj, "lj")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(universal_C_build, mie_14_6, "mie:14,6")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(universal_C_build, mie_20_10, "mie:20,10")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(universal_C_build, lj, "lj")->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(universal_C_build, mie_14_6, "mie:14,6")->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(universal_C_build, mie_20_10, "mie:20,10")->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // --third on 10^6 rows by the series, written as csv (target: under 3 s).
 void BM_ThirdTable1M(benchmark::State& state) {

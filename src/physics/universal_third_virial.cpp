@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "lennard/physics/constants.hpp"
+#include "lennard/physics/parallel.hpp"
 
 namespace lennard {
 
@@ -58,18 +59,25 @@ struct Sample {
 
 // Chebyshev interpolants of degree 24 on [lo, hi], halved where their tails
 // are not small enough, appended in order.
+// The samples of a piece are independent: they are spread over the threads.
 template <class Sampler>
-void fit(double lo, double hi, const Sampler& sample, int depth, std::vector<Piece>& out, std::size_t& evaluations) {
+void fit(double lo, double hi, const Sampler& sample, int depth, const Parallelism& parallelism,
+         std::vector<Piece>& out, std::size_t& evaluations) {
+  std::array<Sample, points> samples{};
+  const double n = static_cast<double>(points);
+  for_each_block(points, 1, parallelism, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t j = begin; j < end; ++j) {
+      const double theta = std::numbers::pi * (static_cast<double>(j) + 0.5) / n;
+      samples[j] = sample(0.5 * (lo + hi) + 0.5 * (hi - lo) * std::cos(theta));
+    }
+  });
   std::array<double, points> v{}, d{};
   double v_scale = std::numeric_limits<double>::infinity(), d_scale = v_scale;
-  const double n = static_cast<double>(points);
   for (std::size_t j = 0; j < points; ++j) {
-    const double theta = std::numbers::pi * (static_cast<double>(j) + 0.5) / n;
-    const Sample s = sample(0.5 * (lo + hi) + 0.5 * (hi - lo) * std::cos(theta));
-    v[j] = s.value;
-    d[j] = s.derivative;
-    v_scale = std::min(v_scale, s.value_scale);
-    d_scale = std::min(d_scale, s.derivative_scale);
+    v[j] = samples[j].value;
+    d[j] = samples[j].derivative;
+    v_scale = std::min(v_scale, samples[j].value_scale);
+    d_scale = std::min(d_scale, samples[j].derivative_scale);
   }
   evaluations += points;
   Piece piece{lo, hi, {}, {}};
@@ -90,8 +98,8 @@ void fit(double lo, double hi, const Sampler& sample, int depth, std::vector<Pie
   };
   if (depth < deepest && (tail(piece.value) > tolerance * v_scale || tail(piece.derivative) > tolerance * d_scale)) {
     const double mid = 0.5 * (lo + hi);
-    fit(lo, mid, sample, depth + 1, out, evaluations);
-    fit(mid, hi, sample, depth + 1, out, evaluations);
+    fit(lo, mid, sample, depth + 1, parallelism, out, evaluations);
+    fit(mid, hi, sample, depth + 1, parallelism, out, evaluations);
     return;
   }
   out.push_back(piece);
@@ -110,7 +118,8 @@ bool has_representation(const Potential& potential) {
 
 }  // namespace
 
-UniversalThirdVirial::UniversalThirdVirial(const Potential& potential) : potential_(potential) {
+UniversalThirdVirial::UniversalThirdVirial(const Potential& potential, unsigned threads) : potential_(potential) {
+  const Parallelism parallelism{threads, nullptr};
   check_third_virial(potential);
   if (const SquareWell* sw = std::get_if<SquareWell>(&potential); sw != nullptr && sw->lambda > 2.0) {
     kind_ = Kind::cubic;
@@ -136,7 +145,7 @@ UniversalThirdVirial::UniversalThirdVirial(const Potential& potential) : potenti
   const int starts = static_cast<int>(std::ceil((s_hi - s_lo) / 1.4));
   for (int k = 0; k < starts; ++k) {
     fit(s_lo + (s_hi - s_lo) * k / starts, k + 1 == starts ? s_hi : s_lo + (s_hi - s_lo) * (k + 1) / starts, low, 0,
-        low_, evaluations_);
+        parallelism, low_, evaluations_);
   }
   // Above, in lambda = (C/T*)^((n-m)/n): C*/x_T^6 and T* dC*/dT*/x_T^6.
   const auto high = [&](double lambda) {
@@ -147,7 +156,7 @@ UniversalThirdVirial::UniversalThirdVirial(const Potential& potential) : potenti
     return Sample{value, derivative, std::max(std::fabs(value), b0_squared),
                   std::max(std::fabs(derivative), b0_squared)};
   };
-  fit(0.0, 1.0, high, 0, high_, evaluations_);
+  fit(0.0, 1.0, high, 0, parallelism, high_, evaluations_);
 }
 
 ReducedThirdVirial UniversalThirdVirial::operator()(double T, bool with_derivative) const {

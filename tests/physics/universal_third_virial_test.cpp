@@ -22,13 +22,16 @@ TEST(UniversalThirdVirial, AgreesWithTheDirectRuleAtRandomTemperatures) {
   // lj and one Mie from their pieces; sw:3, beyond the closed form, from its cubic.
   for (const char* spelling : {"lj", "mie:14,6", "sw:3"}) {
     const lennard::Potential potential = lennard::parse_potential(spelling);
-    const lennard::UniversalThirdVirial universal(potential);
+    const lennard::UniversalThirdVirial universal(potential, 1);
+    const lennard::UniversalThirdVirial spread(potential, 3);  // its samples on three threads
     // ln T* uniform from below the lowest piece (the direct rule there) to 1e8.
     std::mt19937_64 random(2026);
     std::uniform_real_distribution<double> log_T(std::log(0.0045), std::log(1e8));
     for (int i = 0; i < 40; ++i) {
       const double T = std::exp(log_T(random));
       const lennard::ReducedThirdVirial fast = universal(T), direct = lennard::reduced_third_virial(potential, T);
+      EXPECT_EQ(spread(T).C, fast.C);
+      EXPECT_EQ(spread(T).dC_dT, fast.dC_dT);
       EXPECT_NEAR(fast.C, direct.C, 1e-10 * std::fmax(std::fabs(direct.C), b0_squared)) << spelling << " T* = " << T;
       EXPECT_NEAR(fast.dC_dT, direct.dC_dT, 1e-10 * std::fmax(std::fabs(direct.dC_dT), b0_squared / T))
           << spelling << " T* = " << T;

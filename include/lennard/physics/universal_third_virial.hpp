@@ -30,9 +30,10 @@ namespace lennard {
 class UniversalThirdVirial {
  public:
   // Builds the representation: some 150 evaluations of the grid rule, some
-  // 30 ms for Lennard-Jones on one core.
+  // 30 ms of CPU for Lennard-Jones, spread over up to threads threads (0: one
+  // per core); the result does not depend on their number.
   // Throws as check_third_virial for a potential whose C is refused.
-  explicit UniversalThirdVirial(const Potential& potential);
+  explicit UniversalThirdVirial(const Potential& potential, unsigned threads = 0);
 
   ReducedThirdVirial operator()(double T_star, bool with_derivative = true) const;
 
