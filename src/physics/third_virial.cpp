@@ -469,7 +469,7 @@ namespace detail {
 // rho_h = step_factor/50: only the reach, and so N, changes (it is largest at
 // x_T = 1). There u/kT = alpha rho^-n - beta rho^-m with alpha = (C/T*) x_T^-n,
 // beta = (C/T*) x_T^-m, so the powers are taken once and each T* costs its
-// exponentials and three transforms.
+// exponentials and two transforms.
 SoftThirdVirialGrid::SoftThirdVirialGrid(double C, double n, double m) : C_(C), n_(n), m_(m) {
   h_ = 0.02 * step_factor(n);
   N_max_ = static_cast<std::size_t>(std::lround(reach(C, n, m, C) / grid_step(C, n, C)));

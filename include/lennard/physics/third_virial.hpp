@@ -31,7 +31,9 @@ struct ReducedThirdVirial {
 // trapezoidal rule on a uniform grid in r and s, on which r + s and |r - s|
 // fall on the grid too, so that F is needed only there; the integrand is
 // smooth and even about r = 0 and decays at the far end, so the rule
-// converges spectrally (relative error about 1e-12).
+// converges spectrally (relative error about 1e-12). This is the direct rule,
+// the reference each shape's representation (universal_third_virial.hpp) is
+// built from and checked against.
 // Throws InvalidArgument (via check_third_virial) for a potential it refuses.
 ReducedThirdVirial reduced_third_virial(const Potential& potential, double T_star, bool with_derivative = true);
 
