@@ -6,6 +6,7 @@
 #include "lennard/physics/quantum_exact.hpp"
 #include "lennard/physics/helium_potential.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -18,6 +19,7 @@
 #include "lennard/physics/potential.hpp"
 #include "lennard/physics/second_virial.hpp"
 #include "lennard/physics/third_virial.hpp"
+#include "lennard/physics/universal_third_virial.hpp"
 #include "lennard/physics/sweep.hpp"
 #include "lennard/io/output.hpp"
 #include "lennard/physics/virial_table.hpp"
@@ -105,6 +107,82 @@ void third_virial(benchmark::State& state, const char* spelling) {
 }
 BENCHMARK_CAPTURE(third_virial, lj, "lj")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(third_virial, mie_14_6, "mie:14,6")->Unit(benchmark::kMicrosecond);
+
+// One C (and one with dC/dT) of a shape's representation after its set-up,
+// over the T* of a table; against BM_VirialB_Series (one Lennard-Jones B by
+// the series) the target is at most 30 times.
+void universal_C_over_table(benchmark::State& state, const char* spelling, bool with_derivative) {
+  const lennard::Potential potential = lennard::parse_potential(spelling);
+  lennard::reduced_third_virial_universal(potential, 1.0);  // set-up
+  std::vector<double> T_star;
+  for (int k = 0; k <= 100; ++k) T_star.push_back(1.0 + 0.04 * k);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(lennard::reduced_third_virial_universal(potential, T_star[i], with_derivative));
+    i = i + 1 == T_star.size() ? 0 : i + 1;
+  }
+}
+BENCHMARK_CAPTURE(universal_C_over_table, lj, "lj", false)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(universal_C_over_table, lj_with_derivative, "lj", true)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(universal_C_over_table, mie_14_6, "mie:14,6", false)->Unit(benchmark::kNanosecond);
+
+// The build of a shape's representation, as on its first use (target:
+// 50 ms), on one thread and on two.
+void universal_C_build(benchmark::State& state, const char* spelling) {
+  const lennard::Potential potential = lennard::parse_potential(spelling);
+  const auto threads = static_cast<unsigned>(state.range(0));
+  std::size_t evaluations = 0;
+  for (auto _ : state) evaluations = lennard::UniversalThirdVirial(potential, threads).evaluations();
+  state.counters["evaluations"] = static_cast<double>(evaluations);
+  state.counters["threads"] = threads;
+}
+BENCHMARK_CAPTURE(universal_C_build, lj, "lj")->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(universal_C_build, mie_14_6, "mie:14,6")->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(universal_C_build, mie_20_10, "mie:20,10")->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// --third on 10^6 rows by the series, written as csv (target: under 3 s).
+void BM_ThirdTable1M(benchmark::State& state) {
+  const lennard::Sweep sweep{epsilon_K, 5.0 * epsilon_K, 4.0 * epsilon_K / 999999.0};
+  const std::vector<double> temperatures = lennard::temperature_grid(sweep);
+  lennard::reduced_third_virial_universal(lennard::LennardJones{}, 1.0);  // set-up
+  std::FILE* sink = std::fopen("/dev/null", "w");
+  for (auto _ : state) {
+    const lennard::Table table = lennard::compute_table(lennard::LennardJones{}, epsilon_K, sigma_A, temperatures,
+                                                        lennard::Method::series,
+                                                        lennard::Quantities{false, true, std::nullopt, std::nullopt});
+    lennard::write_table(sink, table, lennard::Format::csv);
+  }
+  std::fclose(sink);
+  state.counters["rows"] = static_cast<double>(temperatures.size());
+}
+BENCHMARK(BM_ThirdTable1M)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The 101-row table of a five-component mixture with --third (argument 0;
+// 3.4 s before the pairs were shared) and with --derivative --pressure 10
+// (argument 1; 12.9 s), on all cores.
+void BM_MixtureThirdTable(benchmark::State& state) {
+  lennard::Mixture mixture;
+  for (const char* name : {"argon", "krypton", "xenon", "nitrogen", "methane"}) {
+    mixture.components.push_back(lennard::mixture_component(lennard::find_gas(name), 0.2));
+  }
+  const lennard::GasModel model(mixture, false);
+  // The program's default sweep for a mixture: the smallest epsilon to five times the largest.
+  double lowest = mixture.components.front().epsilon_K, highest = lowest;
+  for (const lennard::Component& c : mixture.components) {
+    lowest = std::min(lowest, c.epsilon_K);
+    highest = std::max(highest, c.epsilon_K);
+  }
+  const std::vector<double> temperatures = lennard::temperature_grid(
+      lennard::Sweep{lowest, 5.0 * highest, lennard::temperature_step(lowest, 5.0 * highest)});
+  const bool full = state.range(0) == 1;
+  const lennard::Quantities quantities{full, true, full ? std::optional<double>(10.0) : std::nullopt, std::nullopt};
+  for (auto _ : state) {
+    const lennard::Table table = lennard::compute_table(model, temperatures, quantities);
+    benchmark::DoNotOptimize(table.columns.back().values.data());
+  }
+  state.counters["rows"] = static_cast<double>(temperatures.size());
+}
+BENCHMARK(BM_MixtureThirdTable)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // The slowest accepted --third --derivative row: the grid's step count is
 // largest (just under the bound) for M near its limit and any T* <= C.

@@ -176,7 +176,8 @@ void setup_table(CLI::App& app, TableSetup& s) {
   s.derivative_option = app.add_flag("--derivative", s.options.derivative,
                                      "Añade la columna dB/dT, en cm3/(mol K) (y dC/dT con --third)");
   s.third_option = app.add_flag("--third", s.options.third,
-                                "Añade el tercer coeficiente del virial C, en cm6/mol2 (siempre con N_A = 6.02214076e23)");
+                                "Añade el tercer coeficiente del virial C, en cm6/mol2 (siempre con N_A = 6.02214076e23; con -m "
+                                "quadrature, por la regla directa de la malla)");
   s.pressure_option =
       s.pressure
           .add(app, "--pressure",

@@ -13,6 +13,7 @@
 #include "lennard/physics/quantum.hpp"
 #include "lennard/physics/reduced_units.hpp"
 #include "lennard/physics/third_virial.hpp"
+#include "lennard/physics/universal_third_virial.hpp"
 
 namespace lennard {
 
@@ -225,12 +226,16 @@ SecondVirial GasModel::second_virial(double T_K, bool with_derivative) const {
                             with_derivative, pure_.quantum_order);
 }
 
-ThirdVirial GasModel::third_virial(double T_K, bool with_derivative) const {
+ThirdVirial GasModel::third_virial(double T_K, bool with_derivative, unsigned threads) const {
   if (is_mixture()) {
-    const MixtureThirdVirial c = mixture_third_virial(mixture_, T_K, with_derivative);
+    const MixtureThirdVirial c = mixture_third_virial(mixture_, T_K, with_derivative, threads);
     return {c.C, c.dC_dT};
   }
-  const ReducedThirdVirial c = reduced_third_virial(pure_.potential, T_K / pure_.epsilon_K, with_derivative);
+  // The shape's representation; the direct rule, its reference, with -m quadrature.
+  const double T_star = T_K / pure_.epsilon_K;
+  const ReducedThirdVirial c = pure_.method == Method::quadrature
+                                   ? reduced_third_virial(pure_.potential, T_star, with_derivative)
+                                   : reduced_third_virial_universal(pure_.potential, T_star, with_derivative);
   return {laboratory_C(c.C, pure_.sigma_A),
           with_derivative ? laboratory_dC_dT(c.dC_dT, pure_.sigma_A, pure_.epsilon_K) : nan};
 }

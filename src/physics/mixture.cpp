@@ -1,11 +1,13 @@
 #include "lennard/physics/mixture.hpp"
 
+#include <array>
 #include <cmath>
 #include <limits>
 
 #include "lennard/physics/constants.hpp"
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/gas_model.hpp"
+#include "lennard/physics/parallel.hpp"
 #include "lennard/physics/quantum.hpp"
 #include "lennard/physics/second_virial.hpp"
 #include "lennard/physics/series.hpp"
@@ -130,26 +132,38 @@ MixtureSecondVirial mixture_second_virial(const Mixture& mixture, double T, bool
   return total;
 }
 
-MixtureThirdVirial mixture_third_virial(const Mixture& mixture, double T, bool with_derivative) {
+MixtureThirdVirial mixture_third_virial(const Mixture& mixture, double T, bool with_derivative, unsigned threads) {
   const std::vector<Component>& parts = mixture.components;
   const std::size_t n = parts.size();
-  const auto pair = [&](std::size_t a, std::size_t b) {
-    return soft_pair(pair_interaction(parts[a], parts[b], a == b ? 0.0 : mixture.kij));
-  };
-  const double scale = per_molecule_A6_in_cm6_per_mol2;
-  MixtureThirdVirial total{0.0, with_derivative ? 0.0 : not_asked};
+  // Each pair once (ij is ji), indexed by i <= j; each triangle once, i <= j <= k.
+  std::vector<SoftPair> pairs;
+  std::vector<std::vector<std::size_t>> index(n, std::vector<std::size_t>(n));
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = i; j < n; ++j) {
+      index[i][j] = index[j][i] = pairs.size();
+      pairs.push_back(soft_pair(pair_interaction(parts[i], parts[j], i == j ? 0.0 : mixture.kij)));
+    }
+  }
+  std::vector<std::array<std::size_t, 3>> triangles;
+  std::vector<double> weights;
   for (std::size_t i = 0; i < n; ++i) {
     for (std::size_t j = i; j < n; ++j) {
       for (std::size_t k = j; k < n; ++k) {
+        triangles.push_back({index[i][j], index[i][k], index[j][k]});
         // The distinct orderings of (i, j, k) among the n^3 terms of the sum.
         const double orderings = (i == j && j == k) ? 1.0 : (i == j || j == k) ? 3.0 : 6.0;
-        const double weight =
-            orderings * parts[i].mole_fraction * parts[j].mole_fraction * parts[k].mole_fraction;
-        const TriangleThirdVirial c = triangle_third_virial(pair(i, j), pair(i, k), pair(j, k), T, with_derivative);
-        total.C += weight * c.C_A6 * scale;
-        if (with_derivative) total.dC_dT += weight * c.dC_dT_A6_per_K * scale;
+        weights.push_back(orderings * parts[i].mole_fraction * parts[j].mole_fraction * parts[k].mole_fraction);
       }
     }
+  }
+  const std::vector<TriangleThirdVirial> c =
+      detail::triangles_on_one_grid(pairs, triangles, T, with_derivative, Parallelism{threads, nullptr});
+  const double scale = per_molecule_A6_in_cm6_per_mol2;
+  MixtureThirdVirial total{0.0, with_derivative ? 0.0 : not_asked};
+  // Summed in one order whatever the threads.
+  for (std::size_t t = 0; t < triangles.size(); ++t) {
+    total.C += weights[t] * c[t].C_A6 * scale;
+    if (with_derivative) total.dC_dT += weights[t] * c[t].dC_dT_A6_per_K * scale;
   }
   return total;
 }

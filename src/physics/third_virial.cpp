@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <type_traits>
@@ -14,6 +15,7 @@
 #include "lennard/physics/constants.hpp"
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/helium_potential.hpp"
+#include "lennard/physics/parallel.hpp"
 
 namespace lennard {
 
@@ -166,6 +168,149 @@ std::array<std::array<double, K>, K> grid_sums(const std::array<const std::vecto
 // The factor that turns a grid sum into C.
 double triangle_factor(double h) { return -(8.0 * pi2 / 3.0) * h * h; }
 
+// ---- Grid sums by fast Fourier transform ------------------------------------------
+
+// exp(-E) - 1: for |E| < 1e-3, most of the grid beyond the well, its Taylor
+// polynomial (the first term left out is below 1e-18 relative), several
+// times cheaper than expm1.
+double expm1_of_minus(double E) {
+  if (std::fabs(E) < 1e-3) {
+    return -E * (1.0 + E * (-0.5 + E * (1.0 / 6.0 + E * (-1.0 / 24.0 + E * (1.0 / 120.0 - E * (1.0 / 720.0))))));
+  }
+  return std::expm1(-E);
+}
+
+}  // namespace
+
+namespace detail {
+
+// Sums S_yz = Sum_ij y_i z_j (F[i+j] - F[|i-j|]) of grid_sums as inner
+// products of F with the convolution and the correlation of the node vectors,
+// taken by Parseval's theorem in frequency space from transforms of length
+// L >= 2N + 1: O(N log N) instead of O(N^2), and each vector and each F
+// transformed once however many sums it enters. F less its last value gives
+// the same sums (a constant cancels between the two terms) and keeps the
+// transforms' rounding from weighing on the far lags, where F is flat.
+ConvolutionSums::ConvolutionSums(std::size_t N_max) {
+  while (L_ < 2 * N_max + 1) L_ <<= 1;
+  // The twiddles of the stage of half-length m at [m, 2m): contiguous.
+  tw_re_.resize(L_);
+  tw_im_.resize(L_);
+  for (std::size_t m = 1; m < L_; m <<= 1) {
+    for (std::size_t k = 0; k < m; ++k) {
+      const double angle = -std::numbers::pi * static_cast<double>(k) / static_cast<double>(m);
+      tw_re_[m + k] = std::cos(angle);
+      tw_im_[m + k] = std::sin(angle);
+    }
+  }
+  bit_reversed_.resize(L_);
+  for (std::size_t i = 1, j = 0; i < L_; ++i) {
+    std::size_t bit = L_ >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j ^= bit;
+    bit_reversed_[i] = j;
+  }
+}
+
+// In place, exponent -2 pi i jk/L; radix 2, iterative. Complex products
+// written out: std::complex's checks for infinities cost more than the transform.
+void ConvolutionSums::forward(std::vector<double>& re, std::vector<double>& im) const {
+  for (std::size_t i = 1; i < L_; ++i) {
+    const std::size_t j = bit_reversed_[i];
+    if (i < j) {
+      std::swap(re[i], re[j]);
+      std::swap(im[i], im[j]);
+    }
+  }
+  // The first two stages have the twiddles 1 and -i: no products.
+  for (std::size_t start = 0; start + 1 < L_; start += 2) {
+    const double ar = re[start], ai = im[start], br = re[start + 1], bi = im[start + 1];
+    re[start] = ar + br;
+    im[start] = ai + bi;
+    re[start + 1] = ar - br;
+    im[start + 1] = ai - bi;
+  }
+  for (std::size_t start = 0; start + 3 < L_; start += 4) {
+    const double ar = re[start], ai = im[start], br = re[start + 2], bi = im[start + 2];
+    re[start] = ar + br;
+    im[start] = ai + bi;
+    re[start + 2] = ar - br;
+    im[start + 2] = ai - bi;
+    // (b re + i b im)(-i) = b im - i b re
+    const double cr = re[start + 1], ci = im[start + 1], dr = im[start + 3], di = -re[start + 3];
+    re[start + 1] = cr + dr;
+    im[start + 1] = ci + di;
+    re[start + 3] = cr - dr;
+    im[start + 3] = ci - di;
+  }
+  for (std::size_t m = 4; m < L_; m <<= 1) {
+    const double* t_re = tw_re_.data() + m;
+    const double* t_im = tw_im_.data() + m;
+    for (std::size_t start = 0; start < L_; start += 2 * m) {
+      double* a_re = re.data() + start;
+      double* a_im = im.data() + start;
+      double* b_re = a_re + m;
+      double* b_im = a_im + m;
+      for (std::size_t k = 0; k < m; ++k) {
+        const double tr = b_re[k] * t_re[k] - b_im[k] * t_im[k];
+        const double ti = b_re[k] * t_im[k] + b_im[k] * t_re[k];
+        b_re[k] = a_re[k] - tr;
+        b_im[k] = a_im[k] - ti;
+        a_re[k] += tr;
+        a_im[k] += ti;
+      }
+    }
+  }
+}
+
+void ConvolutionSums::transform(const std::vector<double>& p, const std::vector<double>& q, Spectrum& P,
+                                Spectrum& Q) const {
+  std::vector<double> zr(L_, 0.0), zi(L_, 0.0);
+  std::copy(p.begin(), p.begin() + static_cast<std::ptrdiff_t>(std::min(p.size(), L_)), zr.begin());
+  std::copy(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(std::min(q.size(), L_)), zi.begin());
+  forward(zr, zi);
+  // Z = P + i Q with P and Q Hermitian: P = (Z_k + conj Z_-k)/2, Q = (Z_k - conj Z_-k)/(2i).
+  const std::size_t half = L_ / 2;
+  P.re.resize(half + 1);
+  P.im.resize(half + 1);
+  Q.re.resize(half + 1);
+  Q.im.resize(half + 1);
+  for (std::size_t k = 0; k <= half; ++k) {
+    const std::size_t minus = (L_ - k) & (L_ - 1);
+    P.re[k] = 0.5 * (zr[k] + zr[minus]);
+    P.im[k] = 0.5 * (zi[k] - zi[minus]);
+    Q.re[k] = 0.5 * (zi[k] + zi[minus]);
+    Q.im[k] = -0.5 * (zr[k] - zr[minus]);
+  }
+}
+
+void ConvolutionSums::weights(const std::vector<double>& F, std::size_t N, Spectrum& A, Spectrum& B) const {
+  // a = F[k] at k = 0 ... 2N weighs the convolution, b = F[|l|] at l = -N ... N the correlation.
+  const double last = F[2 * N];
+  std::vector<double> a(2 * N + 1), b(L_, 0.0);
+  for (std::size_t k = 0; k <= 2 * N; ++k) a[k] = F[k] - last;
+  b[0] = F[0] - last;
+  for (std::size_t l = 1; l <= N; ++l) b[l] = b[L_ - l] = F[l] - last;
+  transform(a, b, A, B);
+}
+
+double ConvolutionSums::sum(const Spectrum& Y, const Spectrum& Z, const Spectrum& A, const Spectrum& B) const {
+  // (1/L) Sum over all k of Re[conj(A) Y Z - B conj(Y) Z] (B real, b being
+  // even); every factor Hermitian, so k and L - k give the same term.
+  const std::size_t half = L_ / 2;
+  const auto term = [&](std::size_t k) {
+    const double yr = Y.re[k], yi = Y.im[k], zr = Z.re[k], zi = Z.im[k];
+    return A.re[k] * (yr * zr - yi * zi) + A.im[k] * (yr * zi + yi * zr) - B.re[k] * (yr * zr + yi * zi);
+  };
+  double s = 0.0;
+  for (std::size_t k = 1; k < half; ++k) s += term(k);
+  return (2.0 * s + term(0) + term(half)) / static_cast<double>(L_);
+}
+
+}  // namespace detail
+
+namespace {
+
 // ---- The square well: exact --------------------------------------------------------
 
 // Its Mayer function is -1 in the core, x = e^(1/T) - 1 in the well and 0
@@ -244,6 +389,20 @@ ReducedThirdVirial square_well_closed_form(double l, double T, bool with_derivat
 
 namespace detail {
 
+std::array<double, 4> square_well_cubic(double lambda) {
+  // C*(x) at x = -1, 0, 1, 2 (x = -1, a hard sphere of diameter lambda, is
+  // as good a point of the polynomial as any other), solved for the powers.
+  std::array<double, 4> y{};
+  for (int j = 0; j < 4; ++j) {
+    const SquareWellGeometry g{lambda, static_cast<double>(j - 1)};
+    y[static_cast<std::size_t>(j)] = -(8.0 * pi2 / 3.0) * outer_exact(g, [&](double r) { return g.f(r); });
+  }
+  const double c0 = y[1], c2 = 0.5 * (y[0] + y[2]) - y[1];
+  const double odd = 0.5 * (y[2] - y[0]);  // c1 + c3
+  const double c3 = (y[3] - y[1] - 4.0 * c2 - 2.0 * odd) / 6.0;
+  return {c0, odd - c3, c2, c3};
+}
+
 ReducedThirdVirial square_well_by_integration(double lambda, double T, bool with_derivative) {
   const SquareWellGeometry g{lambda, std::expm1(1.0 / T)};
   const double C = -(8.0 * pi2 / 3.0) * outer_exact(g, [&](double r) { return g.f(r); });
@@ -303,6 +462,167 @@ TriangleThirdVirial triangle_third_virial(const SoftPair& ij, const SoftPair& ik
   const double side_jk = grid_sums<2>({&a, &b}, antiderivative_on_grid(f_T(jk), h, N))[0][1];
   return {triangle_factor(h) * S[0][1], triangle_factor(h) * (S[1][2] + S[0][3] + side_jk)};
 }
+
+namespace detail {
+
+// The grid of every T* shares its nodes in rho = r/x_T, k rho_h with
+// rho_h = step_factor/50: only the reach, and so N, changes (it is largest at
+// x_T = 1). There u/kT = alpha rho^-n - beta rho^-m with alpha = (C/T*) x_T^-n,
+// beta = (C/T*) x_T^-m, so the powers are taken once and each T* costs its
+// exponentials and two transforms.
+SoftThirdVirialGrid::SoftThirdVirialGrid(double C, double n, double m) : C_(C), n_(n), m_(m) {
+  h_ = 0.02 * step_factor(n);
+  N_max_ = static_cast<std::size_t>(std::lround(reach(C, n, m, C) / grid_step(C, n, C)));
+  const auto powers = [&](double rho, std::vector<double>& a, std::vector<double>& b) {
+    if (n == 12.0 && m == 6.0) {
+      const double r6 = 1.0 / (rho * rho * rho * rho * rho * rho);
+      a.push_back(r6 * r6);
+      b.push_back(r6);
+    } else {
+      a.push_back(std::pow(rho, -n));
+      b.push_back(std::pow(rho, -m));
+    }
+  };
+  for (std::size_t k = 1; k <= N_max_; ++k) powers(static_cast<double>(k) * h_, node_a_, node_b_);
+  using rule = boost::math::quadrature::gauss<double, 8>;
+  const auto& xi = rule::abscissa();
+  const auto& w = rule::weights();
+  for (std::size_t k = 0; k < 2 * N_max_; ++k) {
+    const double mid = (static_cast<double>(k) + 0.5) * h_;
+    for (std::size_t g = 0; g < xi.size(); ++g) {
+      for (const double sign : {-1.0, 1.0}) {
+        const double t = mid + sign * 0.5 * h_ * xi[g];
+        powers(t, gauss_a_, gauss_b_);
+        gauss_wt_.push_back(0.5 * h_ * w[g] * t);
+      }
+    }
+  }
+  sums_ = std::make_shared<const ConvolutionSums>(N_max_);
+}
+
+ReducedThirdVirial SoftThirdVirialGrid::operator()(double T) const {
+  const double x_T = core_radius(C_, n_, T);
+  const std::size_t N = std::min(N_max_, static_cast<std::size_t>(std::lround(reach(C_, n_, m_, T) /
+                                                                              grid_step(C_, n_, T))));
+  const double alpha = C_ / T * std::pow(x_T, -n_), beta = C_ / T * std::pow(x_T, -m_);
+  std::vector<double> x(N + 1), d(N + 1), F(2 * N + 1);
+  x[0] = d[0] = F[0] = 0.0;
+  for (std::size_t k = 1; k <= N; ++k) {
+    const double E = alpha * node_a_[k - 1] - beta * node_b_[k - 1];
+    const double rho = static_cast<double>(k) * h_;
+    x[k] = rho * expm1_of_minus(E);
+    // T f_T, of the size of f: packed with f into one transform, a d T times
+    // smaller would drown in the rounding of f at high T.
+    d[k] = std::isinf(E) ? 0.0 : rho * std::exp(-E) * E;
+  }
+  x[N] *= 0.5;
+  d[N] *= 0.5;
+  const std::size_t per_cell = gauss_wt_.size() / (2 * N_max_);
+  for (std::size_t k = 0; k < 2 * N; ++k) {
+    double cell = 0.0;
+    for (std::size_t p = k * per_cell; p < (k + 1) * per_cell; ++p) {
+      cell += gauss_wt_[p] * expm1_of_minus(alpha * gauss_a_[p] - beta * gauss_b_[p]);
+    }
+    F[k + 1] = F[k] + cell;
+  }
+  ConvolutionSums::Spectrum X, D, A, B;
+  sums_->transform(x, d, X, D);
+  sums_->weights(F, N, A, B);
+  const double s_xx = sums_->sum(X, X, A, B), s_xd = sums_->sum(X, D, A, B);
+  const double scale = std::pow(x_T, 6.0) * triangle_factor(h_);
+  return {scale * s_xx, 3.0 * scale * s_xd / T};
+}
+
+}  // namespace detail
+
+namespace detail {
+
+std::vector<TriangleThirdVirial> triangles_on_one_grid(const std::vector<SoftPair>& pairs,
+                                                       const std::vector<std::array<std::size_t, 3>>& triangles,
+                                                       double T, bool with_derivative,
+                                                       const Parallelism& parallelism) {
+  double h = std::numeric_limits<double>::infinity();
+  double R = 0.0;
+  for (const SoftPair& p : pairs) {
+    h = std::min(h, p.sigma_A * grid_step(p.C, p.n, T / p.epsilon_K));
+    R = std::max(R, p.sigma_A * reach(p.C, p.n, p.m, T / p.epsilon_K));
+  }
+  const std::size_t N = static_cast<std::size_t>(std::ceil(R / h));
+  h = R / static_cast<double>(N);
+  const ConvolutionSums sums(N);
+  using rule = boost::math::quadrature::gauss<double, 8>;
+  const auto& xi = rule::abscissa();
+  const auto& w = rule::weights();
+
+  // Each pair once: r f and r T f_T on the nodes, F of f and of T f_T, transformed.
+  struct Side {
+    ConvolutionSums::Spectrum X, D, A, B, A_T, B_T;
+  };
+  std::vector<Side> sides(pairs.size());
+  const Parallelism spread{parallelism.threads, nullptr};
+  for_each_block(pairs.size(), 1, spread, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t q = begin; q < end; ++q) {
+      const SoftPair& p = pairs[q];
+      // u/kT at r; f = e^(-E) - 1 and T f_T = e^(-E) E (0 where E overflows).
+      const bool lj = p.n == 12.0 && p.m == 6.0;
+      const double scale = p.C * p.epsilon_K / T;
+      const auto E_at = [&](double r) {
+        if (!lj) return reduced_soft_potential(p.C, p.n, p.m, r / p.sigma_A) * p.epsilon_K / T;
+        const double y = p.sigma_A / r, y2 = y * y, y6 = y2 * y2 * y2;  // one division a point
+        return scale * y6 * (y6 - 1.0);
+      };
+      const auto T_f_T = [](double E, double f) {
+        if (std::isinf(E)) return 0.0;
+        return std::fabs(E) < 1e-3 ? (1.0 + f) * E : std::exp(-E) * E;
+      };
+      std::vector<double> x(N + 1, 0.0), d(N + 1, 0.0), F(2 * N + 1, 0.0), F_T(2 * N + 1, 0.0);
+      for (std::size_t k = 1; k <= N; ++k) {
+        const double r = static_cast<double>(k) * h, E = E_at(r), f = expm1_of_minus(E);
+        x[k] = r * f;
+        d[k] = r * T_f_T(E, f);
+      }
+      x[N] *= 0.5;
+      d[N] *= 0.5;
+      for (std::size_t k = 0; k < 2 * N; ++k) {
+        const double mid = (static_cast<double>(k) + 0.5) * h;
+        double cell = 0.0, cell_T = 0.0;
+        for (std::size_t g = 0; g < xi.size(); ++g) {
+          for (const double sign : {-1.0, 1.0}) {
+            const double t = mid + sign * 0.5 * h * xi[g], E = E_at(t), f = expm1_of_minus(E);
+            const double weight = 0.5 * h * w[g] * t;
+            cell += weight * f;
+            if (with_derivative) cell_T += weight * T_f_T(E, f);
+          }
+        }
+        F[k + 1] = F[k] + cell;
+        F_T[k + 1] = F_T[k] + cell_T;
+      }
+      Side& side = sides[q];
+      sums.transform(x, d, side.X, side.D);
+      sums.weights(F, N, side.A, side.B);
+      if (with_derivative) sums.weights(F_T, N, side.A_T, side.B_T);
+    }
+  });
+
+  // The sides ij and ik on the grid, jk through F; C is trilinear in the
+  // three Mayer functions, so dC/dT takes the derivative on each side in turn.
+  std::vector<TriangleThirdVirial> out(triangles.size());
+  const double factor = triangle_factor(h);
+  for_each_block(triangles.size(), 1, spread, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t t = begin; t < end; ++t) {
+      const Side &ij = sides[triangles[t][0]], &ik = sides[triangles[t][1]], &jk = sides[triangles[t][2]];
+      out[t].C_A6 = factor * sums.sum(ij.X, ik.X, jk.A, jk.B);
+      out[t].dC_dT_A6_per_K = with_derivative ? factor / T *
+                                                    (sums.sum(ij.D, ik.X, jk.A, jk.B) +
+                                                     sums.sum(ij.X, ik.D, jk.A, jk.B) +
+                                                     sums.sum(ij.X, ik.X, jk.A_T, jk.B_T))
+                                              : not_asked;
+    }
+  });
+  return out;
+}
+
+}  // namespace detail
 
 void check_third_virial(const Potential& potential) {
   const Mie* mie = std::get_if<Mie>(&potential);

@@ -76,6 +76,9 @@ Table compute_table(const GasModel& model, const std::vector<double>& temperatur
                             : mixture                                     ? 1024
                             : pure.quantum_exact                          ? 64
                             : (pure.method == Method::series ? 16384 : 16);
+  // A mixture's C spreads its pairs and triangles over the cores, which the
+  // rows already share when there are enough of them.
+  const unsigned row_threads = rows >= thread_count(parallelism) ? 1u : parallelism.threads;
   for_each_block(rows, block, parallelism, [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
       const double T = temperatures_K[i];
@@ -85,7 +88,7 @@ Table compute_table(const GasModel& model, const std::vector<double>& temperatur
       if (B12) (*B12)[i] = b.B12;
       if (dB) (*dB)[i] = b.dB_dT;
       if (C) {
-        const ThirdVirial c = model.third_virial(T, dC != nullptr);
+        const ThirdVirial c = model.third_virial(T, dC != nullptr, row_threads);
         (*C)[i] = c.C;
         if (dC) (*dC)[i] = c.dC_dT;
       }

@@ -5,6 +5,10 @@
 #include <string>
 
 #include "lennard/physics/constants.hpp"
+#include "lennard/physics/potential.hpp"
+#include "lennard/physics/reduced_units.hpp"
+#include "lennard/physics/third_virial.hpp"
+#include "lennard/physics/universal_third_virial.hpp"
 #include "test_support.hpp"
 
 namespace {
@@ -44,6 +48,34 @@ TEST(ThirdCommand, AddsItsColumnsToEveryFormat) {
   const double C = nlohmann::json::parse(json.out).at("rows")[0].at("C_cm6_per_mol2").get<double>();
   const double b = 0.602214076 * 27.0 * b0;  // b0 = 2 pi N_A sigma^3 / 3 in cm3/mol
   EXPECT_NEAR(C, 5.0 / 8.0 * b * b, 1e-13 * C);
+}
+
+TEST(ThirdCommand, QuadratureGivesTheDirectRuleAndTheDefaultTheShapesRepresentation) {
+  // Rows at T* = 0.5, 2 and 40 (epsilon 100 K), json keeping every double
+  // exactly: the two differ in their last digits for lj and mie.
+  lennard::testing::ScratchDir dir;
+  for (const char* spelling : {"lj", "mie:14,6", "sw:3"}) {
+    const lennard::Potential potential = lennard::parse_potential(spelling);
+    for (const bool direct : {false, true}) {
+      SCOPED_TRACE(std::string(spelling) + (direct ? " -m quadrature" : ""));
+      const auto run = lennard::testing::run_program(
+          dir, std::string("-p ") + spelling + " -e 100 -s 3 --third --derivative -f json -o - --tmin 50 --tmax 4000 --step 50" +
+                   (direct ? " -m quadrature" : ""), "");
+      ASSERT_EQ(run.status, 0) << run.err;
+      int checked = 0;
+      const auto document = nlohmann::json::parse(run.out);
+      for (const auto& row : document.at("rows")) {
+        const double T = row.at("T_K").get<double>();
+        if (T != 50.0 && T != 200.0 && T != 4000.0) continue;
+        ++checked;
+        const lennard::ReducedThirdVirial c = direct ? lennard::reduced_third_virial(potential, T / 100.0)
+                                                     : lennard::reduced_third_virial_universal(potential, T / 100.0);
+        EXPECT_EQ(row.at("C_cm6_per_mol2").get<double>(), lennard::laboratory_C(c.C, 3.0)) << T;
+        EXPECT_EQ(row.at("dC_dT_cm6_per_mol2_K").get<double>(), lennard::laboratory_dC_dT(c.dC_dT, 3.0, 100.0)) << T;
+      }
+      EXPECT_EQ(checked, 3);
+    }
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "lennard/physics/constants.hpp"
 #include "lennard/physics/mixture.hpp"
@@ -55,6 +56,26 @@ TEST(MixtureThirdVirial, LikeComponentsGiveThePureGas) {
     const double volume = lennard::molar_volume_cm3_per_mol(3.4);
     EXPECT_NEAR(mixed.C, pure.C * volume * volume, 1e-10 * std::fabs(mixed.C)) << T;
     EXPECT_NEAR(mixed.dC_dT, pure.dC_dT * volume * volume / 120.0, 1e-9 * std::fabs(mixed.dC_dT)) << T;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MixtureThirdVirial, SameOnAnyNumberOfThreads) {
+  // Five unlike components: pairs and triangles spread over the threads, summed in one order.
+  lennard::Mixture mixture;
+  const double eps[] = {119.8, 166.8, 229.0, 95.0, 148.0}, sigma[] = {3.41, 3.66, 4.06, 3.7, 3.8};
+  for (std::size_t i = 0; i < 5; ++i) {
+    mixture.components.push_back({std::string(1, static_cast<char>('a' + i)), lennard::LennardJones{}, eps[i],
+                                  sigma[i], 40.0, 0.2});
+  }
+  const auto one = lennard::mixture_third_virial(mixture, 250.0, true, 1);
+  for (const unsigned threads : {2u, 3u, 8u}) {
+    const auto many = lennard::mixture_third_virial(mixture, 250.0, true, threads);
+    EXPECT_EQ(many.C, one.C) << threads;
+    EXPECT_EQ(many.dC_dT, one.dC_dT) << threads;
   }
 }
 

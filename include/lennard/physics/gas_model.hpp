@@ -144,8 +144,11 @@ class GasModel {
   SecondVirial second_virial(double T_K, bool with_derivative = true) const;
   double B(double T_K) const { return second_virial(T_K, false).B; }
   double dB_dT(double T_K) const { return second_virial(T_K, true).dB_dT; }
-  // C has no quantum correction; a pure gas's C is the exact one whatever the method.
-  ThirdVirial third_virial(double T_K, bool with_derivative) const;
+  // C has no quantum correction. A pure gas's C comes from its shape's
+  // representation (universal_third_virial.hpp), or with Method::quadrature
+  // from the direct rule it was built from.
+  // threads: for a mixture's triangles (0: one per core).
+  ThirdVirial third_virial(double T_K, bool with_derivative, unsigned threads = 0) const;
   GasState state(double T_K, double P_bar) const;
   // The gas root from B and C already computed, NaN where a library gas is
   // not a gas at (T, P) (condensed, or below its triple point unknown).

@@ -74,6 +74,10 @@ struct MixtureThirdVirial {
   double C;
   double dC_dT;
 };
-MixtureThirdVirial mixture_third_virial(const Mixture& mixture, double T_K, bool with_derivative);
+// Every pair and triangle on one grid (the narrowest step and widest reach of
+// the pairs), each pair computed once and each triangle i <= j <= k once,
+// on up to threads threads (0: one per core); the same whatever the threads.
+MixtureThirdVirial mixture_third_virial(const Mixture& mixture, double T_K, bool with_derivative,
+                                        unsigned threads = 0);
 
 }  // namespace lennard
