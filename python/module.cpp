@@ -112,28 +112,56 @@ void merge(std::vector<Diagnostic>& all, const std::vector<Diagnostic>& found) {
   }
 }
 
-// The model's diagnostics for the values computed, one model per distinct
-// (epsilon, sigma); elements with a NaN input are left out. Z and P (the
-// pressures) may be empty and null.
-py::list pure_diagnostics(const PureGasRequest& request, const double* T, const double* epsilon, const double* sigma,
-                          const std::vector<double>& B, const std::vector<double>& B_classical,
-                          const std::vector<double>& Z, const double* P = nullptr) {
+// The diagnostics of one block's elements [begin, end) by (epsilon, sigma),
+// from the values computed there (B, B_classical and Z indexed from begin; Z
+// may be empty and P null); elements with a NaN input are left out. Found in
+// blocks on every core, merged in block order after: the same as examining
+// every element at once.
+using Findings = std::map<std::pair<double, double>, std::vector<Diagnostic>>;
+
+Findings block_diagnostics(Models& models, std::size_t begin, std::size_t end, const double* T, const double* epsilon,
+                           const double* sigma, const std::vector<double>& B, const std::vector<double>& B_classical,
+                           const std::vector<double>& Z, const double* P = nullptr) {
+  // Mostly one epsilon and sigma throughout, and no NaN: the block as it is.
+  bool uniform = true;
+  for (std::size_t i = begin; i < end && uniform; ++i) {
+    uniform = !any_nan(T[i], epsilon[i], sigma[i], P ? P[i] : 0.0) && epsilon[i] == epsilon[begin] &&
+              sigma[i] == sigma[begin];
+  }
+  if (uniform) {
+    const std::vector<double> t(T + begin, T + end);
+    const std::vector<double> pressures = P ? std::vector<double>(P + begin, P + end) : std::vector<double>();
+    return {{{epsilon[begin], sigma[begin]},
+             models.at(epsilon[begin], sigma[begin]).diagnostics(t, B, B_classical, Z, pressures)}};
+  }
   std::map<std::pair<double, double>, std::vector<std::size_t>> groups;
-  for (std::size_t i = 0; i < B.size(); ++i) {
+  for (std::size_t i = begin; i < end; ++i) {
     if (!any_nan(T[i], epsilon[i], sigma[i], P ? P[i] : 0.0)) groups[{epsilon[i], sigma[i]}].push_back(i);
   }
-  std::vector<Diagnostic> all;
+  Findings found;
   for (const auto& [parameters, elements] : groups) {
     std::vector<double> t, b, bc, z, pressures;
     for (const std::size_t i : elements) {
       t.push_back(T[i]);
-      b.push_back(B[i]);
-      bc.push_back(B_classical[i]);
-      if (!Z.empty()) z.push_back(Z[i]);
+      b.push_back(B[i - begin]);
+      bc.push_back(B_classical[i - begin]);
+      if (!Z.empty()) z.push_back(Z[i - begin]);
       if (P) pressures.push_back(P[i]);
     }
-    merge(all, request.at(parameters.first, parameters.second).diagnostics(t, b, bc, z, pressures));
+    found[parameters] = models.at(parameters.first, parameters.second).diagnostics(t, b, bc, z, pressures);
   }
+  return found;
+}
+
+// Every block's findings as one list: per (epsilon, sigma) in block order,
+// then one finding per kind and gas over every (epsilon, sigma).
+py::list merged_diagnostics(const std::vector<Findings>& blocks) {
+  Findings together;
+  for (const Findings& block : blocks) {
+    for (const auto& [parameters, found] : block) GasModel::merge_diagnostics(together[parameters], found);
+  }
+  std::vector<Diagnostic> all;
+  for (const auto& [parameters, found] : together) merge(all, found);
   return lennard_python::diagnostic_list(all);
 }
 
@@ -195,7 +223,7 @@ PYBIND11_MODULE(_lennard, m) {
     const double *t = T_K.data(), *e = epsilon_K.data(), *s = sigma_A.data();
     Array out(static_cast<py::ssize_t>(n));
     double* o = out.mutable_data();
-    std::vector<double> B(n), B_classical(n);
+    std::vector<Findings> found((n + B_block - 1) / B_block);
     // The exact quantum B: one model per (epsilon, sigma), prepared once over
     // the lowest to the highest T it is asked at.
     std::map<std::pair<double, double>, GasModel> prepared;
@@ -216,18 +244,20 @@ PYBIND11_MODULE(_lennard, m) {
     }
     run_blocks(n, B_block, threads, [&](std::size_t begin, std::size_t end) {
       Models models(request);
+      std::vector<double> B(end - begin), B_classical(end - begin);
       for (std::size_t i = begin; i < end; ++i) {
         if (any_nan(t[i], e[i], s[i])) {
-          o[i] = B[i] = B_classical[i] = no_value;
+          o[i] = B[i - begin] = B_classical[i - begin] = no_value;
           continue;
         }
         const SecondVirial b = (exact ? prepared.at({e[i], s[i]}) : models.at(e[i], s[i])).second_virial(t[i], derivative);
         o[i] = derivative ? b.dB_dT : b.B;
-        B[i] = b.B;
-        B_classical[i] = b.B_classical;
+        B[i - begin] = b.B;
+        B_classical[i - begin] = b.B_classical;
       }
+      found[begin / B_block] = block_diagnostics(models, begin, end, t, e, s, B, B_classical, {});
     });
-    return py::make_tuple(out, pure_diagnostics(request, t, e, s, B, B_classical, {}));
+    return py::make_tuple(out, merged_diagnostics(found));
   }, "T_K"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "method"_a, "quantum"_a, "molar_mass_g_per_mol"_a,
      "derivative"_a, "gas"_a, "threads"_a, "exact"_a, "statistics"_a, "spin"_a);
 
@@ -239,6 +269,7 @@ PYBIND11_MODULE(_lennard, m) {
     const double *t = T_K.data(), *e = epsilon_K.data(), *s = sigma_A.data();
     Array out(static_cast<py::ssize_t>(n));
     double* o = out.mutable_data();
+    std::vector<Findings> found((n + C_block - 1) / C_block);
     run_blocks(n, C_block, threads, [&](std::size_t begin, std::size_t end) {
       Models models(request);
       for (std::size_t i = begin; i < end; ++i) {
@@ -249,10 +280,11 @@ PYBIND11_MODULE(_lennard, m) {
         const ThirdVirial c = models.at(e[i], s[i]).third_virial(t[i], derivative);
         o[i] = derivative ? c.dC_dT : c.C;
       }
+      // Classical: the diagnostics look at the temperatures only, never at B.
+      const std::vector<double> none(end - begin, no_value);
+      found[begin / C_block] = block_diagnostics(models, begin, end, t, e, s, none, none, {});
     });
-    // Classical: the diagnostics look at the temperatures only, never at B.
-    const std::vector<double> none(n, no_value);
-    return py::make_tuple(out, pure_diagnostics(request, t, e, s, none, none, {}));
+    return py::make_tuple(out, merged_diagnostics(found));
   }, "T_K"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "derivative"_a, "gas"_a, "threads"_a);
 
   // Z and V with the B and C they come from (for the package's refusals).
@@ -265,26 +297,29 @@ PYBIND11_MODULE(_lennard, m) {
     const auto size = static_cast<py::ssize_t>(n);
     Array Z(size), V(size), B_out(size), C_out(size);
     double *z = Z.mutable_data(), *v = V.mutable_data(), *b_out = B_out.mutable_data(), *c_out = C_out.mutable_data();
-    std::vector<double> B(n), B_classical(n), Zs(n);
+    std::vector<Findings> found((n + C_block - 1) / C_block);
     run_blocks(n, C_block, threads, [&](std::size_t begin, std::size_t end) {
       Models models(request);
+      std::vector<double> B(end - begin), B_classical(end - begin), Zs(end - begin);
       for (std::size_t i = begin; i < end; ++i) {
+        const std::size_t k = i - begin;
         if (any_nan(t[i], e[i], s[i], p[i])) {
-          z[i] = v[i] = b_out[i] = c_out[i] = B[i] = B_classical[i] = Zs[i] = no_value;
+          z[i] = v[i] = b_out[i] = c_out[i] = B[k] = B_classical[k] = Zs[k] = no_value;
           continue;
         }
         const GasModel& model = models.at(e[i], s[i]);
         const SecondVirial b = model.second_virial(t[i], false);
         const double C = model.third_virial(t[i], false).C;
         const GasState state = model.gas_state(t[i], p[i], b.B, C);
-        z[i] = Zs[i] = state.Z;
+        z[i] = Zs[k] = state.Z;
         v[i] = state.V_cm3_per_mol;
-        b_out[i] = B[i] = b.B;
+        b_out[i] = B[k] = b.B;
         c_out[i] = C;
-        B_classical[i] = b.B_classical;
+        B_classical[k] = b.B_classical;
       }
+      found[begin / C_block] = block_diagnostics(models, begin, end, t, e, s, B, B_classical, Zs, p);
     });
-    return py::make_tuple(Z, V, B_out, C_out, pure_diagnostics(request, t, e, s, B, B_classical, Zs, p));
+    return py::make_tuple(Z, V, B_out, C_out, merged_diagnostics(found));
   }, "T_K"_a, "pressure_bar"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "method"_a, "quantum"_a,
      "molar_mass_g_per_mol"_a, "gas"_a, "threads"_a);
 

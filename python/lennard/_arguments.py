@@ -4,7 +4,7 @@ from __future__ import annotations
 import math
 import operator
 import warnings
-from typing import Any, Optional
+from typing import Any, Callable, Optional
 
 import numpy as np
 
@@ -83,7 +83,7 @@ def positive_array(name: str, values: Any) -> np.ndarray:
         array = np.asarray(values, dtype=np.float64)
     except (TypeError, ValueError):
         raise ValueError(f"{name}: expected numbers, got {values!r}") from None
-    bad = ~np.isnan(array) & ~((array > 0.0) & np.isfinite(array))
+    bad = (array <= 0.0) | (array == np.inf)  # NaN is neither
     if np.any(bad):
         raise ValueError(f"{name}: expected positive finite values, got {array[bad].flat[0]!r}")
     return array
@@ -104,10 +104,15 @@ def shaped(result: np.ndarray, shape: tuple) -> Any:
     return float(result) if result.ndim == 0 else result
 
 
-def refuse_non_finite(what: str, T: np.ndarray, values: np.ndarray, computed: np.ndarray,
+def refuse_non_finite(what: str, T: np.ndarray, values: np.ndarray, computed: Callable[[], np.ndarray],
                       epsilon: Optional[np.ndarray] = None) -> None:
-    """The program refuses a temperature where a result overflows or is lost."""
-    bad = computed & ~np.isfinite(values)
+    """The program refuses a temperature where a result overflows or is lost.
+    computed() gives the elements computed (no NaN among their inputs): only
+    asked for when some value is not finite."""
+    finite = np.isfinite(values)
+    if finite.all():
+        return
+    bad = computed() & ~finite
     if np.any(bad):
         i = int(np.argmax(bad))
         reduced = "" if epsilon is None else f" (T/epsilon = {T[i] / epsilon[i]!r})"
