@@ -62,8 +62,8 @@ double integrate(F f, double a, double b) {
 // (the same power of y = K^((n-m)/n); Gamma(z+1) = z Gamma(z) joins them):
 //   B_I* = K^(1/n) / (16 pi^2 n T*) sum_{j>=0} (j m (n-m) - (n-1)) d_j y^j,
 //   d_j = Gamma((m j - 1)/n) / j!.
-// Only d_0 = Gamma(-1/n) is negative, and its coefficient too; the others are
-// positive but for a few small j when n - m is small. The j-th term goes as
+// d_0 = Gamma(-1/n) is negative and so is its coefficient, -(n-1); the other
+// terms are positive but for a few small j when n - m is small. The j-th term goes as
 // T*^-(1 + (1 + j (n-m))/n), which gives the T*-derivative.
 ReducedVirial first_order_series(const std::vector<double>& table, double C, double n, double m, double T) {
   const double log_K = std::log(C / T);
@@ -74,10 +74,10 @@ ReducedVirial first_order_series(const std::vector<double>& table, double C, dou
   const double t0 = -offset * table[0], t1 = (slope - offset) * d;
   double sum = t0 + t1, magnitude = std::fabs(t0) + std::fabs(t1), j_weighted = t1, jj_weighted = t1;
   for (std::size_t j = 2; j < (std::size_t{1} << 20); ++j) {
+    const double jd = static_cast<double>(j);
     const double step = (j < table.size() ? table[j] : quantum_series_ratio(n, m, j)) * y;
     d *= step;
-    const double term = (slope * static_cast<double>(j) - offset) * d;
-    const double jd = static_cast<double>(j);
+    const double term = (slope * jd - offset) * d;
     sum += term;
     magnitude += std::fabs(term);
     j_weighted += jd * term;
@@ -87,9 +87,11 @@ ReducedVirial first_order_series(const std::vector<double>& table, double C, dou
   // The rounding of y, e^delta = e^log_y / y, enters the j-th term j times: where
   // the sum needs many terms (n - m small, T* low) it is worth taking back,
   // to first order, as y d/dy of each sum.
-  const double delta = log_y - std::log(y);
-  sum += delta * j_weighted;
-  j_weighted += delta * jj_weighted;
+  if (std::isfinite(magnitude)) {
+    const double delta = log_y - std::log(y);
+    sum += delta * j_weighted;
+    j_weighted += delta * jj_weighted;
+  }
   const double scale = std::exp(log_K / n) / (16.0 * std::numbers::pi * std::numbers::pi * n * T);
   return {scale * sum, -scale * ((1.0 + 1.0 / n) * sum + (n - m) / n * j_weighted) / T};
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 namespace {
@@ -72,6 +73,14 @@ TEST(Quantum, FirstOrderSeriesMatchesMpmath) {
     const lennard::ReducedVirial series = lennard::reduced_quantum_correction(shape(r.n, r.m), r.T_star);
     EXPECT_NEAR(series.B, r.B_I, 1e-14 * r.B_I) << r.n << "," << r.m << " T* = " << r.T_star;
     EXPECT_NEAR(series.dB_dT, r.dB_I, 1e-14 * std::fabs(r.dB_I)) << r.n << "," << r.m << " T* = " << r.T_star;
+  }
+}
+
+// Where B* overflows (T* below about 1/700) the correction overflows too, to
+// +inf, which the table reports as such: never NaN.
+TEST(Quantum, FirstOrderSeriesOverflowsToInfinity) {
+  for (const lennard::Potential& p : {shape(12, 6), shape(14, 7)}) {
+    EXPECT_EQ(lennard::reduced_quantum_correction(p, 0.17 / 120.0).B, std::numeric_limits<double>::infinity());
   }
 }
 
