@@ -29,6 +29,7 @@
 namespace py = pybind11;
 using namespace py::literals;
 using lennard_python::Array;
+using lennard_python::Column;
 using lennard_python::run_blocks;
 
 namespace {
@@ -119,24 +120,27 @@ void merge(std::vector<Diagnostic>& all, const std::vector<Diagnostic>& found) {
 // every element at once.
 using Findings = std::map<std::pair<double, double>, std::vector<Diagnostic>>;
 
-Findings block_diagnostics(Models& models, std::size_t begin, std::size_t end, const double* T, const double* epsilon,
-                           const double* sigma, const std::vector<double>& B, const std::vector<double>& B_classical,
-                           const std::vector<double>& Z, const double* P = nullptr) {
+Findings block_diagnostics(Models& models, std::size_t begin, std::size_t end, const Column& T, const Column& epsilon,
+                           const Column& sigma, const std::vector<double>& B, const std::vector<double>& B_classical,
+                           const std::vector<double>& Z, const Column* P = nullptr) {
   // Mostly one epsilon and sigma throughout, and no NaN: the block as it is.
   bool uniform = true;
   for (std::size_t i = begin; i < end && uniform; ++i) {
-    uniform = !any_nan(T[i], epsilon[i], sigma[i], P ? P[i] : 0.0) && epsilon[i] == epsilon[begin] &&
+    uniform = !any_nan(T[i], epsilon[i], sigma[i], P ? (*P)[i] : 0.0) && epsilon[i] == epsilon[begin] &&
               sigma[i] == sigma[begin];
   }
   if (uniform) {
-    const std::vector<double> t(T + begin, T + end);
-    const std::vector<double> pressures = P ? std::vector<double>(P + begin, P + end) : std::vector<double>();
+    std::vector<double> t, pressures;
+    for (std::size_t i = begin; i < end; ++i) {
+      t.push_back(T[i]);
+      if (P) pressures.push_back((*P)[i]);
+    }
     return {{{epsilon[begin], sigma[begin]},
              models.at(epsilon[begin], sigma[begin]).diagnostics(t, B, B_classical, Z, pressures)}};
   }
   std::map<std::pair<double, double>, std::vector<std::size_t>> groups;
   for (std::size_t i = begin; i < end; ++i) {
-    if (!any_nan(T[i], epsilon[i], sigma[i], P ? P[i] : 0.0)) groups[{epsilon[i], sigma[i]}].push_back(i);
+    if (!any_nan(T[i], epsilon[i], sigma[i], P ? (*P)[i] : 0.0)) groups[{epsilon[i], sigma[i]}].push_back(i);
   }
   Findings found;
   for (const auto& [parameters, elements] : groups) {
@@ -146,7 +150,7 @@ Findings block_diagnostics(Models& models, std::size_t begin, std::size_t end, c
       b.push_back(B[i - begin]);
       bc.push_back(B_classical[i - begin]);
       if (!Z.empty()) z.push_back(Z[i - begin]);
-      if (P) pressures.push_back(P[i]);
+      if (P) pressures.push_back((*P)[i]);
     }
     found[parameters] = models.at(parameters.first, parameters.second).diagnostics(t, b, bc, z, pressures);
   }
@@ -220,7 +224,7 @@ PYBIND11_MODULE(_lennard, m) {
     request.exact = exact;
     if (exact) request.statistics = lennard_python::spin_statistics_named(statistics, spin);
     const std::size_t n = lennard_python::same_size({&T_K, &epsilon_K, &sigma_A});
-    const double *t = T_K.data(), *e = epsilon_K.data(), *s = sigma_A.data();
+    const Column t(T_K), e(epsilon_K), s(sigma_A);
     Array out(static_cast<py::ssize_t>(n));
     double* o = out.mutable_data();
     std::vector<Findings> found((n + B_block - 1) / B_block);
@@ -266,7 +270,7 @@ PYBIND11_MODULE(_lennard, m) {
                            bool derivative, const std::string& gas, unsigned threads) {
     const PureGasRequest request = pure_gas_request(potential, "exact", false, no_value, gas);
     const std::size_t n = lennard_python::same_size({&T_K, &epsilon_K, &sigma_A});
-    const double *t = T_K.data(), *e = epsilon_K.data(), *s = sigma_A.data();
+    const Column t(T_K), e(epsilon_K), s(sigma_A);
     Array out(static_cast<py::ssize_t>(n));
     double* o = out.mutable_data();
     std::vector<Findings> found((n + C_block - 1) / C_block);
@@ -293,7 +297,7 @@ PYBIND11_MODULE(_lennard, m) {
                               bool quantum, double molar_mass_g_per_mol, const std::string& gas, unsigned threads) {
     const PureGasRequest request = pure_gas_request(potential, method, quantum, molar_mass_g_per_mol, gas);
     const std::size_t n = lennard_python::same_size({&T_K, &pressure_bar, &epsilon_K, &sigma_A});
-    const double *t = T_K.data(), *p = pressure_bar.data(), *e = epsilon_K.data(), *s = sigma_A.data();
+    const Column t(T_K), p(pressure_bar), e(epsilon_K), s(sigma_A);
     const auto size = static_cast<py::ssize_t>(n);
     Array Z(size), V(size), B_out(size), C_out(size);
     double *z = Z.mutable_data(), *v = V.mutable_data(), *b_out = B_out.mutable_data(), *c_out = C_out.mutable_data();
@@ -317,7 +321,7 @@ PYBIND11_MODULE(_lennard, m) {
         c_out[i] = C;
         B_classical[k] = b.B_classical;
       }
-      found[begin / C_block] = block_diagnostics(models, begin, end, t, e, s, B, B_classical, Zs, p);
+      found[begin / C_block] = block_diagnostics(models, begin, end, t, e, s, B, B_classical, Zs, &p);
     });
     return py::make_tuple(Z, V, B_out, C_out, merged_diagnostics(found));
   }, "T_K"_a, "pressure_bar"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "method"_a, "quantum"_a,

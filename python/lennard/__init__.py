@@ -117,7 +117,7 @@ def compressibility(T_K: ArrayLike, pressure_bar: ArrayLike, epsilon_K: Optional
     infinite = np.isinf(V) | np.isinf(Z)
     if np.any(infinite):
         i = int(np.argmax(infinite))
-        raise ValueError(f"pressure_bar: at P = {P[i]!r} bar and T = {T[i]!r} K the molar volume V = Z RT/P is not "
+        raise ValueError(f"pressure_bar: at P = {_a.at(P, i)!r} bar and T = {_a.at(T, i)!r} K the molar volume V = Z RT/P is not "
                          f"finite ({V[i]!r} cm^3/mol): the pressure is too low for that temperature")
     _a.warn(found)
     return Compressibility(_a.shaped(Z, shape), _a.shaped(V, shape))
