@@ -3,7 +3,9 @@
 one thread against the same loop in C++ (BM_SeriesLoop1M of
 build/bench/lennard_bench), and on every core (threads=None) against one thread
 (the target on two cores: at most 0.6 of it). Wall-clock medians of 15; the
-load average is printed with them, for other work on the machine takes cores.
+load average is printed with them, for other work on the machine takes cores
+(on a shared machine, run it in a session of its own at a higher priority:
+setsid sh -c 'echo -20 > /proc/$$/autogroup; exec ...').
 
 Usage: PYTHONPATH=build/python /usr/bin/python3 bench/python_bench.py [build/bench/lennard_bench]
 """
@@ -21,9 +23,14 @@ import lennard
 T = np.linspace(100.0, 1000.0, 1_000_000)
 
 
-def median_s(threads):
-    return float(np.median(timeit.repeat(lambda: lennard.second_virial(T, 120.0, 3.4, threads=threads),
-                                         number=1, repeat=15)))
+def medians_s():
+    """Medians of 15 wall-clock times on one thread and on every core, the two
+    interleaved so that a change in the machine's load falls on both."""
+    one, every = [], []
+    for _ in range(15):
+        one.append(timeit.timeit(lambda: lennard.second_virial(T, 120.0, 3.4, threads=1), number=1))
+        every.append(timeit.timeit(lambda: lennard.second_virial(T, 120.0, 3.4), number=1))
+    return float(np.median(one)), float(np.median(every))
 
 
 def cpu_split_s():
@@ -38,8 +45,7 @@ def cpu_split_s():
     return float(np.median(main)), float(np.median(total))
 
 
-one_s = median_s(1)
-every_s = median_s(None)
+one_s, every_s = medians_s()
 cores = len(os.sched_getaffinity(0))
 print(f"python, one thread: {one_s * 1e3:.1f} ms; on {cores} cores: {every_s * 1e3:.1f} ms; "
       f"ratio {every_s / one_s:.2f} (load average {os.getloadavg()[0]:.2f})")
