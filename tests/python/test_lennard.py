@@ -261,6 +261,10 @@ def test_threads_keyword_gives_the_values_of_one_thread():
                           one)
     C = lennard.third_virial(T[::100], gas="argon", threads=1)
     assert np.array_equal(lennard.third_virial(T[::100], gas="argon"), C)
+    Z = lennard.compressibility(T[::10], 5.0, gas="argon", threads=1)
+    assert np.array_equal(lennard.compressibility(T[::10], 5.0, gas="argon"), Z, equal_nan=True)  # NaN: condensed
+    quantum = lennard.second_virial(T, gas="neon", quantum=True, derivative=True, threads=1)
+    assert np.array_equal(lennard.second_virial(T, gas="neon", quantum=True, derivative=True), quantum)
 
 
 # The child interrupts itself once its main thread has sat in the compiled loop
