@@ -100,6 +100,22 @@ BENCHMARK_CAPTURE(reduced_B_over_table, lj_quadrature, "lj", lennard::Method::qu
 BENCHMARK_CAPTURE(reduced_B_over_table, mie_14_6_quadrature, "mie:14,6", lennard::Method::quadrature)
     ->Unit(benchmark::kMicrosecond);
 
+// One B_I* (first quantum correction, with its derivative) over the same T*:
+// by its series and by quadrature.
+void quantum_correction_over_table(benchmark::State& state, const char* spelling, bool series) {
+  const lennard::Potential potential = lennard::parse_potential(spelling);
+  std::size_t k = 0;
+  for (auto _ : state) {
+    const double T_star = 1.0 + 0.04 * static_cast<double>(k);
+    benchmark::DoNotOptimize(series ? lennard::reduced_quantum_correction(potential, T_star).B
+                                    : lennard::reduced_quantum_correction_quadrature(potential, T_star).B);
+    k = k == 100 ? 0 : k + 1;
+  }
+}
+BENCHMARK_CAPTURE(quantum_correction_over_table, lj_series, "lj", true)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(quantum_correction_over_table, mie_14_6_series, "mie:14,6", true)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(quantum_correction_over_table, lj_quadrature, "lj", false)->Unit(benchmark::kMicrosecond);
+
 // One C at T* = 2 by the grid rule, and the default 101-row table with C on all cores.
 void third_virial(benchmark::State& state, const char* spelling) {
   const lennard::Potential potential = lennard::parse_potential(spelling);
@@ -259,6 +275,42 @@ void BM_Fit200k(benchmark::State& state) {
   state.counters["points"] = static_cast<double>(data.points.size());
 }
 BENCHMARK(BM_Fit200k)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+// 10,000 noisy points of a neon-like gas (epsilon/k_B = 35.6 K, sigma =
+// 2.75 A, M = 20.18 g/mol) with its first quantum correction, 40 ... 600 K:
+// the quantum fit should cost at most five classical fits of the same points.
+constexpr double neon_mass = 20.18;
+lennard::DataSet neon_points() {
+  lennard::FitResult model{};
+  model.potential = lennard::LennardJones{};
+  model.epsilon_K = 35.6;
+  model.sigma_A = 2.75;
+  model.de_boer = lennard::de_boer_parameter(model.epsilon_K, model.sigma_A, neon_mass);
+  lennard::DataSet data;
+  data.has_uncertainties = true;
+  std::mt19937_64 noise(2026);
+  std::normal_distribution<double> normal(0.0, 1.0);
+  for (int i = 0; i < 10000; ++i) {
+    const double T = 40.0 + 560.0 * i / 10000.0;
+    const double u = 0.2 + 0.002 * T;
+    data.points.push_back({T, lennard::fitted_B(model, T) + u * normal(noise), u, 0});
+  }
+  return data;
+}
+
+void BM_Fit10kClassical(benchmark::State& state) {
+  const lennard::DataSet data = neon_points();
+  for (auto _ : state) benchmark::DoNotOptimize(lennard::fit_lennard_jones(data).epsilon_K);
+}
+BENCHMARK(BM_Fit10kClassical)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+void BM_Fit10kQuantum(benchmark::State& state) {
+  const lennard::DataSet data = neon_points();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(lennard::fit_virial_quantum(data, lennard::LennardJones{}, neon_mass).epsilon_K);
+  }
+}
+BENCHMARK(BM_Fit10kQuantum)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 void BM_SeriesCsv200k(benchmark::State& state) {
   std::vector<double> temperatures;

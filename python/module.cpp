@@ -29,6 +29,7 @@
 namespace py = pybind11;
 using namespace py::literals;
 using lennard_python::Array;
+using lennard_python::Column;
 using lennard_python::run_blocks;
 
 namespace {
@@ -77,8 +78,14 @@ PureGasRequest pure_gas_request(const std::string& potential, const std::string&
 // The model of each element's (epsilon, sigma), rebuilt only when they change.
 class Models {
  public:
-  explicit Models(const PureGasRequest& request) : request_(request) {}
+  // With prepared (the exact quantum B): its models where it has them.
+  explicit Models(const PureGasRequest& request,
+                  const std::map<std::pair<double, double>, GasModel>* prepared = nullptr)
+      : request_(request), prepared_(prepared) {}
   const GasModel& at(double epsilon_K, double sigma_A) {
+    if (prepared_ != nullptr) {
+      if (const auto found = prepared_->find({epsilon_K, sigma_A}); found != prepared_->end()) return found->second;
+    }
     if (!model_ || epsilon_K != epsilon_ || sigma_A != sigma_) {
       model_.emplace(request_.at(epsilon_K, sigma_A));
       epsilon_ = epsilon_K;
@@ -89,6 +96,7 @@ class Models {
 
  private:
   const PureGasRequest& request_;
+  const std::map<std::pair<double, double>, GasModel>* prepared_;
   std::optional<GasModel> model_;
   double epsilon_ = 0.0, sigma_ = 0.0;
 };
@@ -112,34 +120,59 @@ void merge(std::vector<Diagnostic>& all, const std::vector<Diagnostic>& found) {
   }
 }
 
-// The model's diagnostics for the values computed, one model per distinct
-// (epsilon, sigma), the prepared one where there is one; elements with a NaN
-// input are left out. Z and P (the pressures) may be empty and null.
-py::list pure_diagnostics(const PureGasRequest& request, const double* T, const double* epsilon, const double* sigma,
-                          const std::vector<double>& B, const std::vector<double>& B_classical,
-                          const std::vector<double>& Z, const double* P = nullptr,
-                          const std::map<std::pair<double, double>, GasModel>* prepared = nullptr) {
-  std::map<std::pair<double, double>, std::vector<std::size_t>> groups;
-  for (std::size_t i = 0; i < B.size(); ++i) {
-    if (!any_nan(T[i], epsilon[i], sigma[i], P ? P[i] : 0.0)) groups[{epsilon[i], sigma[i]}].push_back(i);
+// The diagnostics of one block's elements [begin, end) by (epsilon, sigma),
+// from the values computed there (B, B_classical and Z indexed from begin; Z
+// may be empty and P null); elements with a NaN input are left out. Found in
+// blocks on every core, merged in block order after: the same as examining
+// every element at once.
+using Findings = std::map<std::pair<double, double>, std::vector<Diagnostic>>;
+
+Findings block_diagnostics(Models& models, std::size_t begin, std::size_t end, const Column& T, const Column& epsilon,
+                           const Column& sigma, const std::vector<double>& B, const std::vector<double>& B_classical,
+                           const std::vector<double>& Z, const Column* P = nullptr) {
+  // Mostly one epsilon and sigma throughout, and no NaN: the block as it is.
+  bool uniform = true;
+  for (std::size_t i = begin; i < end && uniform; ++i) {
+    uniform = !any_nan(T[i], epsilon[i], sigma[i], P ? (*P)[i] : 0.0) && epsilon[i] == epsilon[begin] &&
+              sigma[i] == sigma[begin];
   }
-  std::vector<Diagnostic> all;
+  if (uniform) {
+    std::vector<double> t, pressures;
+    for (std::size_t i = begin; i < end; ++i) {
+      t.push_back(T[i]);
+      if (P) pressures.push_back((*P)[i]);
+    }
+    return {{{epsilon[begin], sigma[begin]},
+             models.at(epsilon[begin], sigma[begin]).diagnostics(t, B, B_classical, Z, pressures)}};
+  }
+  std::map<std::pair<double, double>, std::vector<std::size_t>> groups;
+  for (std::size_t i = begin; i < end; ++i) {
+    if (!any_nan(T[i], epsilon[i], sigma[i], P ? (*P)[i] : 0.0)) groups[{epsilon[i], sigma[i]}].push_back(i);
+  }
+  Findings found;
   for (const auto& [parameters, elements] : groups) {
     std::vector<double> t, b, bc, z, pressures;
     for (const std::size_t i : elements) {
       t.push_back(T[i]);
-      b.push_back(B[i]);
-      bc.push_back(B_classical[i]);
-      if (!Z.empty()) z.push_back(Z[i]);
-      if (P) pressures.push_back(P[i]);
+      b.push_back(B[i - begin]);
+      bc.push_back(B_classical[i - begin]);
+      if (!Z.empty()) z.push_back(Z[i - begin]);
+      if (P) pressures.push_back((*P)[i]);
     }
-    const GasModel* model = nullptr;
-    if (prepared != nullptr) {
-      if (const auto found = prepared->find(parameters); found != prepared->end()) model = &found->second;
-    }
-    merge(all, (model != nullptr ? *model : request.at(parameters.first, parameters.second))
-                   .diagnostics(t, b, bc, z, pressures));
+    found[parameters] = models.at(parameters.first, parameters.second).diagnostics(t, b, bc, z, pressures);
   }
+  return found;
+}
+
+// Every block's findings as one list: per (epsilon, sigma) in block order,
+// then one finding per kind and gas over every (epsilon, sigma).
+py::list merged_diagnostics(const std::vector<Findings>& blocks) {
+  Findings together;
+  for (const Findings& block : blocks) {
+    for (const auto& [parameters, found] : block) GasModel::merge_diagnostics(together[parameters], found);
+  }
+  std::vector<Diagnostic> all;
+  for (const auto& [parameters, found] : together) merge(all, found);
   return lennard_python::diagnostic_list(all);
 }
 
@@ -198,10 +231,10 @@ PYBIND11_MODULE(_lennard, m) {
     request.exact = exact;
     if (exact) request.statistics = lennard_python::spin_statistics_named(statistics, spin);
     const std::size_t n = lennard_python::same_size({&T_K, &epsilon_K, &sigma_A});
-    const double *t = T_K.data(), *e = epsilon_K.data(), *s = sigma_A.data();
+    const Column t(T_K), e(epsilon_K), s(sigma_A);
     Array out(static_cast<py::ssize_t>(n));
     double* o = out.mutable_data();
-    std::vector<double> B(n), B_classical(n);
+    std::vector<Findings> found((n + B_block - 1) / B_block);
     // The exact quantum B: one model per (epsilon, sigma), prepared once over
     // the lowest to the highest T it is asked at.
     std::map<std::pair<double, double>, GasModel> prepared;
@@ -221,19 +254,21 @@ PYBIND11_MODULE(_lennard, m) {
       }
     }
     run_blocks(n, B_block, threads, [&](std::size_t begin, std::size_t end) {
-      Models models(request);
+      Models models(request, exact ? &prepared : nullptr);
+      std::vector<double> B(end - begin), B_classical(end - begin);
       for (std::size_t i = begin; i < end; ++i) {
         if (any_nan(t[i], e[i], s[i])) {
-          o[i] = B[i] = B_classical[i] = no_value;
+          o[i] = B[i - begin] = B_classical[i - begin] = no_value;
           continue;
         }
-        const SecondVirial b = (exact ? prepared.at({e[i], s[i]}) : models.at(e[i], s[i])).second_virial(t[i], derivative);
+        const SecondVirial b = models.at(e[i], s[i]).second_virial(t[i], derivative);
         o[i] = derivative ? b.dB_dT : b.B;
-        B[i] = b.B;
-        B_classical[i] = b.B_classical;
+        B[i - begin] = b.B;
+        B_classical[i - begin] = b.B_classical;
       }
+      found[begin / B_block] = block_diagnostics(models, begin, end, t, e, s, B, B_classical, {});
     });
-    return py::make_tuple(out, pure_diagnostics(request, t, e, s, B, B_classical, {}, nullptr, &prepared));
+    return py::make_tuple(out, merged_diagnostics(found));
   }, "T_K"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "method"_a, "quantum"_a, "molar_mass_g_per_mol"_a,
      "derivative"_a, "gas"_a, "threads"_a, "exact"_a, "statistics"_a, "spin"_a);
 
@@ -242,9 +277,10 @@ PYBIND11_MODULE(_lennard, m) {
                            bool derivative, const std::string& gas, unsigned threads) {
     const PureGasRequest request = pure_gas_request(potential, "exact", false, no_value, gas);
     const std::size_t n = lennard_python::same_size({&T_K, &epsilon_K, &sigma_A});
-    const double *t = T_K.data(), *e = epsilon_K.data(), *s = sigma_A.data();
+    const Column t(T_K), e(epsilon_K), s(sigma_A);
     Array out(static_cast<py::ssize_t>(n));
     double* o = out.mutable_data();
+    std::vector<Findings> found((n + C_block - 1) / C_block);
     run_blocks(n, C_block, threads, [&](std::size_t begin, std::size_t end) {
       Models models(request);
       for (std::size_t i = begin; i < end; ++i) {
@@ -255,10 +291,11 @@ PYBIND11_MODULE(_lennard, m) {
         const ThirdVirial c = models.at(e[i], s[i]).third_virial(t[i], derivative);
         o[i] = derivative ? c.dC_dT : c.C;
       }
+      // Classical: the diagnostics look at the temperatures only, never at B.
+      const std::vector<double> none(end - begin, no_value);
+      found[begin / C_block] = block_diagnostics(models, begin, end, t, e, s, none, none, {});
     });
-    // Classical: the diagnostics look at the temperatures only, never at B.
-    const std::vector<double> none(n, no_value);
-    return py::make_tuple(out, pure_diagnostics(request, t, e, s, none, none, {}));
+    return py::make_tuple(out, merged_diagnostics(found));
   }, "T_K"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "derivative"_a, "gas"_a, "threads"_a);
 
   // Z and V with the B and C they come from (for the package's refusals).
@@ -267,30 +304,33 @@ PYBIND11_MODULE(_lennard, m) {
                               bool quantum, double molar_mass_g_per_mol, const std::string& gas, unsigned threads) {
     const PureGasRequest request = pure_gas_request(potential, method, quantum, molar_mass_g_per_mol, gas);
     const std::size_t n = lennard_python::same_size({&T_K, &pressure_bar, &epsilon_K, &sigma_A});
-    const double *t = T_K.data(), *p = pressure_bar.data(), *e = epsilon_K.data(), *s = sigma_A.data();
+    const Column t(T_K), p(pressure_bar), e(epsilon_K), s(sigma_A);
     const auto size = static_cast<py::ssize_t>(n);
     Array Z(size), V(size), B_out(size), C_out(size);
     double *z = Z.mutable_data(), *v = V.mutable_data(), *b_out = B_out.mutable_data(), *c_out = C_out.mutable_data();
-    std::vector<double> B(n), B_classical(n), Zs(n);
+    std::vector<Findings> found((n + C_block - 1) / C_block);
     run_blocks(n, C_block, threads, [&](std::size_t begin, std::size_t end) {
       Models models(request);
+      std::vector<double> B(end - begin), B_classical(end - begin), Zs(end - begin);
       for (std::size_t i = begin; i < end; ++i) {
+        const std::size_t k = i - begin;
         if (any_nan(t[i], e[i], s[i], p[i])) {
-          z[i] = v[i] = b_out[i] = c_out[i] = B[i] = B_classical[i] = Zs[i] = no_value;
+          z[i] = v[i] = b_out[i] = c_out[i] = B[k] = B_classical[k] = Zs[k] = no_value;
           continue;
         }
         const GasModel& model = models.at(e[i], s[i]);
         const SecondVirial b = model.second_virial(t[i], false);
         const double C = model.third_virial(t[i], false).C;
         const GasState state = model.gas_state(t[i], p[i], b.B, C);
-        z[i] = Zs[i] = state.Z;
+        z[i] = Zs[k] = state.Z;
         v[i] = state.V_cm3_per_mol;
-        b_out[i] = B[i] = b.B;
+        b_out[i] = B[k] = b.B;
         c_out[i] = C;
-        B_classical[i] = b.B_classical;
+        B_classical[k] = b.B_classical;
       }
+      found[begin / C_block] = block_diagnostics(models, begin, end, t, e, s, B, B_classical, Zs, &p);
     });
-    return py::make_tuple(Z, V, B_out, C_out, pure_diagnostics(request, t, e, s, B, B_classical, Zs, p));
+    return py::make_tuple(Z, V, B_out, C_out, merged_diagnostics(found));
   }, "T_K"_a, "pressure_bar"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "method"_a, "quantum"_a,
      "molar_mass_g_per_mol"_a, "gas"_a, "threads"_a);
 

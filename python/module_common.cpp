@@ -2,6 +2,7 @@
 
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <optional>
@@ -65,9 +66,10 @@ Method method_named(const std::string& name) {
 }
 
 std::size_t same_size(std::initializer_list<const Array*> arrays) {
-  const py::ssize_t n = (*arrays.begin())->size();
+  py::ssize_t n = 1;
+  for (const Array* a : arrays) n = a->size() == 0 || n == 0 ? 0 : std::max(n, a->size());
   for (const Array* a : arrays) {
-    if (a->size() != n) throw py::value_error("the arrays must have one size (broadcast them first)");
+    if (a->size() != n && a->size() != 1) throw py::value_error("the arrays must have one size (broadcast them first)");
   }
   return static_cast<std::size_t>(n);
 }

@@ -25,8 +25,20 @@ void register_errors();
 
 lennard::Method method_named(const std::string& name);
 
-// The common size of arrays the package has broadcast to one shape.
+// The common size of arrays the package has broadcast to one shape, each of
+// that size or a single value standing for every element.
 std::size_t same_size(std::initializer_list<const Array*> arrays);
+
+// Such an array read element by element.
+class Column {
+ public:
+  explicit Column(const Array& values) : data_(values.data()), step_(values.size() == 1 ? 0 : 1) {}
+  double operator[](std::size_t i) const { return data_[i * step_]; }
+
+ private:
+  const double* data_;
+  std::size_t step_;
+};
 
 const lennard::Gas& gas_named(const std::string& name);
 py::dict gas_dict(const lennard::Gas& gas);

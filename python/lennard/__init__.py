@@ -57,8 +57,8 @@ def second_virial(T_K: ArrayLike, epsilon_K: Optional[ArrayLike] = None, sigma_A
     T, epsilon, sigma, shape = _a.broadcast("T_K, epsilon_K and sigma_A", T, epsilon, sigma)
     values, found = _lennard.second_virial(T, epsilon, sigma, kind, method, 1 if exact else order, mass, derivative,
                                            name, _a.threads(threads), exact, statistics, spin)
-    computed = ~(np.isnan(T) | np.isnan(epsilon) | np.isnan(sigma))
-    _a.refuse_non_finite("dB/dT" if derivative else "B", T, values, computed, epsilon)
+    _a.refuse_non_finite("dB/dT" if derivative else "B", T, values,
+                         lambda: ~(np.isnan(T) | np.isnan(epsilon) | np.isnan(sigma)), epsilon)
     _a.warn(found)
     return _a.shaped(values, shape)
 
@@ -82,8 +82,8 @@ def third_virial(T_K: ArrayLike, epsilon_K: Optional[ArrayLike] = None, sigma_A:
     kind, epsilon, sigma, _, name = _a.gas_model(epsilon_K, sigma_A, potential, gas, False, molar_mass_g_per_mol)
     T, epsilon, sigma, shape = _a.broadcast("T_K, epsilon_K and sigma_A", T, epsilon, sigma)
     values, found = _lennard.third_virial(T, epsilon, sigma, kind, derivative, name, _a.threads(threads))
-    computed = ~(np.isnan(T) | np.isnan(epsilon) | np.isnan(sigma))
-    _a.refuse_non_finite("dC/dT" if derivative else "C", T, values, computed, epsilon)
+    _a.refuse_non_finite("dC/dT" if derivative else "C", T, values,
+                         lambda: ~(np.isnan(T) | np.isnan(epsilon) | np.isnan(sigma)), epsilon)
     _a.warn(found)
     return _a.shaped(values, shape)
 
@@ -108,13 +108,16 @@ def compressibility(T_K: ArrayLike, pressure_bar: ArrayLike, epsilon_K: Optional
     T, P, epsilon, sigma, shape = _a.broadcast("T_K, pressure_bar, epsilon_K and sigma_A", T, P, epsilon, sigma)
     Z, V, B, C, found = _lennard.compressibility(T, P, epsilon, sigma, kind, method, bool(quantum), mass, name,
                                                  _a.threads(threads))
-    computed = ~(np.isnan(T) | np.isnan(P) | np.isnan(epsilon) | np.isnan(sigma))
+
+    def computed() -> np.ndarray:
+        return ~(np.isnan(T) | np.isnan(P) | np.isnan(epsilon) | np.isnan(sigma))
+
     _a.refuse_non_finite("B", T, B, computed, epsilon)
     _a.refuse_non_finite("C", T, C, computed, epsilon)
     infinite = np.isinf(V) | np.isinf(Z)
     if np.any(infinite):
         i = int(np.argmax(infinite))
-        raise ValueError(f"pressure_bar: at P = {P[i]!r} bar and T = {T[i]!r} K the molar volume V = Z RT/P is not "
+        raise ValueError(f"pressure_bar: at P = {_a.at(P, i)!r} bar and T = {_a.at(T, i)!r} K the molar volume V = Z RT/P is not "
                          f"finite ({V[i]!r} cm^3/mol): the pressure is too low for that temperature")
     _a.warn(found)
     return Compressibility(_a.shaped(Z, shape), _a.shaped(V, shape))
@@ -140,7 +143,7 @@ def mixture_second_virial(T_K: ArrayLike, gases: Sequence[str], mole_fractions: 
     _a.quantum_order(quantum, highest=1)
     values, found = _lennard.mixture_second_virial(T, names, fractions, float(kij), bool(quantum), derivative,
                                                    _a.threads(threads))
-    _a.refuse_non_finite("dB/dT" if derivative else "B", T, values, ~np.isnan(T))
+    _a.refuse_non_finite("dB/dT" if derivative else "B", T, values, lambda: ~np.isnan(T))
     _a.warn(found)
     return _a.shaped(values, shape)
 

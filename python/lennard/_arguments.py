@@ -4,7 +4,7 @@ from __future__ import annotations
 import math
 import operator
 import warnings
-from typing import Any, Optional
+from typing import Any, Callable, Optional
 
 import numpy as np
 
@@ -83,20 +83,28 @@ def positive_array(name: str, values: Any) -> np.ndarray:
         array = np.asarray(values, dtype=np.float64)
     except (TypeError, ValueError):
         raise ValueError(f"{name}: expected numbers, got {values!r}") from None
-    bad = ~np.isnan(array) & ~((array > 0.0) & np.isfinite(array))
+    bad = (array <= 0.0) | (array == np.inf)  # NaN is neither
     if np.any(bad):
         raise ValueError(f"{name}: expected positive finite values, got {array[bad].flat[0]!r}")
     return array
 
 
 def broadcast(names: str, *arrays: np.ndarray) -> list:
-    """Contiguous 1-D copies of the arrays broadcast together, and their shape last."""
+    """Contiguous 1-D copies of the arrays broadcast together, and their shape
+    last. A single value stays one: the compiled core reads it for every
+    element, and nobody copies it a million times."""
     try:
         together = np.broadcast_arrays(*arrays)
     except ValueError:
         shapes = " and ".join(str(np.shape(a)) for a in arrays)
         raise ValueError(f"{names}: shapes {shapes} do not broadcast") from None
-    return [np.ascontiguousarray(a).ravel() for a in together] + [together[0].shape]
+    return [np.ascontiguousarray(a if np.size(a) == 1 else b).ravel() for a, b in zip(arrays, together)] + \
+        [together[0].shape]
+
+
+def at(values: np.ndarray, i: int) -> Any:
+    """Element i of an array from broadcast(), a single value standing for every one."""
+    return values[i if values.size > 1 else 0]
 
 
 def shaped(result: np.ndarray, shape: tuple) -> Any:
@@ -104,14 +112,19 @@ def shaped(result: np.ndarray, shape: tuple) -> Any:
     return float(result) if result.ndim == 0 else result
 
 
-def refuse_non_finite(what: str, T: np.ndarray, values: np.ndarray, computed: np.ndarray,
+def refuse_non_finite(what: str, T: np.ndarray, values: np.ndarray, computed: Callable[[], np.ndarray],
                       epsilon: Optional[np.ndarray] = None) -> None:
-    """The program refuses a temperature where a result overflows or is lost."""
-    bad = computed & ~np.isfinite(values)
+    """The program refuses a temperature where a result overflows or is lost.
+    computed() gives the elements computed (no NaN among their inputs): only
+    asked for when some value is not finite."""
+    finite = np.isfinite(values)
+    if finite.all():
+        return
+    bad = computed() & ~finite
     if np.any(bad):
         i = int(np.argmax(bad))
-        reduced = "" if epsilon is None else f" (T/epsilon = {T[i] / epsilon[i]!r})"
-        raise ValueError(f"T_K: at T = {T[i]!r} K{reduced} {what} is not a finite number ({values[i]!r}): "
+        reduced = "" if epsilon is None else f" (T/epsilon = {at(T, i) / at(epsilon, i)!r})"
+        raise ValueError(f"T_K: at T = {at(T, i)!r} K{reduced} {what} is not a finite number ({values[i]!r}): "
                          f"outside the reach of the method")
 
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 #include <utility>
@@ -153,6 +154,7 @@ GasModel::GasModel(PureGas gas) : pure_(std::move(gas)), quantum_(pure_.de_boer.
     check_spin_statistics(pure_.statistics);
   }
   if (!quantum_ && pure_.fitted_with_quantum) fitted_with_quantum_.push_back(pure_.name);
+  if (pure_.name.empty()) return;
   const std::string key = folded_gas_name(pure_.name);
   for (const Gas& entry : gas_library()) {
     bool named = folded_gas_name(entry.name) == key;
@@ -358,6 +360,31 @@ std::vector<Diagnostic> GasModel::diagnostics(const std::vector<double>& T_K, co
     }
   }
   return found;
+}
+
+void GasModel::merge_diagnostics(std::vector<Diagnostic>& all, const std::vector<Diagnostic>& more) {
+  for (const Diagnostic& d : more) {
+    const auto same = std::find_if(all.begin(), all.end(),
+                                   [&](const Diagnostic& a) { return a.kind == d.kind && a.gas == d.gas; });
+    if (same == all.end()) {
+      all.push_back(d);
+      continue;
+    }
+    same->T_lo_K = same->count == 0 ? d.T_lo_K : d.count == 0 ? same->T_lo_K : std::min(same->T_lo_K, d.T_lo_K);
+    same->T_hi_K = same->count == 0 ? d.T_hi_K : d.count == 0 ? same->T_hi_K : std::max(same->T_hi_K, d.T_hi_K);
+    same->count += d.count;
+  }
+  // The order of the checks in diagnostics() above.
+  constexpr DiagnosticKind order[] = {DiagnosticKind::quantum_fit_used_classically,
+                                      DiagnosticKind::outside_fitted_range,
+                                      DiagnosticKind::condensed,
+                                      DiagnosticKind::below_triple_point,
+                                      DiagnosticKind::no_gas_root,
+                                      DiagnosticKind::dense_gas,
+                                      DiagnosticKind::exact_continued_by_series,
+                                      DiagnosticKind::quantum_expansion_unreliable};
+  const auto rank = [&](DiagnosticKind kind) { return std::find(std::begin(order), std::end(order), kind) - order; };
+  std::stable_sort(all.begin(), all.end(), [&](const Diagnostic& a, const Diagnostic& b) { return rank(a.kind) < rank(b.kind); });
 }
 
 std::vector<Diagnostic> GasModel::diagnostics(const std::vector<double>& T_K, std::optional<double> pressure_bar) const {

@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <mutex>
 #include <type_traits>
 
 #include "lennard/physics/errors.hpp"
 #include "lennard/physics/helium_potential.hpp"
+#include "lennard/physics/quantum.hpp"
 #include "lennard/physics/series.hpp"
 #include "lennard/physics/shortest.hpp"
 
@@ -37,11 +39,22 @@ double checked_exponent(double n, double m) {
 
 }  // namespace
 
+struct Mie::LazyTable {
+  std::once_flag once;
+  std::vector<double> values;
+};
+
 Mie::Mie(double n, double m)
     : n_(checked_exponent(n, m)),
       m_(m),
       prefactor_(mie_prefactor(n, m)),
-      series_table_(std::make_shared<const std::vector<double>>(mie_series_table(n, m))) {}
+      series_table_(std::make_shared<const std::vector<double>>(mie_series_table(n, m))),
+      quantum_table_(std::make_shared<LazyTable>()) {}
+
+const std::vector<double>& Mie::quantum_series_table() const {
+  std::call_once(quantum_table_->once, [this] { quantum_table_->values = quantum_series_table_of(n_, m_); });
+  return quantum_table_->values;
+}
 
 namespace {
 

@@ -24,6 +24,25 @@ double de_boer_parameter(double epsilon_K, double sigma_A, double molar_mass_g_p
 
 namespace {
 
+// d_j / d_(j-1) = Gamma((m j - 1)/n) / Gamma((m (j-1) - 1)/n) / j, without
+// forming either Gamma value.
+double quantum_series_ratio(double n, double m, std::size_t j) {
+  const double a = (m * static_cast<double>(j - 1) - 1.0) / n;
+  return 1.0 / (boost::math::tgamma_delta_ratio(a, m / n) * static_cast<double>(j));
+}
+
+}  // namespace
+
+std::vector<double> quantum_series_table_of(double n, double m) {
+  std::vector<double> table(1024);
+  table[0] = boost::math::tgamma(-1.0 / n);
+  table[1] = boost::math::tgamma((m - 1.0) / n);
+  for (std::size_t j = 2; j < table.size(); ++j) table[j] = quantum_series_ratio(n, m, j);
+  return table;
+}
+
+namespace {
+
 template <class F>
 double integrate(F f, double a, double b) {
   thread_local boost::math::quadrature::tanh_sinh<double> integrator;
@@ -34,36 +53,52 @@ double integrate(F f, double a, double b) {
   }
 }
 
-// For u* = C (x^-n - x^-m): the integrals of e^(-u*/T) u*'^2 x^2 and of its
-// T-derivative, e^(-u*/T) u*'^2 x^2 u*/T^2, on the core 0 < x < 1
-// and on the tail in t = 1/x (where u*'^2 x^2 dx = u*'(1/t)^2 t^-4 dt decays
-// as t^(2m-2)).
-ReducedVirial soft(double C, double n, double m, double T) {
-  const auto integrand = [=](double x, bool slope) {
-    const double log_x = std::log(x);
-    const double xm = std::exp(-m * log_x), x_nm = std::exp((m - n) * log_x);
-    const double u = C * xm * (x_nm - 1.0);
-    const double boltzmann = std::exp(-u / T);
-    // Deep in the core the Boltzmann factor vanishes before u' overflows.
-    if (boltzmann == 0.0) return 0.0;
-    const double x_du = C * xm * (m - n * x_nm);  // x u*', which stays finite as x grows
-    const double weight = boltzmann * x_du * x_du;
-    return slope ? weight * u / (T * T) : weight;
-  };
-  const auto core = [&](bool slope) { return integrate([&](double x) { return integrand(x, slope); }, 0.0, 1.0); };
-  const auto tail = [&](bool slope) {
-    return integrate(
-        [&](double t) {
-          const double g = integrand(1.0 / t, slope);
-          return g == 0.0 ? 0.0 : g / (t * t);  // g ~ t^(2m), far below t^2
-        },
-        0.0, 1.0);
-  };
-  const double I = core(false) + tail(false);
-  const double dI = core(true) + tail(true);
-  const double factor = 1.0 / (16.0 * std::numbers::pi * std::numbers::pi);
-  // B_I* = factor I / T^3: d/dT = factor (dI / T^3 - 3 I / T^4).
-  return {factor * I / (T * T * T), factor * (dI / (T * T * T) - 3.0 * I / (T * T * T * T))};
+// B_I* for u* = C (x^-n - x^-m) as a series of Gamma functions. Integrating
+// by parts (e^(-u*/T*) u*' = -T* d e^(-u*/T*)/dx) turns u*'^2 x^2 / T*^3 back
+// into the Laplacian, (u*'' x^2 + 2 x u*') / T*^2 = (C/T*^2) [n(n-1) x^-n
+// - m(m-1) x^-m], whose two terms cancel far less than the three of u*'^2 do
+// near the well. Each integrates as B* does (expand e^(K x^-m), K = C/T*,
+// substitute z = K x^-n), and the i-th term of x^-m meets the (i+1)-th of x^-n
+// (the same power of y = K^((n-m)/n); Gamma(z+1) = z Gamma(z) joins them):
+//   B_I* = K^(1/n) / (16 pi^2 n T*) sum_{j>=0} (j m (n-m) - (n-1)) d_j y^j,
+//   d_j = Gamma((m j - 1)/n) / j!.
+// d_0 = Gamma(-1/n) is negative and so is its coefficient, -(n-1); the other
+// terms are positive but for a few small j when n - m is small. The j-th term goes as
+// T*^-(1 + (1 + j (n-m))/n), which gives the T*-derivative.
+ReducedVirial first_order_series(const std::vector<double>& table, double C, double n, double m, double T) {
+  const double log_K = std::log(C / T);
+  const double log_y = (n - m) / n * log_K;
+  const double y = std::exp(log_y);
+  const double slope = m * (n - m), offset = n - 1.0;
+  double d = table[1] * y;  // d_j y^j
+  const double t0 = -offset * table[0], t1 = (slope - offset) * d;
+  double sum = t0 + t1, magnitude = std::fabs(t0) + std::fabs(t1), j_weighted = t1, jj_weighted = t1;
+  for (std::size_t j = 2; j < (std::size_t{1} << 20); ++j) {
+    const double jd = static_cast<double>(j);
+    const double step = (j < table.size() ? table[j] : quantum_series_ratio(n, m, j)) * y;
+    d *= step;
+    const double term = (slope * jd - offset) * d;
+    sum += term;
+    magnitude += std::fabs(term);
+    j_weighted += jd * term;
+    jj_weighted += jd * jd * term;
+    if ((!(std::fabs(term) >= 1e-18 * magnitude) && step < 1.0) || !std::isfinite(magnitude)) break;
+  }
+  // The rounding of y, e^delta = e^log_y / y, enters the j-th term j times: where
+  // the sum needs many terms (n - m small, T* low) it is worth taking back,
+  // to first order, as y d/dy of each sum.
+  if (std::isfinite(magnitude)) {
+    const double delta = log_y - std::log(y);
+    sum += delta * j_weighted;
+    j_weighted += delta * jj_weighted;
+  }
+  const double scale = std::exp(log_K / n) / (16.0 * std::numbers::pi * std::numbers::pi * n * T);
+  return {scale * sum, -scale * ((1.0 + 1.0 / n) * sum + (n - m) / n * j_weighted) / T};
+}
+
+const std::vector<double>& lennard_jones_quantum_table() {
+  static const std::vector<double> table = quantum_series_table_of(12.0, 6.0);
+  return table;
 }
 
 // B_II* for u* = C (x^-n - x^-m), as a series of Gamma functions. With
@@ -186,16 +221,54 @@ ReducedVirial helium_second(double T, double scale) {
   return {K * J, K * (dJ - 4.0 * J / T)};
 }
 
+// For u* = C (x^-n - x^-m): the integrals of e^(-u*/T) u*'^2 x^2 and of its
+// T-derivative, e^(-u*/T) u*'^2 x^2 u*/T^2, on the core 0 < x < 1
+// and on the tail in t = 1/x (where u*'^2 x^2 dx = u*'(1/t)^2 t^-4 dt decays
+// as t^(2m-2)).
+ReducedVirial soft_quadrature(double C, double n, double m, double T) {
+  const auto integrand = [=](double x, bool slope) {
+    const double log_x = std::log(x);
+    const double xm = std::exp(-m * log_x), x_nm = std::exp((m - n) * log_x);
+    const double u = C * xm * (x_nm - 1.0);
+    const double boltzmann = std::exp(-u / T);
+    // Deep in the core the Boltzmann factor vanishes before u' overflows.
+    if (boltzmann == 0.0) return 0.0;
+    const double x_du = C * xm * (m - n * x_nm);  // x u*', which stays finite as x grows
+    const double weight = boltzmann * x_du * x_du;
+    return slope ? weight * u / (T * T) : weight;
+  };
+  const auto core = [&](bool slope) { return integrate([&](double x) { return integrand(x, slope); }, 0.0, 1.0); };
+  const auto tail = [&](bool slope) {
+    return integrate(
+        [&](double t) {
+          const double g = integrand(1.0 / t, slope);
+          return g == 0.0 ? 0.0 : g / (t * t);  // g ~ t^(2m), far below t^2
+        },
+        0.0, 1.0);
+  };
+  const double I = core(false) + tail(false);
+  const double dI = core(true) + tail(true);
+  const double factor = 1.0 / (16.0 * std::numbers::pi * std::numbers::pi);
+  // B_I* = factor I / T^3: d/dT = factor (dI / T^3 - 3 I / T^4).
+  return {factor * I / (T * T * T), factor * (dI / (T * T * T) - 3.0 * I / (T * T * T * T))};
+}
+
 }  // namespace
+
+ReducedVirial reduced_quantum_correction_quadrature(const Potential& potential, double T_star) {
+  if (std::holds_alternative<LennardJones>(potential)) return soft_quadrature(4.0, 12.0, 6.0, T_star);
+  if (const Mie* mie = std::get_if<Mie>(&potential)) return soft_quadrature(mie->prefactor(), mie->n(), mie->m(), T_star);
+  return reduced_quantum_correction(potential, T_star);
+}
 
 ReducedVirial reduced_quantum_correction(const Potential& potential, double T_star) {
   return std::visit(
       [T_star](const auto& p) -> ReducedVirial {
         using Kind = std::decay_t<decltype(p)>;
         if constexpr (std::is_same_v<Kind, LennardJones>) {
-          return soft(4.0, 12.0, 6.0, T_star);
+          return first_order_series(lennard_jones_quantum_table(), 4.0, 12.0, 6.0, T_star);
         } else if constexpr (std::is_same_v<Kind, Mie>) {
-          return soft(p.prefactor(), p.n(), p.m(), T_star);
+          return first_order_series(p.quantum_series_table(), p.prefactor(), p.n(), p.m(), T_star);
         } else if constexpr (std::is_same_v<Kind, HeliumAbInitio>) {
           return helium_first(T_star, p.adiabatic_scale);
         } else {

@@ -263,6 +263,10 @@ def test_threads_keyword_gives_the_values_of_one_thread():
                           one)
     C = lennard.third_virial(T[::100], gas="argon", threads=1)
     assert np.array_equal(lennard.third_virial(T[::100], gas="argon"), C)
+    Z = lennard.compressibility(T[::10], 5.0, gas="argon", threads=1)
+    assert np.array_equal(lennard.compressibility(T[::10], 5.0, gas="argon"), Z, equal_nan=True)  # NaN: condensed
+    quantum = lennard.second_virial(T, gas="neon", quantum=True, derivative=True, threads=1)
+    assert np.array_equal(lennard.second_virial(T, gas="neon", quantum=True, derivative=True), quantum)
 
 
 # The child interrupts itself once its main thread has sat in the compiled loop
@@ -320,3 +324,19 @@ def test_exact_quantum_characteristic_temperatures_are_the_programs():
     assert lennard.characteristic_temperatures(gas="helium", quantum="exact") == {
         key: value for key, value in program_json("--gas", "helium", "--quantum", "exact", "--summary").items()
         if key != "searched_T_K"}
+
+
+def test_warnings_found_in_blocks_are_those_of_one_look():
+    # Helium with its correction from 30 to 2000 K: the expansion unreliable in
+    # the first block only, outside the fitted range (30 ... 1500 K) in the last
+    # ones; found block by block on every core, merged as if seen at once.
+    g = lennard.gas("helium")
+    T = np.linspace(30.0, 2000.0, 3000)
+    model = (g["potential"], g["epsilon_K"], g["sigma_A"], True, g["molar_mass_g_per_mol"], "helium")
+    one_look = lennard._lennard.diagnostics(list(T), *model)
+    assert [d["kind"] for d in one_look] == ["outside_fitted_range", "quantum_expansion_unreliable"]
+    e, s = np.full_like(T, g["epsilon_K"]), np.full_like(T, g["sigma_A"])
+    for threads in (1, 2):
+        found = lennard._lennard.second_virial(T, e, s, g["potential"], "series", 1, g["molar_mass_g_per_mol"], False,
+                                               "helium", threads, False, "", 0.0)[1]
+        assert found == one_look

@@ -176,6 +176,11 @@ class GasModel {
   // The same, computing the values (Z only with a pressure).
   std::vector<Diagnostic> diagnostics(const std::vector<double>& T_K,
                                       std::optional<double> pressure_bar = std::nullopt) const;
+  // Adds to all (the diagnostics of some of the points) those of others of
+  // the same model: ranges joined, counts added, the kinds in the order
+  // diagnostics() gives them, so that points examined in parts give what
+  // they give examined together.
+  static void merge_diagnostics(std::vector<Diagnostic>& all, const std::vector<Diagnostic>& more);
 
  private:
   PureGas pure_;

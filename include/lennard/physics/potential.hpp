@@ -31,6 +31,9 @@ class Mie {
   double prefactor() const { return prefactor_; }  // C
   // c_0, c_1, then the ratios c_i/c_(i-1) of the series' coefficients (series.cpp).
   const std::vector<double>& series_table() const { return *series_table_; }
+  // The same for the series of the first quantum correction (quantum.cpp),
+  // made on first use (thread-safe): most uses never ask for it.
+  const std::vector<double>& quantum_series_table() const;
 
   bool operator==(const Mie& other) const { return n_ == other.n_ && m_ == other.m_; }
 
@@ -39,6 +42,8 @@ class Mie {
   double m_;
   double prefactor_;
   std::shared_ptr<const std::vector<double>> series_table_;  // shared by copies, never changed
+  struct LazyTable;
+  std::shared_ptr<LazyTable> quantum_table_;  // shared by copies, filled once
 };
 
 // A hard core of diameter sigma and u = -epsilon for sigma < r < lambda sigma.

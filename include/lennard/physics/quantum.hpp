@@ -8,6 +8,8 @@
 // after integrating the Laplacian term by parts.
 #pragma once
 
+#include <vector>
+
 #include "lennard/physics/potential.hpp"
 #include "lennard/physics/series.hpp"
 
@@ -16,11 +18,21 @@ namespace lennard {
 // Lambda* for epsilon/k_B in K, sigma in A and the molar mass in g/mol.
 double de_boer_parameter(double epsilon_K, double sigma_A, double molar_mass_g_per_mol);
 
-// B_I*(T*) and dB_I*/dT* by tanh-sinh quadrature, relative error about 1e-13
-// (helium from first principles: with its analytic u*').
+// B_I*(T*) and dB_I*/dT*: for lj and mie:N,M a series of Gamma functions
+// (quantum.cpp derives it), for helium from first principles tanh-sinh
+// quadrature with its analytic u*' (relative error about 1e-13).
 // Throws InvalidArgument for the square well and hard spheres: the expansion needs
 // a smooth potential.
 ReducedVirial reduced_quantum_correction(const Potential& potential, double T_star);
+
+// The same by tanh-sinh quadrature of the integral for every smooth potential:
+// the reference the series is checked against.
+ReducedVirial reduced_quantum_correction_quadrature(const Potential& potential, double T_star);
+
+// The coefficients of the B_I* series for u* = C (x^-n - x^-m): d_0 =
+// Gamma(-1/n), d_1 = Gamma((m-1)/n), then the ratios d_j/d_(j-1), d_j =
+// Gamma((m j - 1)/n)/j! (Mie keeps its own, made on first use).
+std::vector<double> quantum_series_table_of(double n, double m);
 
 // The second correction (order hbar^4), B = ... + b0 Lambda*^4 B_II*(T*):
 //   B_II* = -1/(640 pi^4 T*^4) Int_0^inf exp(-u*/T*) [u*''^2 + 2 (u*'/r*)^2
