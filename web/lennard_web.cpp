@@ -379,36 +379,40 @@ json fit(const json& request) {
   return answer;
 }
 
+// A library gas with the keys of the Python module's lennard.gas().
+json gas_json(const Gas& gas) {
+  const auto finite = [](double x) { return std::isfinite(x) ? json(x) : json(nullptr); };
+  json models = json::array();
+  for (const FittedModel& m : gas.models) {
+    models.push_back({{"potential", potential_name(m.potential)}, {"epsilon_K", m.epsilon_K}, {"sigma_A", m.sigma_A},
+                      {"rms_residual_cm3_per_mol", m.rms_residual_cm3_per_mol},
+                      {"max_residual_cm3_per_mol", m.max_residual_cm3_per_mol}});
+  }
+  const json range = gas.fit_range_K ? json({gas.fit_range_K->first, gas.fit_range_K->second}) : json(nullptr);
+  return {{"name", gas.name},
+          {"formula", gas.formula},
+          {"aliases", gas.aliases},
+          {"molar_mass_g_per_mol", gas.molar_mass_g_per_mol},
+          {"potential", potential_name(gas.potential)},
+          {"epsilon_K", gas.epsilon_K},
+          {"sigma_A", gas.sigma_A},
+          {"fitted_with_quantum_correction", gas.fitted_with_quantum},
+          {"statistics", statistics_name(gas.statistics)},
+          {"spin", gas.spin},
+          {"source", gas.source},
+          {"fit_data", gas.fitted_data.empty() ? json(nullptr) : json(gas.fitted_data)},
+          {"fit_range_K", range},
+          {"rms_residual_cm3_per_mol", finite(rms_residual(gas))},
+          {"models", models},
+          {"triple_point_K", finite(gas.triple_point_K)},
+          {"critical_temperature_K", finite(gas.critical_temperature_K)},
+          {"critical_pressure_MPa", finite(gas.critical_pressure_MPa)},
+          {"critical_density_mol_per_m3", finite(gas.critical_density_mol_per_m3)}};
+}
+
 json gases() {
   json list = json::array();
-  const auto finite = [](double x) { return std::isfinite(x) ? json(x) : json(nullptr); };
-  for (const Gas& gas : gas_library()) {
-    json models = json::array();
-    for (const FittedModel& m : gas.models) {
-      models.push_back({{"potential", potential_name(m.potential)}, {"epsilon_K", m.epsilon_K}, {"sigma_A", m.sigma_A},
-                        {"rms_residual_cm3_per_mol", m.rms_residual_cm3_per_mol},
-                        {"max_residual_cm3_per_mol", m.max_residual_cm3_per_mol}});
-    }
-    list.push_back({{"name", gas.name},
-                    {"formula", gas.formula},
-                    {"aliases", gas.aliases},
-                    {"molar_mass_g_per_mol", gas.molar_mass_g_per_mol},
-                    {"potential", potential_name(gas.potential)},
-                    {"epsilon_K", gas.epsilon_K},
-                    {"sigma_A", gas.sigma_A},
-                    {"fitted_with_quantum_correction", gas.fitted_with_quantum},
-                    {"statistics", statistics_name(gas.statistics)},
-                    {"spin", gas.spin},
-                    {"source", gas.source},
-                    {"fit_data", gas.fitted_data.empty() ? json(nullptr) : json(gas.fitted_data)},
-                    {"fit_range_K", gas.fit_range_K ? json({gas.fit_range_K->first, gas.fit_range_K->second}) : json(nullptr)},
-                    {"rms_residual_cm3_per_mol", finite(rms_residual(gas))},
-                    {"models", models},
-                    {"triple_point_K", finite(gas.triple_point_K)},
-                    {"critical_temperature_K", finite(gas.critical_temperature_K)},
-                    {"critical_pressure_MPa", finite(gas.critical_pressure_MPa)},
-                    {"critical_density_mol_per_m3", finite(gas.critical_density_mol_per_m3)}});
-  }
+  for (const Gas& gas : gas_library()) list.push_back(gas_json(gas));
   return list;
 }
 
@@ -426,6 +430,7 @@ json answer_to(const json& request) {
   if (op == "fit") return fit(request);
   if (op == "data") return data_json(data_of(request));
   if (op == "gases") return gases();
+  if (op == "gas") return gas_json(gas_named(text(request, "gas")));
   if (op == "reference") return reference(request);
   throw Refused{"op", "op: unknown request '" + op + "'", "petición desconocida '" + op + "'."};
 }

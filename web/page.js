@@ -8,7 +8,7 @@
   const TEXT = {
     es: {
       lang: 'English', 'lang-name': 'en', title: 'Coeficientes del virial de un gas', 'gas-legend': 'Gas',
-      gas: 'Gas de la biblioteca', 'own-gas': '(ε y σ propios)', potential: 'Potencial', sweep: 'Temperaturas',
+      gas: 'Gas de la biblioteca', 'own-gas': 'Vacío: ε, σ y potencial propios.', potential: 'Potencial', sweep: 'Temperaturas',
       tmin: 'T mínima (K)', tmax: 'T máxima (K)', quantities: 'Magnitudes', third: 'C (tercer coeficiente)',
       'z-at': 'Z a la presión', pressure: 'Presión (bar)', treatment: 'Cálculo', method: 'Método',
       series: 'serie exacta', quadrature: 'cuadratura adaptativa', trapezoid: 'regla del trapecio (solo lj)',
@@ -31,7 +31,7 @@
     },
     en: {
       lang: 'Español', 'lang-name': 'es', title: 'Virial coefficients of a gas', 'gas-legend': 'Gas',
-      gas: 'Library gas', 'own-gas': '(own ε and σ)', potential: 'Potential', sweep: 'Temperatures',
+      gas: 'Library gas', 'own-gas': 'Empty: your own ε, σ and potential.', potential: 'Potential', sweep: 'Temperatures',
       tmin: 'Lowest T (K)', tmax: 'Highest T (K)', quantities: 'Quantities', third: 'C (third coefficient)',
       'z-at': 'Z at the pressure', pressure: 'Pressure (bar)', treatment: 'Computation', method: 'Method',
       series: 'exact series', quadrature: 'adaptive quadrature', trapezoid: 'trapezoid rule (lj only)',
@@ -82,6 +82,7 @@
     lang: 'es',
     gases: [],
     reference: {},       // gas name -> {T_K, B_cm3_per_mol}
+    gas: null,           // the library gas chosen, if any
     shown: null,         // the last good result: {rows (csv cells), keys, csv, answer, characteristics, gas}
     error: null,         // the refusal on display, re-worded when the language changes
     fitError: null,
@@ -112,13 +113,13 @@
   function readForm() {
     const request = {};
     const command = ['lennard'];
-    const gas = $('gas').value;
+    const gas = $('gas').value.trim();
     const potential = $('potential').value.trim();
     if (gas !== '') {
       request.gas = gas;
       command.push('--gas', gas);
-      const entry = state.gases.find((g) => g.name === gas);
-      if (potential !== '' && potential !== entry.potential) {
+      const entry = state.gas;
+      if (potential !== '' && (entry === null || potential !== entry.potential)) {
         request.potential = potential;
         command.push('-p', potential);
       }
@@ -193,7 +194,7 @@
         command,
         answer,
         characteristics: characteristics && JSON.parse(characteristics.json),
-        gas: request.gas || '',
+        gas: state.gas === null ? '' : state.gas.name,
         tmin: request.tmin_K,
         tmax: request.tmax_K,
       };
@@ -361,11 +362,22 @@
   }
 
   // A library gas fixes epsilon/k_B, sigma and the mass; its potential may be another of its fitted models.
+  // A name or alias the library does not know leaves the form as it is; the table's refusal says so.
   function chooseGas() {
-    const gas = $('gas').value;
-    const entry = state.gases.find((g) => g.name === gas);
-    for (const id of ['epsilon', 'sigma', 'mass']) $(id).disabled = entry !== undefined;
-    if (entry) {
+    const typed = $('gas').value.trim();
+    let entry = null;
+    if (typed !== '') {
+      try {
+        entry = lennard.request({ op: 'gas', gas: typed });
+      } catch (unknown) {
+        entry = null;
+      }
+    }
+    const changed = entry !== null && (state.gas === null || state.gas.name !== entry.name);
+    state.gas = entry;
+    for (const id of ['epsilon', 'sigma', 'mass']) $(id).disabled = typed !== '';
+    if (changed) {
+      const gas = entry.name;
       $('potential').value = entry.potential;
       $('epsilon').value = String(entry.epsilon_K);
       $('sigma').value = String(entry.sigma_A);
@@ -440,17 +452,19 @@
   async function start() {
     await lennard.ready;
     state.gases = lennard.gases();
-    const select = $('gas');
+    const names = $('gas-names');
     for (const g of state.gases) {
       const option = document.createElement('option');
       option.value = g.name;
-      option.textContent = g.name + ' (' + g.formula + ')';
-      select.appendChild(option);
+      option.textContent = g.formula;
+      names.appendChild(option);
     }
-    select.value = 'argon';
     chooseGas();
     update();
-    select.addEventListener('change', () => { chooseGas(); update(); });
+    $('gas').addEventListener('input', () => {
+      chooseGas();
+      update();
+    });
     for (const id of ['potential', 'epsilon', 'sigma', 'tmin', 'tmax', 'pressure', 'mass']) $(id).addEventListener('input', update);
     for (const id of ['derivative', 'third', 'with-pressure', 'method', 'quantum']) $(id).addEventListener('change', update);
     $('lang').addEventListener('click', () => {

@@ -49,8 +49,8 @@ inline std::string shortest_by_printf(double value) {
         other[i] = static_cast<char>('0' + (d + 10) % 10);
       }
       if (carry != 0 || other[0] == '0') continue;
-      const std::string text = (value < 0.0 ? "-" : "") + other.substr(0, 1) + "." + other.substr(1) + "e" +
-                               std::to_string(exponent);
+      std::string text = value < 0.0 ? "-" : "";
+      text.append(1, other[0]).append(1, '.').append(other, 1).append(1, 'e').append(std::to_string(exponent));
       if (reads_back(text.c_str())) {
         digits = other;
         found = true;
@@ -61,7 +61,9 @@ inline std::string shortest_by_printf(double value) {
   }
   const std::string sign = value < 0.0 ? "-" : "";
   const int count = static_cast<int>(digits.size());
-  std::string scientific = sign + digits.substr(0, 1) + (count > 1 ? "." + digits.substr(1) : "");
+  std::string scientific = sign;
+  scientific.append(1, digits[0]);
+  if (count > 1) scientific.append(1, '.').append(digits, 1);
   std::snprintf(buffer, sizeof buffer, "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
   scientific += buffer;
   std::string fixed;
@@ -72,7 +74,8 @@ inline std::string shortest_by_printf(double value) {
     fixed = sign + digits.substr(0, static_cast<std::size_t>(exponent) + 1) + "." +
             digits.substr(static_cast<std::size_t>(exponent) + 1);
   } else {
-    fixed = sign + "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    fixed = sign;
+    fixed.append("0.").append(static_cast<std::size_t>(-exponent - 1), '0').append(digits);
   }
   return fixed.size() <= scientific.size() ? fixed : scientific;
 }
