@@ -207,6 +207,7 @@
     showError($('error'), null);
     state.shown = result;
     render();
+    if (state.firstTable === undefined) state.firstTable = performance.now(); // ms since the page began loading
   }
 
   function renderWarnings() {
@@ -341,6 +342,15 @@
     } else {
       state.plot.setData(data);
     }
+    relabel(state.plot, [null, 'B', t('reference')]);
+  }
+
+  // uPlot keeps the legend's labels it was made with: the language switch renames them.
+  function relabel(plot, labels) {
+    const cells = plot.root.querySelectorAll('.u-legend .u-series .u-label');
+    labels.forEach((label, i) => {
+      if (label !== null && cells[i]) cells[i].textContent = label;
+    });
   }
 
   function render() {
@@ -447,6 +457,8 @@
       state.fitPlot.setData(data);
       state.residualPlot.setData(sorted);
     }
+    relabel(state.fitPlot, [null, t('fit-curve'), t('fit-data')]);
+    relabel(state.residualPlot, [null, t('residuals')]);
   }
 
   async function start() {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace lennard {
@@ -31,9 +32,14 @@ inline std::string shortest_by_printf(double value) {
     }
     exponent = std::atoi(e + 1);
   };
+  // A normal double is within 2^-53 of itself relative, closer than half the
+  // spacing of 15-digit decimals (5e-16 relative at least): if 15 digits read
+  // back, the nearest 15 digits are the shortest text padded with zeros. Only
+  // 16 and 17 digits are left to try after them; subnormals try every count.
+  const bool normal = std::fabs(value) >= std::numeric_limits<double>::min();
   std::string digits;
   int exponent = 0;
-  for (int precision = 0; precision <= 16; ++precision) {
+  for (int precision = normal ? 14 : 0; precision <= 16; ++precision) {
     std::snprintf(buffer, sizeof buffer, "%.*e", precision, value);
     split(digits, exponent);
     if (reads_back(buffer) || precision == 16) break;
@@ -59,6 +65,7 @@ inline std::string shortest_by_printf(double value) {
     }
     if (found) break;
   }
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
   const std::string sign = value < 0.0 ? "-" : "";
   const int count = static_cast<int>(digits.size());
   std::string scientific = sign;
