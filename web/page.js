@@ -418,7 +418,7 @@
     const { answer, result } = state.fitShown;
     const box = $('fit-results');
     box.textContent = '';
-    const items = [['epsilon/k_B (K)', answer.epsilon_text], ['sigma (Å)', answer.sigma_text], ['potencial / potential', result.potential],
+    const items = [['epsilon/k_B (K)', answer.epsilon_text], ['sigma (Å)', answer.sigma_text], [t('potential'), result.potential],
       [t('chi2'), String(result.chi2)], [t('reduced'), String(result.reduced_chi2)], [t('rms'), String(result.rms_cm3_per_mol)],
       [t('points'), String(result.points.length)]];
     for (const [name, value] of items) {
