@@ -180,11 +180,18 @@
       if (request.quantum !== 2) {
         const asked = Object.assign({}, request, { op: 'characteristics' });
         for (const key of ['method', 'tmin_K', 'tmax_K', 'derivative', 'third', 'pressure_bar']) delete asked[key];
-        try {
-          characteristics = lennard.request(asked);
-        } catch (ignored) {
-          characteristics = null; // the table's own refusal, if any, has been shown
+        // They depend on the gas alone, not on the range of T: an edit of T asks for none (with the quantum
+        // correction they take a third of a second).
+        const key = JSON.stringify(asked);
+        if (state.characteristicsKey !== key) {
+          try {
+            state.characteristics = lennard.request(asked);
+          } catch (ignored) {
+            state.characteristics = null; // the table's own refusal, if any, has been shown
+          }
+          state.characteristicsKey = key;
         }
+        characteristics = state.characteristics;
       }
       const lines = answer.csv.trimEnd().split('\n');
       result = {
@@ -392,6 +399,10 @@
       $('epsilon').value = String(entry.epsilon_K);
       $('sigma').value = String(entry.sigma_A);
       $('mass').value = String(entry.molar_mass_g_per_mol);
+      // What the program takes for the gas: its exact B (helium from first principles has no series, only
+      // the quadrature) and, where its parameters were fitted with it, the first quantum correction.
+      $('method').value = /^he3?-abinitio$/.test(entry.potential) ? 'quadrature' : 'series';
+      $('quantum').value = entry.fitted_with_quantum_correction ? '1' : '0';
       // From about epsilon/k_B, where B is well negative, past the inversion temperature (some 6.4 epsilon/k_B
       // for Lennard-Jones), in 100 steps of a round size.
       const tmin = Math.max(1, Math.round(entry.epsilon_K / 10) * 10);
