@@ -326,7 +326,8 @@ std::vector<Diagnostic> GasModel::diagnostics(const std::vector<double>& T_K, co
     const std::pair<DiagnosticKind, Phase> states[] = {{DiagnosticKind::condensed, Phase::condensed},
                                                        {DiagnosticKind::below_triple_point, Phase::unknown},
                                                        {DiagnosticKind::no_gas_root, Phase::gas}};
-    for (const auto& [kind, state] : states) {
+    for (const auto& [kind, state_of_kind] : states) {
+      const Phase state = state_of_kind;  // a copy the lambda can capture (clang 14)
       if (auto d = where(kind, T_K, name, [&](std::size_t i) { return std::isnan(Z[i]) && phase_of(i) == state; })) {
         found.push_back(*d);
       }

@@ -79,7 +79,9 @@ Table compute_table(const GasModel& model, const std::vector<double>& temperatur
   // A mixture's C spreads its pairs and triangles over the cores, which the
   // rows already share when there are enough of them.
   const unsigned row_threads = rows >= thread_count(parallelism) ? 1u : parallelism.threads;
-  for_each_block(rows, block, parallelism, [&](std::size_t begin, std::size_t end) {
+  // The columns captured by copy: structured bindings cannot be captured by every compiler in use (clang 14).
+  for_each_block(rows, block, parallelism, [&, B = B, B_classical = B_classical, B12 = B12, dB = dB, C = C, dC = dC,
+                                            V = V, Z = Z](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
       const double T = temperatures_K[i];
       const SecondVirial b = model.second_virial(T, dB != nullptr);
