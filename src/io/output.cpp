@@ -249,7 +249,8 @@ std::string spanish_source(const Gas& gas) {
   if (gas.fitted_with_exact_quantum) {
     return text + ", con el B cuántico exacto, ajustados aquí con 'lennard fit' a los segundos coeficientes del "
                   "virial de primeros principios de data/" + gas.fitted_data +
-           " (su cabecera cita la fuente). Masa molar: la de la sustancia natural.";
+           " (su cabecera cita la fuente). Masa molar, puntos triple y crítico y presión de vapor: los de la "
+           "ecuación de estado de " + gas.equation_of_state + ".";
   }
   text += gas.fitted_with_quantum ? ", con su primera corrección cuántica," : "";
   text += " ajustados aquí con 'lennard fit' a los segundos coeficientes del virial de data/" + gas.fitted_data +

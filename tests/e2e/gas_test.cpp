@@ -119,7 +119,8 @@ TEST(GasCommand, SummaryReportsEverySignChangeOfTheTablesBAndItsWarnings) {
   EXPECT_NE(fit.err.find(unreliable), std::string::npos) << fit.err;
   EXPECT_NE(run_program(dir, "--gas helium --quantum --summary", "").out.find("B cambia de signo a: "),
             std::string::npos);
-  EXPECT_NE(run_program(dir, "--gas helium --summary", "").err.find("se ajustaron con la corrección cuántica"),
+  EXPECT_NE(run_program(dir, "--gas helium --summary", "")
+                .err.find("se ajustaron con el B cuántico exacto; sin --quantum exact, B se aleja"),
             std::string::npos);
   // Without --quantum, --gas helium is the classical column of --gas helium --quantum.
   const RunResult classical = run_program(dir, "--gas helium -f json --tmin 300 --tmax 300 -o -", "");
@@ -182,11 +183,13 @@ TEST(GasCommand, TextListingTellsTheSourceInSpanish) {
   }
   EXPECT_EQ(sources, gas_library().size());
   EXPECT_NE(list.out.find(", con su primera corrección cuántica, ajustados aquí con 'lennard fit' a los segundos "
-                          "coeficientes del virial de data/second_virial/helium.dat, que son los de la ecuación de "
-                          "estado de D. O. Ortiz Vega, K. R. Hall, J. C. Holste, A. H. Harvey and E. W. Lemmon, \"An "
-                          "Equation of State for the Thermodynamic Properties of Helium\", NIST IR 8474 (2023), "
-                          "doi:10.6028/NIST.IR.8474; coeficientes tomados de NIST "
-                          "REFPROP 10 y CoolProp. Masa molar: la que se da con esa ecuación.\n"),
+                          "coeficientes del virial de data/second_virial/hydrogen.dat, que son los de la ecuación de "
+                          "estado de J. W. Leachman, R. T. Jacobsen, S. G. Penoncello and E. W. Lemmon"),
+            std::string::npos);
+  EXPECT_NE(list.out.find("fuente: parámetros del B(T) del potencial mie:10,6, con el B cuántico exacto, ajustados "
+                          "aquí con 'lennard fit' a los segundos coeficientes del virial de primeros principios de "
+                          "data/abinitio_second_virial/helium-4.dat (su cabecera cita la fuente). Masa molar, puntos "
+                          "triple y crítico y presión de vapor: los de la ecuación de estado de D. O. Ortiz Vega"),
             std::string::npos);
 }
 
