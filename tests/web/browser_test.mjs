@@ -129,8 +129,9 @@ const apiCases = [
       dC_dT_cm6_per_mol2_K: lennard.thirdVirial(T, { epsilon_K: 120, sigma_A: 3.4, derivative: true }) }) },
   { name: 'a mixture', args: ['--mix', 'argon:0.3,krypton:0.7', '--tmin', '100', '--tmax', '800'],
     call: (T) => ({ B_cm3_per_mol: lennard.mixtureSecondVirial(T, ['argon', 'krypton'], [0.3, 0.7]) }) },
-  { name: 'helium with its quantum correction', args: ['--gas', 'helium', '--quantum', '--tmin', '5', '--tmax', '300'],
-    call: (T) => ({ B_cm3_per_mol: lennard.secondVirial(T, { gas: 'helium', quantum: true }) }) },
+  // The hbar^2 term is a series of Gamma functions, whose last bits differ between the two libms.
+  { name: 'neon with its quantum correction', relative: LIBM, args: ['--gas', 'neon', '--quantum', '--tmin', '25', '--tmax', '300'],
+    call: (T) => ({ B_cm3_per_mol: lennard.secondVirial(T, { gas: 'neon', quantum: true }) }) },
   { name: 'Z of argon at 50 bar', relative: LIBM, args: ['--gas', 'argon', '--pressure', '50', '--tmin', '160', '--tmax', '700', '--step', '30'],
     call: (T) => ({ Z: lennard.compressibility(T, 50, { gas: 'argon' }).Z, V_cm3_per_mol: lennard.compressibility(T, 50, { gas: 'argon' }).V }) },
 ];
@@ -221,11 +222,11 @@ await check('"Descargar CSV" holds the program\'s bytes', async () => {
   await setInput('with-pressure', true);
   await setInput('pressure', '40');
   await csvMatchesProgram('lj with dB/dT, C and Z', LIBM);
-  await setInput('gas', 'helium');
+  await setInput('gas', 'neon');
   await setInput('with-pressure', false);
   await setInput('third', false);
   await setInput('quantum', '1');
-  await csvMatchesProgram('helium with hbar^2');
+  await csvMatchesProgram('neon with hbar^2', LIBM);
   await setInput('quantum', '0');
   await setInput('derivative', false);
 });
