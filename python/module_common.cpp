@@ -134,7 +134,9 @@ py::list diagnostic_list(const std::vector<Diagnostic>& found) {
     item["range_lo_K"] = d.range_K.first;
     item["range_hi_K"] = d.range_K.second;
     item["junction_difference_cm3_per_mol"] = d.junction_difference_cm3_per_mol;
-    item["quantum_option"] = d.kind == DiagnosticKind::quantum_fit_used_classically && find_gas(d.gas).fitted_with_exact_quantum
+    item["first_principles"] = d.kind == DiagnosticKind::quantum_fit_used_classically && find_gas(d.gas).fitted_data.empty();
+    item["quantum_option"] = d.kind == DiagnosticKind::quantum_fit_used_classically &&
+                                     (find_gas(d.gas).fitted_with_exact_quantum || find_gas(d.gas).fitted_data.empty())
                                  ? "quantum=\"exact\""
                                  : "quantum=True";
     list.append(item);

@@ -220,6 +220,9 @@ def warn(diagnostics: list) -> None:
         junction = (" (what it leaves out is not measured)" if junction != junction else
                     f", which differs from the exact B by {junction!r} cm3/mol at {found['range_lo_K']!r} K, and less above")
         message = _DIAGNOSTICS[found["kind"]].format(junction=junction, **found)
+        if found.get("first_principles"):
+            message = (f"{found['gas']} is a quantum gas: without quantum=\"exact\", B is the classical B of its "
+                       "potential, far from the real one at low temperatures")
         if found["count"] == 1:
             # One temperature: "at T", as the program says it.
             between = f"between T = {found['T_lo_K']!r} K and T = {found['T_hi_K']!r} K"

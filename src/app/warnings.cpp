@@ -22,6 +22,13 @@ void warn_of(const std::vector<Diagnostic>& diagnostics, std::optional<double> p
   for (const Diagnostic& d : diagnostics) {
     switch (d.kind) {
       case DiagnosticKind::quantum_fit_used_classically:
+        if (find_gas(d.gas).fitted_data.empty()) {
+          std::fprintf(err,
+                       "Aviso: %s es un gas cuántico: sin --quantum exact, B es el clásico de su potencial, que se "
+                       "aleja del real a temperaturas bajas.\n",
+                       d.gas.c_str());
+          break;
+        }
         std::fprintf(err,
                      "Aviso: los parámetros de %s se ajustaron con %s; sin %s, B se aleja de los datos a "
                      "temperaturas bajas.\n",

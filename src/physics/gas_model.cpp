@@ -161,6 +161,12 @@ GasModel::GasModel(PureGas gas) : pure_(std::move(gas)), quantum_(pure_.de_boer.
     for (const std::string& alias : entry.aliases) named = named || folded_gas_name(alias) == key;
     if (named && !key.empty()) library_gas_ = &entry;
   }
+  // Helium from first principles (helium-4, helium-3) is a quantum gas: its
+  // classical B is far from the real one at low T.
+  if (!quantum_ && library_gas_ != nullptr && library_gas_->fitted_data.empty() &&
+      std::holds_alternative<HeliumAbInitio>(library_gas_->potential)) {
+    fitted_with_quantum_.push_back(library_gas_->name);
+  }
 }
 
 GasModel::GasModel(Mixture mixture, bool quantum) : mixture_(std::move(mixture)), quantum_(quantum) {

@@ -222,6 +222,11 @@ TEST(QuantumExactCommand, HeliumBeyondThePhaseShiftsFollowsTheSeries) {
   EXPECT_LT(document.at("quantum").at("series_above_K").get<double>(), 1500.0);
   EXPECT_EQ(document.at("quantum").at("bound_states").size(), 1u);
   EXPECT_NE(run.err.find("B sigue la serie semiclásica hasta hbar^4"), std::string::npos) << run.err;
+  // Without --quantum exact helium-4's B is the classical one of its potential (-3702 cm^3/mol at 2 K
+  // against -194): the program says so.
+  const auto classical = lennard::testing::run_program(dir, "--gas helium-4 --tmin 2 --tmax 2 -o -", "");
+  ASSERT_EQ(classical.status, 0) << classical.err;
+  EXPECT_NE(classical.err.find("helium-4 es un gas cuántico: sin --quantum exact"), std::string::npos) << classical.err;
 }
 
 // --summary's Boyle temperature of the exact quantum B is where the table's B

@@ -172,6 +172,8 @@ def test_warns_as_the_program_does():
         lennard.second_virial([10.0, 300.0], gas="helium", quantum=True)
     with pytest.warns(RuntimeWarning, match="at T = 1500.0 K B follows the semiclassical series to hbar\\^4"):
         lennard.second_virial(1500.0, gas="helium-4", quantum="exact")
+    with pytest.warns(RuntimeWarning, match="helium-3 is a quantum gas: without quantum=\"exact\""):
+        lennard.second_virial(2.0, gas="helium-3")
     with pytest.warns(RuntimeWarning, match="fitted with the quantum correction"):
         lennard.second_virial(300.0, gas="helium")
     with pytest.warns(RuntimeWarning, match="fitted with the quantum correction"):
