@@ -365,17 +365,28 @@ PYBIND11_MODULE(_lennard, m) {
     return py::make_tuple(out, found);
   }, "T_K"_a, "names"_a, "mole_fractions"_a, "kij"_a, "quantum"_a, "derivative"_a, "threads"_a);
 
+  // With "_diagnostics": the model's, where the temperatures it reports lie,
+  // from the states prepared for the search (as the program's --summary).
   m.def("characteristic_temperatures", [](const std::string& potential, double epsilon_K, double sigma_A,
                                           bool quantum, double molar_mass_g_per_mol, bool exact,
-                                          const std::string& statistics, double spin) {
-    PureGasRequest request = pure_gas_request(potential, "exact", quantum, molar_mass_g_per_mol, "");
+                                          const std::string& statistics, double spin, const std::string& name) {
+    PureGasRequest request = pure_gas_request(potential, "exact", quantum, molar_mass_g_per_mol, name);
     request.exact = exact;
     if (exact) request.statistics = lennard_python::spin_statistics_named(statistics, spin);
-    const GasModel gas = request.at(epsilon_K, sigma_A);
+    GasModel gas = request.at(epsilon_K, sigma_A);
     Characteristics c;
+    std::vector<Diagnostic> found;
     {
       py::gil_scoped_release unlocked;
+      if (exact) {
+        gas.prepare_quantum(exact_search_T_star.first * epsilon_K, exact_search_T_star.second * epsilon_K);
+      }
       c = gas.characteristics();
+      std::vector<double> reported = c.boyle_temperatures_K;
+      for (const std::optional<double>& T : {c.inversion_temperature_K, c.max_B_temperature_K}) {
+        if (T) reported.push_back(*T);
+      }
+      found = gas.diagnostics(reported);
     }
     const auto maybe = [](const std::optional<double>& value) {
       return value ? py::object(py::float_(*value)) : py::object(py::none());
@@ -386,9 +397,10 @@ PYBIND11_MODULE(_lennard, m) {
     d["max_B_temperature_K"] = maybe(c.max_B_temperature_K);
     d["max_B_cm3_per_mol"] = maybe(c.max_B_cm3_per_mol);
     d["boyle_temperatures_K"] = c.boyle_temperatures_K;
+    d["_diagnostics"] = lennard_python::diagnostic_list(found);
     return d;
   }, "potential"_a, "epsilon_K"_a, "sigma_A"_a, "quantum"_a, "molar_mass_g_per_mol"_a, "exact"_a, "statistics"_a,
-     "spin"_a);
+     "spin"_a, "name"_a);
 
   // The model's diagnostics at a few temperatures (the characteristic ones, a fit's data).
   m.def("diagnostics", [](const std::vector<double>& T_K, const std::string& potential, double epsilon_K,

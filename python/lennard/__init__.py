@@ -170,15 +170,15 @@ def characteristic_temperatures(epsilon_K: Optional[float] = None, sigma_A: Opti
     if order and not exact:
         _lennard.check_pure_gas(kind, "series", True)
     epsilon, sigma = float(epsilon), float(sigma)
-    values = _lennard.characteristic_temperatures(kind, epsilon, sigma, bool(order), mass, exact, statistics, spin)
+    values = _lennard.characteristic_temperatures(kind, epsilon, sigma, bool(order), mass, exact, statistics, spin,
+                                                  name)
+    diagnostics = values.pop("_diagnostics")
     for key in ("boyle_temperature_K", "inversion_temperature_K", "max_B_temperature_K", "max_B_cm3_per_mol"):
         if values[key] is not None and not math.isfinite(values[key]):
             raise ValueError(f"epsilon_K, sigma_A: with epsilon_K = {epsilon!r} and sigma_A = {sigma!r}, {key} is "
                              f"not a finite number ({values[key]!r})")
     # Whether the model holds at the temperatures it reports, as the program warns.
-    reported = values["boyle_temperatures_K"] + [values[key] for key in ("inversion_temperature_K",
-                                                  "max_B_temperature_K") if values[key] is not None]
-    _a.warn(_lennard.diagnostics(reported, kind, epsilon, sigma, bool(order), mass, name, exact))
+    _a.warn(diagnostics)
     return values
 
 

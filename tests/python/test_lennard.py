@@ -174,6 +174,9 @@ def test_warns_as_the_program_does():
         lennard.second_virial(1500.0, gas="helium-4", quantum="exact")
     with pytest.warns(RuntimeWarning, match="helium-3 is a quantum gas: without quantum=\"exact\""):
         lennard.second_virial(2.0, gas="helium-3")
+    # Neon's Boyle temperature lies above what its phase shifts reach (71 K), as the program warns.
+    with pytest.warns(RuntimeWarning, match="B follows the semiclassical series to hbar\\^4, which differs"):
+        lennard.characteristic_temperatures(gas="neon", quantum="exact")
     with pytest.warns(RuntimeWarning, match="fitted with the quantum correction"):
         lennard.second_virial(300.0, gas="helium")
     with pytest.warns(RuntimeWarning, match="fitted with the quantum correction"):
