@@ -16,42 +16,12 @@ namespace lennard_python {
 using namespace py::literals;
 using namespace lennard;
 
-namespace {
-
-// The argument of the Python functions that carries each parameter.
-std::string python_argument(Parameter parameter) {
-  switch (parameter) {
-    case Parameter::epsilon: return "epsilon_K";
-    case Parameter::sigma: return "sigma_A";
-    case Parameter::mixture: return "gases";
-    case Parameter::mole_fraction: return "mole_fractions";
-    case Parameter::temperature_step: return "T_K";
-    default: return std::string(parameter_id(parameter));
-  }
-}
-
-const char* kind_name(DiagnosticKind kind) {
-  switch (kind) {
-    case DiagnosticKind::quantum_expansion_unreliable: return "quantum_expansion_unreliable";
-    case DiagnosticKind::quantum_fit_used_classically: return "quantum_fit_used_classically";
-    case DiagnosticKind::no_gas_root: return "no_gas_root";
-    case DiagnosticKind::condensed: return "condensed";
-    case DiagnosticKind::below_triple_point: return "below_triple_point";
-    case DiagnosticKind::dense_gas: return "dense_gas";
-    case DiagnosticKind::outside_fitted_range: return "outside_fitted_range";
-    case DiagnosticKind::exact_continued_by_series: return "exact_continued_by_series";
-  }
-  return "";
-}
-
-}  // namespace
-
 void register_errors() {
   py::register_exception_translator([](std::exception_ptr p) {
     try {
       if (p) std::rethrow_exception(p);
     } catch (const InvalidArgument& e) {
-      PyErr_SetString(PyExc_ValueError, (python_argument(e.parameter()) + ": " + e.description()).c_str());
+      PyErr_SetString(PyExc_ValueError, (std::string(parameter_keyword(e.parameter())) + ": " + e.description()).c_str());
     } catch (const PhysicsError& e) {
       PyErr_SetString(PyExc_ValueError, e.what());
     }
@@ -126,7 +96,7 @@ py::list diagnostic_list(const std::vector<Diagnostic>& found) {
   py::list list;
   for (const Diagnostic& d : found) {
     py::dict item;
-    item["kind"] = kind_name(d.kind);
+    item["kind"] = diagnostic_kind_name(d.kind);
     item["T_lo_K"] = d.T_lo_K;
     item["T_hi_K"] = d.T_hi_K;
     item["count"] = d.count;

@@ -57,36 +57,21 @@ std::string captured(const Write& write) {
   return text;
 }
 
-std::string python_argument(Parameter parameter) {
-  switch (parameter) {
-    case Parameter::epsilon: return "epsilon_K";
-    case Parameter::sigma: return "sigma_A";
-    case Parameter::mixture: return "gases";
-    case Parameter::mole_fraction: return "mole_fractions";
-    case Parameter::temperature_step: return "T_K";
-    default: return std::string(parameter_id(parameter));
-  }
-}
-
-const char* kind_name(DiagnosticKind kind) {
-  switch (kind) {
-    case DiagnosticKind::quantum_expansion_unreliable: return "quantum_expansion_unreliable";
-    case DiagnosticKind::quantum_fit_used_classically: return "quantum_fit_used_classically";
-    case DiagnosticKind::no_gas_root: return "no_gas_root";
-    case DiagnosticKind::condensed: return "condensed";
-    case DiagnosticKind::below_triple_point: return "below_triple_point";
-    case DiagnosticKind::dense_gas: return "dense_gas";
-    case DiagnosticKind::outside_fitted_range: return "outside_fitted_range";
-  }
-  return "";
-}
-
 // The diagnostics as data (for the English warnings) and as the program's Spanish lines.
 void add_diagnostics(json& answer, const std::vector<Diagnostic>& found, std::optional<double> pressure_bar) {
   json list = json::array();
   for (const Diagnostic& d : found) {
-    list.push_back({{"kind", kind_name(d.kind)}, {"T_lo_K", d.T_lo_K}, {"T_hi_K", d.T_hi_K}, {"count", d.count},
-                    {"gas", d.gas}, {"range_lo_K", d.range_K.first}, {"range_hi_K", d.range_K.second},
+    // A gas from first principles (helium-4) or fitted with the exact B wants that B.
+    const bool library = d.kind == DiagnosticKind::quantum_fit_used_classically;
+    const bool first_principles = library && find_gas(d.gas).fitted_data.empty();
+    list.push_back({{"kind", diagnostic_kind_name(d.kind)}, {"T_lo_K", d.T_lo_K}, {"T_hi_K", d.T_hi_K},
+                    {"count", d.count}, {"gas", d.gas}, {"range_lo_K", d.range_K.first},
+                    {"range_hi_K", d.range_K.second},
+                    {"junction_difference_cm3_per_mol", std::isnan(d.junction_difference_cm3_per_mol)
+                                                            ? json(nullptr)
+                                                            : json(d.junction_difference_cm3_per_mol)},
+                    {"first_principles", first_principles},
+                    {"exact_quantum", first_principles || (library && find_gas(d.gas).fitted_with_exact_quantum)},
                     {"pressure_bar", pressure_bar ? json(*pressure_bar) : json(nullptr)}});
   }
   answer["diagnostics"] = list;
@@ -380,35 +365,7 @@ json fit(const json& request) {
 }
 
 // A library gas with the keys of the Python module's lennard.gas().
-json gas_json(const Gas& gas) {
-  const auto finite = [](double x) { return std::isfinite(x) ? json(x) : json(nullptr); };
-  json models = json::array();
-  for (const FittedModel& m : gas.models) {
-    models.push_back({{"potential", potential_name(m.potential)}, {"epsilon_K", m.epsilon_K}, {"sigma_A", m.sigma_A},
-                      {"rms_residual_cm3_per_mol", m.rms_residual_cm3_per_mol},
-                      {"max_residual_cm3_per_mol", m.max_residual_cm3_per_mol}});
-  }
-  const json range = gas.fit_range_K ? json({gas.fit_range_K->first, gas.fit_range_K->second}) : json(nullptr);
-  return {{"name", gas.name},
-          {"formula", gas.formula},
-          {"aliases", gas.aliases},
-          {"molar_mass_g_per_mol", gas.molar_mass_g_per_mol},
-          {"potential", potential_name(gas.potential)},
-          {"epsilon_K", gas.epsilon_K},
-          {"sigma_A", gas.sigma_A},
-          {"fitted_with_quantum_correction", gas.fitted_with_quantum},
-          {"statistics", statistics_name(gas.statistics)},
-          {"spin", gas.spin},
-          {"source", gas.source},
-          {"fit_data", gas.fitted_data.empty() ? json(nullptr) : json(gas.fitted_data)},
-          {"fit_range_K", range},
-          {"rms_residual_cm3_per_mol", finite(rms_residual(gas))},
-          {"models", models},
-          {"triple_point_K", finite(gas.triple_point_K)},
-          {"critical_temperature_K", finite(gas.critical_temperature_K)},
-          {"critical_pressure_MPa", finite(gas.critical_pressure_MPa)},
-          {"critical_density_mol_per_m3", finite(gas.critical_density_mol_per_m3)}};
-}
+json gas_json(const Gas& gas) { return json::parse(gas_entry_json(gas)); }
 
 json gases() {
   json list = json::array();
@@ -450,7 +407,7 @@ extern "C" const char* lennard_call(const char* request_text) {
   } catch (const Refused& r) {
     result = refusal(r.argument, r.en, r.es);
   } catch (const InvalidArgument& e) {
-    const std::string argument = python_argument(e.parameter());
+    const std::string argument(parameter_keyword(e.parameter()));
     result = refusal(argument, argument + ": " + e.description(), spanish_sentence(e));
   } catch (const FitNotDetermined& e) {
     result = refusal("T_K, B_cm3_per_mol", "T_K, B_cm3_per_mol: the data cannot determine a fit (" + std::string(e.what()) + ")",

@@ -58,8 +58,16 @@
   const WARNINGS_EN = {
     quantum_expansion_unreliable: (d) => where(d) + ' the quantum correction exceeds 9% of |B_classical| (or of b0): ' +
       'the hbar^2 expansion is unreliable there; use the exact quantum B',
-    quantum_fit_used_classically: (d) => 'the parameters of ' + d.gas + ' were fitted with the quantum correction; ' +
-      'without it, B drifts from the data at low temperatures',
+    quantum_fit_used_classically: (d) => d.first_principles
+      ? d.gas + ' is a quantum gas: without the exact quantum B, B is the classical B of its potential, far from the ' +
+        'real one at low temperatures'
+      : 'the parameters of ' + d.gas + ' were fitted with the ' + (d.exact_quantum ? 'exact quantum B' : 'quantum correction') +
+        '; without it, B drifts from the data at low temperatures',
+    exact_continued_by_series: (d) => 'above T = ' + d.range_lo_K + ' K the phase shifts would cost too much; ' + where(d) +
+      ' B follows the semiclassical series to hbar^4' + (d.junction_difference_cm3_per_mol === null
+        ? ' (what it leaves out is not measured)'
+        : ', which differs from the exact B by ' + d.junction_difference_cm3_per_mol + ' cm3/mol at ' + d.range_lo_K +
+          ' K, and less above'),
     no_gas_root: (d) => 'at ' + d.pressure_bar + ' bar the virial equation truncated after C has no gas root ' + where(d) +
       ': Z and V are missing there',
     condensed: (d) => 'at ' + d.pressure_bar + ' bar ' + d.gas + ' is not a gas ' + where(d) +

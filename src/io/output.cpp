@@ -264,42 +264,50 @@ std::string spanish_source(const Gas& gas) {
 
 }  // namespace
 
+namespace {
+
+nlohmann::ordered_json gas_entry(const Gas& gas) {
+  nlohmann::ordered_json entry({{"name", gas.name},
+                               {"formula", gas.formula},
+                               {"aliases", gas.aliases},
+                               {"molar_mass_g_per_mol", gas.molar_mass_g_per_mol},
+                               {"potential", potential_name(gas.potential)},
+                               {"epsilon_K", gas.epsilon_K},
+                               {"sigma_A", gas.sigma_A},
+                               {"fitted_with_quantum_correction", gas.fitted_with_quantum},
+                               {"fitted_with_exact_quantum", gas.fitted_with_exact_quantum},
+                               {"statistics", statistics_name(gas.statistics)},
+                               {"spin", gas.spin},
+                               {"source", gas.source}});
+  const auto number = [](double x) { return std::isfinite(x) ? nlohmann::ordered_json(x) : nlohmann::ordered_json(); };
+  entry["fit_data"] = gas.fitted_data.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(gas.fitted_data);
+  entry["fit_range_K"] = gas.fit_range_K ? nlohmann::ordered_json{gas.fit_range_K->first, gas.fit_range_K->second}
+                                         : nlohmann::ordered_json();
+  entry["rms_residual_cm3_per_mol"] = number(rms_residual(gas));
+  entry["models"] = nlohmann::ordered_json::array();
+  for (const FittedModel& m : gas.models) {
+    entry["models"].push_back({{"potential", potential_name(m.potential)},
+                               {"epsilon_K", m.epsilon_K},
+                               {"sigma_A", m.sigma_A},
+                               {"rms_residual_cm3_per_mol", m.rms_residual_cm3_per_mol},
+                               {"max_residual_cm3_per_mol", m.max_residual_cm3_per_mol}});
+  }
+  entry["triple_point_K"] = number(gas.triple_point_K);
+  entry["critical_temperature_K"] = number(gas.critical_temperature_K);
+  entry["critical_pressure_MPa"] = number(gas.critical_pressure_MPa);
+  entry["critical_density_mol_per_m3"] = number(gas.critical_density_mol_per_m3);
+  return entry;
+}
+
+}  // namespace
+
+std::string gas_entry_json(const Gas& gas) { return gas_entry(gas).dump(); }
+
 void write_gas_library(std::FILE* file, Format format) {
   const bool json = format == Format::json;
   if (json) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const Gas& gas : gas_library()) {
-      list.push_back({{"name", gas.name},
-                      {"formula", gas.formula},
-                      {"aliases", gas.aliases},
-                      {"molar_mass_g_per_mol", gas.molar_mass_g_per_mol},
-                      {"potential", potential_name(gas.potential)},
-                      {"epsilon_K", gas.epsilon_K},
-                      {"sigma_A", gas.sigma_A},
-                      {"fitted_with_quantum_correction", gas.fitted_with_quantum},
-                      {"fitted_with_exact_quantum", gas.fitted_with_exact_quantum},
-                      {"statistics", statistics_name(gas.statistics)},
-                      {"spin", gas.spin},
-                      {"source", gas.source}});
-      nlohmann::ordered_json& entry = list.back();
-      const auto number = [](double x) { return std::isfinite(x) ? nlohmann::ordered_json(x) : nlohmann::ordered_json(); };
-      entry["fit_data"] = gas.fitted_data.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(gas.fitted_data);
-      entry["fit_range_K"] = gas.fit_range_K ? nlohmann::ordered_json{gas.fit_range_K->first, gas.fit_range_K->second}
-                                             : nlohmann::ordered_json();
-      entry["rms_residual_cm3_per_mol"] = number(rms_residual(gas));
-      entry["models"] = nlohmann::ordered_json::array();
-      for (const FittedModel& m : gas.models) {
-        entry["models"].push_back({{"potential", potential_name(m.potential)},
-                                   {"epsilon_K", m.epsilon_K},
-                                   {"sigma_A", m.sigma_A},
-                                   {"rms_residual_cm3_per_mol", m.rms_residual_cm3_per_mol},
-                                   {"max_residual_cm3_per_mol", m.max_residual_cm3_per_mol}});
-      }
-      entry["triple_point_K"] = number(gas.triple_point_K);
-      entry["critical_temperature_K"] = number(gas.critical_temperature_K);
-      entry["critical_pressure_MPa"] = number(gas.critical_pressure_MPa);
-      entry["critical_density_mol_per_m3"] = number(gas.critical_density_mol_per_m3);
-    }
+    for (const Gas& gas : gas_library()) list.push_back(gas_entry(gas));
     const std::string text = list.dump(2) + "\n";
     std::fwrite(text.data(), 1, text.size(), file);
     return;

@@ -6,6 +6,17 @@
 
 namespace lennard {
 
+std::string_view parameter_keyword(Parameter parameter) {
+  switch (parameter) {
+    case Parameter::epsilon: return "epsilon_K";
+    case Parameter::sigma: return "sigma_A";
+    case Parameter::mixture: return "gases";
+    case Parameter::mole_fraction: return "mole_fractions";
+    case Parameter::temperature_step: return "T_K";
+    default: return parameter_id(parameter);
+  }
+}
+
 std::string_view parameter_id(Parameter parameter) {
   switch (parameter) {
     case Parameter::epsilon: return "epsilon";

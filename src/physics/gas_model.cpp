@@ -210,6 +210,20 @@ std::vector<BoundState> GasModel::bound_states() const {
       .bound_states();
 }
 
+const char* diagnostic_kind_name(DiagnosticKind kind) {
+  switch (kind) {
+    case DiagnosticKind::quantum_expansion_unreliable: return "quantum_expansion_unreliable";
+    case DiagnosticKind::quantum_fit_used_classically: return "quantum_fit_used_classically";
+    case DiagnosticKind::no_gas_root: return "no_gas_root";
+    case DiagnosticKind::condensed: return "condensed";
+    case DiagnosticKind::below_triple_point: return "below_triple_point";
+    case DiagnosticKind::dense_gas: return "dense_gas";
+    case DiagnosticKind::outside_fitted_range: return "outside_fitted_range";
+    case DiagnosticKind::exact_continued_by_series: return "exact_continued_by_series";
+  }
+  return "";
+}
+
 std::optional<double> GasModel::exact_series_above_K() const {
   if (!exact_ || !std::isfinite(exact_->series_above())) return std::nullopt;
   return exact_->series_above() * pure_.epsilon_K;

@@ -270,6 +270,23 @@ await check('a refusal shows the program\'s message in #error and keeps the last
   expect(await evaluate(() => document.getElementById('error').hidden), '#error still shown after a good input');
 });
 
+// Helium-4 beyond its phase shifts: the page shows the program's warning, and an English one.
+await check('the warnings are the program\'s, in both languages', async () => {
+  await setInput('gas', 'helium-4');
+  await setInput('quantum', 'exact');
+  await setInput('tmin', '1400');
+  await setInput('tmax', '1500');
+  const said = program(['--gas', 'helium-4', '--quantum', 'exact', '--tmin', '1400', '--tmax', '1500', '-o', '-']).err.trim();
+  const spanish = await evaluate(() => document.getElementById('warnings').textContent);
+  expect(said.includes('B sigue la serie semiclásica') && spanish.includes(said), 'page "' + spanish + '", program "' + said + '"');
+  await evaluate(() => document.getElementById('lang').click());
+  const english = await evaluate(() => document.getElementById('warnings').textContent);
+  await evaluate(() => document.getElementById('lang').click());
+  expect(english.includes('B follows the semiclassical series to hbar^4'), 'in English: ' + english);
+  await setInput('quantum', '0');
+  await setInput('gas', 'argon');
+});
+
 await check('the language switch', async () => {
   const read = () => evaluate(() => ({
     lang: document.documentElement.lang,

@@ -36,6 +36,8 @@ std::vector<std::string> dat_columns_short_of_digits(const Table& table);
 // aliases, molar_mass_g_per_mol, potential, epsilon_K, sigma_A,
 // fitted_with_quantum_correction and source.
 void write_gas_library(std::FILE* file, Format format);
+// One entry of that array, as JSON text (the web page's and the listing's).
+std::string gas_entry_json(const Gas& gas);
 
 // The characteristic temperatures: labelled Spanish text lines (dat) or a JSON
 // object, where one that does not exist is said so, or null.

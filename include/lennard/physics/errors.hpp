@@ -34,6 +34,8 @@ enum class Parameter {
 
 // A stable identifier: "epsilon", "sigma", "potential", "mole_fraction", ...
 std::string_view parameter_id(Parameter parameter);
+// The keyword argument of the Python and JavaScript functions that carries it.
+std::string_view parameter_keyword(Parameter parameter);
 
 // Why a value is refused. The comments say what value() and details() hold.
 enum class Reason {

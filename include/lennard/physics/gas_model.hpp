@@ -96,6 +96,9 @@ enum class DiagnosticKind {
   exact_continued_by_series,
 };
 
+// Its name in the Python and JavaScript diagnostics: "outside_fitted_range".
+const char* diagnostic_kind_name(DiagnosticKind kind);
+
 // One finding over the temperatures examined: the lowest and highest T it
 // holds at and how many of them (NaN and 0 when examined at none), and the
 // gas it concerns (a component's name in a mixture).
