@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build and the tests need and
-# the machine does not have yet. Runs apt-get only when something is missing.
+# the machine does not have yet (and the packages named as arguments). Runs
+# apt-get only when something is missing.
 set -euo pipefail
 
 packages=(
@@ -15,6 +16,7 @@ packages=(
   python3-dev pybind11-dev python3-pybind11  # the Python module
   python3-numpy python3-pytest               # its arrays and its tests
   python3-mpmath                             # a high-precision oracle in the Python tests
+  "$@"
 )
 
 as_root=()
