@@ -1,16 +1,22 @@
 # Turns data/gases.json into a C++ table (src/physics/gas_library_data.cpp.in), so the
 # physics library carries the gas library without reading a file or a JSON
 # parser. Strings become raw string literals; numbers keep their JSON text.
-# A saturation line ln(p/p_r) = (T_r/T) sum_i n_i (1 - T/T_r)^t_i at the JSON
-# path given, as the initialiser of a SaturationLine ({} when absent). Only
-# this form is read: another "equation" stops the configuration.
+# A saturation line at the JSON path given, as the initialiser of a
+# SaturationLine ({} when absent), in one of its two forms:
+#   ln(p/p_r) = (T_r/T) sum_i n_i (1 - T/T_r)^t_i
+#   ln(p/p_r) = sum_i n_i (T/K)^t_i + c ln(T/K)
+# Another "equation" stops the configuration.
 function(lennard_saturation_line out json)
   string(JSON equation ERROR_VARIABLE absent GET "${json}" ${ARGN} equation)
   if(absent)
     set(${out} "{}" PARENT_SCOPE)
     return()
   endif()
-  if(NOT equation STREQUAL "ln(p/p_r) = (T_r/T) sum_i n_i (1 - T/T_r)^t_i")
+  set(form "")
+  if(equation STREQUAL "ln(p/p_r) = sum_i n_i (T/K)^t_i + c ln(T/K)")
+    string(JSON c GET "${json}" ${ARGN} coefficients c)
+    set(form ", lennard::SaturationLine::Form::powers_of_T, ${c}")
+  elseif(NOT equation STREQUAL "ln(p/p_r) = (T_r/T) sum_i n_i (1 - T/T_r)^t_i")
     message(FATAL_ERROR "gases.json: ${ARGN}: unknown equation '${equation}'")
   endif()
   string(JSON T_r GET "${json}" ${ARGN} coefficients T_r_K)
@@ -24,7 +30,7 @@ function(lennard_saturation_line out json)
       string(APPEND ${key} "${value}, ")
     endforeach()
   endforeach()
-  set(${out} "{${T_r}, ${p_r}, {${n}}, {${t}}}" PARENT_SCOPE)
+  set(${out} "{${T_r}, ${p_r}, {${n}}, {${t}}${form}}" PARENT_SCOPE)
 endfunction()
 
 function(lennard_generate_gas_library json_path template output)

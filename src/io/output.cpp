@@ -241,7 +241,10 @@ std::string spanish_source(const Gas& gas) {
     return "sin ajuste: el potencial " + potential_name(gas.potential) + " de primeros principios, con " +
            (helium3 ? "el epsilon/k_B y la sigma del de helio-4 y la corrección adiabática escalada a la masa del núcleo"
                     : "su propio epsilon/k_B y sigma") +
-           ". Masa molar: la masa atómica del isótopo.";
+           ". Masa molar: la masa atómica del isótopo." +
+           (gas.equation_of_state.empty() ? ""
+                                          : " Punto crítico y presión de vapor: los de " +
+                                                gas.equation_of_state + ".");
   }
   std::string text = "parámetros del B(T) ";
   text += std::holds_alternative<LennardJones>(gas.potential) ? "de Lennard-Jones"
@@ -333,7 +336,7 @@ void write_gas_library(std::FILE* file, Format format) {
       std::fprintf(file, "\n    ajuste: %s K a %s K, residuo RMS %s cm3/mol;", shortest(gas.fit_range_K->first).c_str(),
                    shortest(gas.fit_range_K->second).c_str(), shortest(rms_residual(gas)).c_str());
       for (const FittedModel& m : gas.models) {
-        std::fprintf(file, " %s%s (RMS %s, máximo %s)", &m == &gas.models.front() ? "modelos: " : ", ",
+        std::fprintf(file, "%s%s (RMS %s, máximo %s)", &m == &gas.models.front() ? " modelos: " : ", ",
                      potential_name(m.potential).c_str(), shortest(m.rms_residual_cm3_per_mol).c_str(),
                      shortest(m.max_residual_cm3_per_mol).c_str());
       }

@@ -6,8 +6,12 @@
 namespace lennard {
 
 double SaturationLine::pressure_MPa(double T_K) const {
-  const double theta = 1.0 - T_K / T_r_K;
   double sum = 0.0;
+  if (form == Form::powers_of_T) {
+    for (std::size_t i = 0; i < n.size(); ++i) sum += n[i] * std::pow(T_K, t[i]);
+    return p_r_MPa * std::exp(sum + ln_T_coefficient * std::log(T_K));
+  }
+  const double theta = 1.0 - T_K / T_r_K;
   for (std::size_t i = 0; i < n.size(); ++i) sum += n[i] * std::pow(theta, t[i]);
   return p_r_MPa * std::exp(T_r_K / T_K * sum);
 }

@@ -55,6 +55,11 @@ constexpr SaturationPoint saturation_points[] = {
     {"carbon monoxide", 100.0, 0.5443927902327922, 5e-4},
     {"propane", 85.525, 1.7184840809308612e-10, 0.06},  // CoolProp; its fit. 1.7e-4 Pa: the ancillary is 2 % off
     {"propane", 250.0, 0.2179822759857692, 2e-4},
+    // Helium-3's 1962 scale: its critical point (873.0 +- 1.5 mm Hg at
+    // 3.3240 K, part I) and the lowest point Abraham, Osborne and Weinstock
+    // fitted, 0.011 p_c at 1.02 K (two digits; part II, introduction).
+    {"helium-3", 3.324, 873.0 * 133.322387415e-6, 2e-3},
+    {"helium-3", 1.02, 0.011 * 873.0 * 133.322387415e-6, 0.02},
 };
 
 TEST(VapourPressure, MatchesTheSaturationPressureOfEachEquationOfState) {
@@ -102,7 +107,10 @@ TEST(Phase, ComparesThePressureWithTheSaturationLines) {
       {"carbon dioxide", 195.5, 1.01325, Phase::gas},
       {"carbon dioxide", 211.6, 10.0, Phase::condensed},
       {"methane", 148.1, 10.0, Phase::condensed},
-      {"helium-3", 2.0, 10.0, Phase::gas},  // no line: not judged
+      // Helium-3 boils at about 3.19 K under 1 atm, and has no triple point.
+      {"helium-3", 2.0, 10.0, Phase::condensed},
+      {"helium-3", 3.0, 1.01325, Phase::condensed},
+      {"helium-3", 3.3, 1.01325, Phase::gas},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.gas) + " at " + std::to_string(c.T_K) + " K, " + std::to_string(c.P_bar) + " bar");

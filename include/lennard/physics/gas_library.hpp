@@ -36,7 +36,9 @@ struct Gas {
   double epsilon_K;
   double sigma_A;
   std::string source;        // full citation of the data and how the parameters came from them (English)
-  std::string equation_of_state;               // the citation of the equation of state alone
+  // The citation of the equation of state alone (for helium-3, which has
+  // none, of the vapour-pressure scale its critical point and line are from).
+  std::string equation_of_state;
   std::vector<std::string> coefficients_from;  // where its coefficients were taken from, if not the paper
   std::string fitted_data;   // the data file they were fitted to, relative to data/; empty when not fitted
   bool fitted_with_quantum;  // fitted with the first quantum correction: use it with them
