@@ -18,6 +18,12 @@
 
 namespace lennard {
 
+// u* = C (r*^-n - r*^-m) with whole n > m.
+struct WholePowers {
+  double C;
+  int n, m;
+};
+
 // A smooth reduced potential: a repulsive core that rises monotonically as
 // r* -> 0, one well no deeper than well_depth, and an attractive tail
 // u* ~ -c r*^-tail_power (tail_power > 3) at large r*.
@@ -33,6 +39,9 @@ struct RadialPotential {
   // The potential it was made from: where the phase shifts would cost too
   // much, its semiclassical B (classical, hbar^2 and hbar^4 terms) takes over.
   std::optional<Potential> source;
+  // When u is such a sum (lj, mie with whole exponents), the phase shifts
+  // evaluate it inline.
+  std::optional<WholePowers> whole_powers;
 };
 
 // Lennard-Jones (4 (r^-12 - r^-6)), Mie (C (r^-n - r^-m)) or helium from
