@@ -187,6 +187,28 @@ Mixture mixture_of(const std::vector<std::string>& names, const std::vector<doub
   return mixture;
 }
 
+// The exact quantum B: one model per (epsilon, sigma), prepared once over the
+// lowest to the highest T it is asked at.
+std::map<std::pair<double, double>, GasModel> prepared_exact_models(const PureGasRequest& request, std::size_t n,
+                                                                     const Column& t, const Column& e, const Column& s,
+                                                                     unsigned threads) {
+  std::map<std::pair<double, double>, std::pair<double, double>> ranges;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (any_nan(t[i], e[i], s[i])) continue;
+    const auto [where, added] = ranges.try_emplace({e[i], s[i]}, t[i], t[i]);
+    where->second.first = std::min(where->second.first, t[i]);
+    where->second.second = std::max(where->second.second, t[i]);
+  }
+  std::map<std::pair<double, double>, GasModel> prepared;
+  py::gil_scoped_release unlocked;
+  for (const auto& [parameters, range] : ranges) {
+    GasModel model = request.at(parameters.first, parameters.second);
+    model.prepare_quantum(range.first, range.second, threads);
+    prepared.emplace(parameters, std::move(model));
+  }
+  return prepared;
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_lennard, m) {
@@ -235,24 +257,8 @@ PYBIND11_MODULE(_lennard, m) {
     Array out(static_cast<py::ssize_t>(n));
     double* o = out.mutable_data();
     std::vector<Findings> found((n + B_block - 1) / B_block);
-    // The exact quantum B: one model per (epsilon, sigma), prepared once over
-    // the lowest to the highest T it is asked at.
-    std::map<std::pair<double, double>, GasModel> prepared;
-    if (exact) {
-      std::map<std::pair<double, double>, std::pair<double, double>> ranges;
-      for (std::size_t i = 0; i < n; ++i) {
-        if (any_nan(t[i], e[i], s[i])) continue;
-        const auto [where, added] = ranges.try_emplace({e[i], s[i]}, t[i], t[i]);
-        where->second.first = std::min(where->second.first, t[i]);
-        where->second.second = std::max(where->second.second, t[i]);
-      }
-      py::gil_scoped_release unlocked;
-      for (const auto& [parameters, range] : ranges) {
-        GasModel model = request.at(parameters.first, parameters.second);
-        model.prepare_quantum(range.first, range.second, threads);
-        prepared.emplace(parameters, std::move(model));
-      }
-    }
+    const std::map<std::pair<double, double>, GasModel> prepared =
+        exact ? prepared_exact_models(request, n, t, e, s, threads) : std::map<std::pair<double, double>, GasModel>{};
     run_blocks(n, B_block, threads, [&](std::size_t begin, std::size_t end) {
       Models models(request, exact ? &prepared : nullptr);
       std::vector<double> B(end - begin), B_classical(end - begin);
@@ -301,16 +307,21 @@ PYBIND11_MODULE(_lennard, m) {
   // Z and V with the B and C they come from (for the package's refusals).
   m.def("compressibility", [](const Array& T_K, const Array& pressure_bar, const Array& epsilon_K,
                               const Array& sigma_A, const std::string& potential, const std::string& method,
-                              bool quantum, double molar_mass_g_per_mol, const std::string& gas, unsigned threads) {
-    const PureGasRequest request = pure_gas_request(potential, method, quantum, molar_mass_g_per_mol, gas);
+                              int quantum, double molar_mass_g_per_mol, const std::string& gas, unsigned threads,
+                              bool exact, const std::string& statistics, double spin) {
+    PureGasRequest request = pure_gas_request(potential, method, quantum, molar_mass_g_per_mol, gas);
+    request.exact = exact;
+    if (exact) request.statistics = lennard_python::spin_statistics_named(statistics, spin);
     const std::size_t n = lennard_python::same_size({&T_K, &pressure_bar, &epsilon_K, &sigma_A});
     const Column t(T_K), p(pressure_bar), e(epsilon_K), s(sigma_A);
+    const std::map<std::pair<double, double>, GasModel> prepared =
+        exact ? prepared_exact_models(request, n, t, e, s, threads) : std::map<std::pair<double, double>, GasModel>{};
     const auto size = static_cast<py::ssize_t>(n);
     Array Z(size), V(size), B_out(size), C_out(size);
     double *z = Z.mutable_data(), *v = V.mutable_data(), *b_out = B_out.mutable_data(), *c_out = C_out.mutable_data();
     std::vector<Findings> found((n + C_block - 1) / C_block);
     run_blocks(n, C_block, threads, [&](std::size_t begin, std::size_t end) {
-      Models models(request);
+      Models models(request, exact ? &prepared : nullptr);
       std::vector<double> B(end - begin), B_classical(end - begin), Zs(end - begin);
       for (std::size_t i = begin; i < end; ++i) {
         const std::size_t k = i - begin;
@@ -332,7 +343,7 @@ PYBIND11_MODULE(_lennard, m) {
     });
     return py::make_tuple(Z, V, B_out, C_out, merged_diagnostics(found));
   }, "T_K"_a, "pressure_bar"_a, "epsilon_K"_a, "sigma_A"_a, "potential"_a, "method"_a, "quantum"_a,
-     "molar_mass_g_per_mol"_a, "gas"_a, "threads"_a);
+     "molar_mass_g_per_mol"_a, "gas"_a, "threads"_a, "exact"_a, "statistics"_a, "spin"_a);
 
   m.def("mixture_second_virial", [](const Array& T_K, const std::vector<std::string>& names,
                                     const std::vector<double>& mole_fractions, double kij, bool quantum,

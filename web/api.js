@@ -77,7 +77,7 @@
     if (value === undefined || value === false || value === 0) return 0;
     if (value === true || value === 1) return 1;
     if (value === 2 || value === 'exact') {
-      if (highest < 2) refuse('quantum', (value === 2 ? 'order 2' : "'exact'") + ' is computed for secondVirial only');
+      if (highest < 2) refuse('quantum', (value === 2 ? 'order 2' : "'exact'") + ' is computed for a pure gas only, not for mixtures');
       return value;
     }
     return refuse('quantum', "expected false, true, 1, 2 or 'exact', got " + shown(value));
@@ -199,33 +199,39 @@
   // {Z, V}: Z = PV/(RT) and the molar volume in cm^3/mol at T_K and pressure_bar (one of them may be an array).
   api.compressibility = function (T_K, pressure_bar, opts) {
     opts = checkOptions(opts, ['epsilon_K', 'sigma_A', 'potential', 'gas', 'method', 'quantum',
-      'molar_mass_g_per_mol']);
+      'molar_mass_g_per_mol', 'statistics', 'spin']);
     const T = positiveArray('T_K', T_K);
     const P = positiveArray('pressure_bar', pressure_bar);
-    const order = quantumOrder(opts.quantum, 1);
+    const order = quantumOrder(opts.quantum, 2);
     const request = gasModel(opts, order !== 0);
+    spinStatistics(opts, order === 'exact', request);
     request.method = method(opts.method);
     request.quantum = order;
     if (!T.scalar && !P.scalar && T.list.length !== P.list.length) {
       refuse('T_K, pressure_bar', 'expected arrays of one length, got ' + T.list.length + ' and ' + P.list.length);
     }
     const n = T.scalar ? P.list.length : T.list.length;
-    const Z = [], V = [];
+    const Z = new Array(n).fill(NaN), V = new Array(n).fill(NaN);
     const warnings = [];
-    // One table per pressure: the program computes Z at one pressure a table.
+    // One table per pressure, as the program computes Z: its temperatures
+    // together (the exact quantum B prepares its phase shifts once over them).
+    const byPressure = new Map();
     for (let i = 0; i < n; ++i) {
       const t = T.scalar ? T.list[0] : T.list[i];
       const p = P.scalar ? P.list[0] : P.list[i];
-      if (Number.isNaN(t) || Number.isNaN(p)) {
-        Z.push(NaN);
-        V.push(NaN);
-        continue;
-      }
-      const answer = call(Object.assign({ op: 'table', T_K: [t], pressure_bar: p }, request));
+      if (Number.isNaN(t) || Number.isNaN(p)) continue;
+      if (!byPressure.has(p)) byPressure.set(p, []);
+      byPressure.get(p).push(i);
+    }
+    for (const [p, indices] of byPressure) {
+      const temperatures = indices.map((i) => (T.scalar ? T.list[0] : T.list[i]));
+      const answer = call(Object.assign({ op: 'table', T_K: temperatures, pressure_bar: p }, request));
       warnings.push(...(answer.diagnostics || []));
-      const row = JSON.parse(answer.json).rows[0];
-      Z.push(row.Z === null ? NaN : row.Z);
-      V.push(row.V_cm3_per_mol === null ? NaN : row.V_cm3_per_mol);
+      const rows = JSON.parse(answer.json).rows;
+      indices.forEach((i, k) => {
+        Z[i] = rows[k].Z === null ? NaN : rows[k].Z;
+        V[i] = rows[k].V_cm3_per_mol === null ? NaN : rows[k].V_cm3_per_mol;
+      });
     }
     noteWarnings({ diagnostics: warnings });
     return T.scalar && P.scalar ? { Z: Z[0], V: V[0] } : { Z, V };
@@ -257,7 +263,7 @@
     opts = checkOptions(opts, ['epsilon_K', 'sigma_A', 'potential', 'gas', 'quantum', 'molar_mass_g_per_mol',
       'statistics', 'spin']);
     const order = quantumOrder(opts.quantum, 2);
-    if (order === 2) refuse('quantum', 'order 2 is computed for secondVirial only');
+    if (order === 2) refuse('quantum', 'order 2 is computed for secondVirial and compressibility only');
     const request = gasModel(opts, order !== 0);
     spinStatistics(opts, order === 'exact', request);
     request.op = 'characteristics';
@@ -291,7 +297,7 @@
     request.potential = opts.potential === undefined ? 'lj' : String(opts.potential);
     request.free_repulsion = flag('free_repulsion', opts.free_repulsion);
     const order = quantumOrder(opts.quantum, 2);
-    if (order === 2) refuse('quantum', 'order 2 is computed for secondVirial only');
+    if (order === 2) refuse('quantum', 'order 2 is computed for secondVirial and compressibility only');
     if (order !== 0) {
       if (request.free_repulsion) refuse('quantum', 'not with free_repulsion');
       if (opts.molar_mass_g_per_mol === undefined) refuse('molar_mass_g_per_mol', 'required with quantum');

@@ -96,18 +96,22 @@ class Compressibility(NamedTuple):
 
 def compressibility(T_K: ArrayLike, pressure_bar: ArrayLike, epsilon_K: Optional[ArrayLike] = None,
                     sigma_A: Optional[ArrayLike] = None, *, potential: Optional[str] = None, gas: Optional[str] = None,
-                    method: Optional[str] = None, quantum: bool = False, molar_mass_g_per_mol: Optional[float] = None,
-                    threads: Optional[int] = None) -> Compressibility:
+                    method: Optional[str] = None, quantum: Union[bool, int, str] = False,
+                    molar_mass_g_per_mol: Optional[float] = None, threads: Optional[int] = None,
+                    statistics: Optional[str] = None, spin: Optional[float] = None) -> Compressibility:
     """(Z, V in cm^3/mol) of the gas from P = (RT/V)(1 + B/V + C/V^2); NaN, with a warning, where there is no
-    gas root."""
+    gas root or the gas has condensed. quantum, statistics and spin as in second_virial (they change B; C
+    has no quantum correction)."""
     T = _a.positive_array("T_K", T_K)
     P = _a.positive_array("pressure_bar", pressure_bar)
-    _a.quantum_order(quantum, highest=1)
-    kind, epsilon, sigma, mass, name = _a.gas_model(epsilon_K, sigma_A, potential, gas, quantum, molar_mass_g_per_mol)
-    method = _a.method(method, kind, bool(quantum))
+    order = _a.quantum_order(quantum)
+    exact = order == "exact"
+    kind, epsilon, sigma, mass, name = _a.gas_model(epsilon_K, sigma_A, potential, gas, order != 0, molar_mass_g_per_mol)
+    statistics, spin = _a.spin_statistics(statistics, spin, exact, name)
+    method = _a.method(method, kind, order != 0)
     T, P, epsilon, sigma, shape = _a.broadcast("T_K, pressure_bar, epsilon_K and sigma_A", T, P, epsilon, sigma)
-    Z, V, B, C, found = _lennard.compressibility(T, P, epsilon, sigma, kind, method, bool(quantum), mass, name,
-                                                 _a.threads(threads))
+    Z, V, B, C, found = _lennard.compressibility(T, P, epsilon, sigma, kind, method, 1 if exact else order, mass,
+                                                 name, _a.threads(threads), exact, statistics, spin)
 
     def computed() -> np.ndarray:
         return ~(np.isnan(T) | np.isnan(P) | np.isnan(epsilon) | np.isnan(sigma))
@@ -162,7 +166,7 @@ def characteristic_temperatures(epsilon_K: Optional[float] = None, sigma_A: Opti
         sigma_A = _a.positive("sigma_A", sigma_A)
     order = _a.quantum_order(quantum, highest=2)
     if order == 2:
-        raise ValueError("quantum: order 2 is computed for second_virial only")
+        raise ValueError("quantum: order 2 is computed for second_virial and compressibility only")
     exact = order == "exact"
     statistics, spin = _a.spin_statistics(statistics, spin, exact, gas)
     kind, epsilon, sigma, mass, name = _a.gas_model(epsilon_K, sigma_A, potential, gas, bool(order),
@@ -221,7 +225,7 @@ def fit(T_K: ArrayLike, B_cm3_per_mol: ArrayLike, u_cm3_per_mol: Optional[ArrayL
     mass = math.nan
     order = _a.quantum_order(quantum, highest=2)
     if order == 2:
-        raise ValueError("quantum: order 2 is computed for second_virial only")
+        raise ValueError("quantum: order 2 is computed for second_virial and compressibility only")
     exact = order == "exact"
     statistics, spin = _a.spin_statistics(statistics, spin, exact, "")
     if exact:

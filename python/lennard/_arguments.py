@@ -18,16 +18,17 @@ def flag(name: str, value: Any) -> bool:
 
 
 def quantum_order(value: Any, highest: int = 2) -> Any:
-    """0 without the quantum correction, 1 (True or 1: hbar^2), 2 (adds hbar^4) or "exact" (second_virial only)."""
+    """0 without the quantum correction, 1 (True or 1: hbar^2), 2 (adds hbar^4) or "exact" (a pure gas only:
+    highest=1 for mixtures)."""
     if isinstance(value, (bool, np.bool_)):
         return int(bool(value))
     if isinstance(value, str) and value == "exact":
         if highest < 2:
-            raise ValueError("quantum: 'exact' is computed for second_virial only")
+            raise ValueError("quantum: 'exact' is computed for a pure gas only, not for mixtures")
         return "exact"
     if isinstance(value, (int, np.integer)) and 0 <= value <= 2:
         if value > highest:
-            raise ValueError(f"quantum: order {int(value)} is computed for second_virial only")
+            raise ValueError(f"quantum: order {int(value)} is computed for a pure gas only, not for mixtures")
         return int(value)
     raise ValueError(f"quantum: expected False, True, 1, 2 or 'exact', got {value!r}")
 

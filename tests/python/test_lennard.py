@@ -319,6 +319,14 @@ def test_exact_quantum_b_is_the_programs_to_the_last_bit():
     assert repr(lennard.second_virial(10.0, gas="helium", quantum="exact")) == row.split(",")[2]
 
 
+@pytest.mark.parametrize("quantum", [2, "exact"])
+def test_compressibility_with_the_quantum_b_is_the_programs(quantum):
+    table = program_json("--gas", "helium", "--quantum", str(quantum), "--pressure", "5", "--tmin", "10", "--tmax",
+                         "20", "--step", "10")
+    Z, V = lennard.compressibility([10.0, 20.0], 5.0, gas="helium", quantum=quantum)
+    assert np.array_equal(Z, column(table, "Z")) and np.array_equal(V, column(table, "V_cm3_per_mol"))
+
+
 def test_helium_from_first_principles_needs_no_method_as_in_the_program():
     # Helium-3 has no series for B: the default is the quadrature, as the program's.
     row = program_json("--gas", "helium-3", "--tmin", "20", "--tmax", "20")["rows"][0]

@@ -134,6 +134,8 @@ const apiCases = [
     call: (T) => ({ B_cm3_per_mol: lennard.secondVirial(T, { gas: 'neon', quantum: true }) }) },
   { name: 'Z of argon at 50 bar', relative: LIBM, args: ['--gas', 'argon', '--pressure', '50', '--tmin', '160', '--tmax', '700', '--step', '30'],
     call: (T) => ({ Z: lennard.compressibility(T, 50, { gas: 'argon' }).Z, V_cm3_per_mol: lennard.compressibility(T, 50, { gas: 'argon' }).V }) },
+  { name: 'Z of helium with the exact quantum B', relative: LIBM, args: ['--gas', 'helium', '--quantum', 'exact', '--pressure', '5', '--tmin', '10', '--tmax', '20', '--step', '10'],
+    call: (T) => ({ Z: lennard.compressibility(T, 5, { gas: 'helium', quantum: 'exact' }).Z }) },
 ];
 for (const c of apiCases) {
   await check('window.lennard equals the program\'s json: ' + c.name, async () => {
