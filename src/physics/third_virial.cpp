@@ -222,26 +222,20 @@ void ConvolutionSums::forward(std::vector<double>& re, std::vector<double>& im) 
       std::swap(im[i], im[j]);
     }
   }
+  // (x_a, x_b) <- (x_a + w, x_a - w), w the twiddled x_b.
+  const auto butterfly = [&](std::size_t a, std::size_t b, double w_re, double w_im) {
+    const double x_re = re[a], x_im = im[a];
+    re[a] = x_re + w_re;
+    im[a] = x_im + w_im;
+    re[b] = x_re - w_re;
+    im[b] = x_im - w_im;
+  };
   // The first two stages have the twiddles 1 and -i: no products.
-  for (std::size_t start = 0; start + 1 < L_; start += 2) {
-    const double ar = re[start], ai = im[start], br = re[start + 1], bi = im[start + 1];
-    re[start] = ar + br;
-    im[start] = ai + bi;
-    re[start + 1] = ar - br;
-    im[start + 1] = ai - bi;
-  }
+  for (std::size_t start = 0; start + 1 < L_; start += 2) butterfly(start, start + 1, re[start + 1], im[start + 1]);
   for (std::size_t start = 0; start + 3 < L_; start += 4) {
-    const double ar = re[start], ai = im[start], br = re[start + 2], bi = im[start + 2];
-    re[start] = ar + br;
-    im[start] = ai + bi;
-    re[start + 2] = ar - br;
-    im[start + 2] = ai - bi;
+    butterfly(start, start + 2, re[start + 2], im[start + 2]);
     // (b re + i b im)(-i) = b im - i b re
-    const double cr = re[start + 1], ci = im[start + 1], dr = im[start + 3], di = -re[start + 3];
-    re[start + 1] = cr + dr;
-    im[start + 1] = ci + di;
-    re[start + 3] = cr - dr;
-    im[start + 3] = ci - di;
+    butterfly(start + 1, start + 3, im[start + 3], -re[start + 3]);
   }
   for (std::size_t m = 4; m < L_; m <<= 1) {
     const double* t_re = tw_re_.data() + m;
