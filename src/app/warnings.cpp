@@ -54,7 +54,7 @@ void warn_of(const std::vector<Diagnostic>& diagnostics, std::optional<double> p
       case DiagnosticKind::below_triple_point:
         std::fprintf(err,
                      "Aviso: a %s bar, %s por debajo del punto triple de %s (%s K) y de su presión no se sabe si es "
-                     "gas o sólido: su ecuación no da la presión de sublimación (%zu %s); allí V y Z quedan como nan "
+                     "gas: su ecuación no da la presión de sublimación (%zu %s); allí V y Z quedan como nan "
                      "(null en json).\n",
                      shortest(pressure_bar.value_or(std::nan(""))).c_str(), where(d).c_str(), d.gas.c_str(),
                      shortest(find_gas(d.gas).triple_point_K).c_str(), d.count, d.count == 1 ? "fila" : "filas");

@@ -71,8 +71,10 @@ const LIBM = 1e-13;
 
 mkdirSync(shotDir, { recursive: true });
 const browser = await puppeteer.launch({ executablePath: realpathSync(browserPath), headless: 'shell',
-  args: ['--no-sandbox', '--disable-gpu'] });
+  args: ['--no-sandbox', '--disable-gpu'], protocolTimeout: 900000 });
 const page = await browser.newPage();
+// Bounds that only stop a hung browser, far beyond any machine's speed.
+page.setDefaultTimeout(900000);
 const pageErrors = [];
 page.on('pageerror', (error) => pageErrors.push(error.message));
 await page.setViewport({ width: 1280, height: 1100 });
@@ -87,7 +89,7 @@ page.on('request', (request) => {
 });
 const url = pathToFileURL(join(pageDir, 'index.html')).href;
 await page.goto(url);
-await page.waitForSelector('body[data-ready="true"]', { timeout: 60000 });
+await page.waitForSelector('body[data-ready="true"]');
 
 const evaluate = (f, ...args) => page.evaluate(f, ...args);
 const tableCells = () => evaluate(() => ({
